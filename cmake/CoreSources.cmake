@@ -1,0 +1,40 @@
+# The portable core: everything outside platform/. It must compile without any
+# platform header and link nothing platform-specific; the check below fails the
+# configure step if a core file reaches for one.
+set(BRINDLEMAR_CORE_DIRS engine surfaces overlays settings shell ui)
+set(core_sources)
+foreach(dir IN LISTS BRINDLEMAR_CORE_DIRS)
+  file(GLOB dir_sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/${dir}/*.cpp)
+  list(APPEND core_sources ${dir_sources})
+endforeach()
+
+foreach(dir IN LISTS BRINDLEMAR_CORE_DIRS)
+  file(GLOB dir_files CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/${dir}/*.cpp ${PROJECT_SOURCE_DIR}/${dir}/*.h)
+  foreach(file IN LISTS dir_files)
+    file(STRINGS ${file} platform_includes
+         REGEX "#[ \t]*include[ \t]*[<\"](windows|winuser|wingdi|ddraw|objbase|X11/|cairo|pango|unistd|sys/)")
+    if(platform_includes)
+      message(FATAL_ERROR "${file} includes a platform header: ${platform_includes}")
+    endif()
+  endforeach()
+endforeach()
+
+add_library(brindlemar_core STATIC ${core_sources})
+target_include_directories(brindlemar_core PUBLIC ${PROJECT_SOURCE_DIR})
+target_link_libraries(brindlemar_core PUBLIC brindlemar_flags)
+
+# The platform layer: the only code that includes platform headers.
+if(WIN32)
+  file(GLOB platform_sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/platform/win32/*.cpp)
+  add_library(brindlemar_platform STATIC ${platform_sources})
+  target_link_libraries(brindlemar_platform PUBLIC brindlemar_core gdi32 user32 advapi32)
+else()
+  file(GLOB platform_sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/platform/posix/*.cpp)
+  if(platform_sources)
+    add_library(brindlemar_platform STATIC ${platform_sources})
+    target_link_libraries(brindlemar_platform PUBLIC brindlemar_core)
+  else()
+    add_library(brindlemar_platform INTERFACE)
+    target_link_libraries(brindlemar_platform INTERFACE brindlemar_core)
+  endif()
+endif()

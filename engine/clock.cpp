@@ -1,0 +1,52 @@
+#include "engine/clock.h"
+
+#include <chrono>
+#include <ctime>
+
+namespace brindlemar {
+namespace {
+
+class StandardClock final : public Clock {
+ public:
+  uint32_t TickMs() const override {
+    auto since = std::chrono::steady_clock::now().time_since_epoch();
+    // Truncation to 32 bits is the wrap-around every caller expects.
+    return static_cast<uint32_t>(std::chrono::duration_cast<std::chrono::milliseconds>(since).count());
+  }
+
+  LocalTime Local() const override {
+    auto now = std::chrono::system_clock::now();
+    std::time_t seconds = std::chrono::system_clock::to_time_t(now);
+    std::tm parts{};
+#if defined(_WIN32)
+    localtime_s(&parts, &seconds);
+#else
+    localtime_r(&seconds, &parts);
+#endif
+    LocalTime t;
+    t.year = parts.tm_year + 1900;
+    t.month = parts.tm_mon + 1;
+    t.day = parts.tm_mday;
+    t.hour = parts.tm_hour;
+    t.minute = parts.tm_min;
+    t.second = parts.tm_sec;
+    t.millisecond = static_cast<int32_t>(
+        std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() % 1000);
+    return t;
+  }
+
+  int64_t CalendarSeconds() const override {
+    return std::chrono::duration_cast<std::chrono::seconds>(
+               std::chrono::system_clock::now().time_since_epoch())
+        .count();
+  }
+};
+
+}  // namespace
+
+const Clock& SystemClock() {
+  static const StandardClock clock;
+  return clock;
+}
+
+}  // namespace brindlemar

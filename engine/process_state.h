@@ -1,0 +1,44 @@
+// The few values the program shares across every field: the steering of
+// vortex 0 by the pointer, the regeneration's running angles and timer, the
+// vortex path key, the transition interval, the frame-rate switch, and the
+// process-wide generators. They live together so that a test can put them
+// all back to their start-of-program state with ResetProcessState.
+#pragma once
+
+#include <cstdint>
+
+#include "engine/combined_random.h"
+
+namespace brindlemar {
+
+struct PointI {
+  int32_t x;
+  int32_t y;
+};
+
+struct PointF {
+  float x;
+  float y;
+};
+
+struct ProcessState {
+  uint32_t quickRandomState = 1;
+  double pathKey = 0.123;
+  int32_t steering = 0;
+  PointI steerPoint = {-1, -1};
+  PointF lastSteerPoint = {-1.0f, -1.0f};
+  int32_t showFps = 0;
+  int32_t regenTimer = 0;
+  double sprayAngle = 0.0;
+  double sweepAngle = 0.0;
+  uint32_t transitionInterval = 0;
+};
+
+ProcessState& Process();
+
+// The process-wide uniform generator; it never carries a smooth table.
+CombinedRandom& ProcessRandom();
+
+void ResetProcessState();
+
+}  // namespace brindlemar

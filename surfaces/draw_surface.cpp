@@ -1,0 +1,163 @@
+#include "surfaces/draw_surface.h"
+
+#include <cmath>
+#include <cstring>
+#include <new>
+
+#include "engine/combined_random.h"
+#include "surfaces/heap_frame_image.h"
+
+namespace brindlemar {
+
+FadeSetting ComputeFade(int32_t level, int32_t dither) {
+  double v = 77.5 * std::log10(static_cast<double>(level)) + 100.0;
+  FadeSetting f;
+  double t;
+  if (dither) {
+    t = std::trunc(v);
+    f.spacing = level * level / 620 + 2;
+  } else {
+    t = std::trunc(255.0 - (255.0 - v) * 0.5);
+    f.spacing = 1;
+  }
+  // Level 0 takes the logarithm to minus infinity; the multiplier is then 0.
+  double m = 256.0 * std::pow(t * 0.00390625, 1.7);
+  f.multiplier = std::isfinite(m) && m > 0.0 ? static_cast<int32_t>(m) : 0;
+  return f;
+}
+
+void DrawSurface::SetFade(int32_t level, int32_t dither) {
+  if (level == -1) {
+    fadeLevel = -1;
+    return;
+  }
+  FadeSetting f = ComputeFade(level, dither);
+  fadeSpacing = f.spacing;
+  if (f.multiplier == fadeLevel) return;
+  std::unique_ptr<uint8_t[]> bytes(new (std::nothrow) uint8_t[256]);
+  std::unique_ptr<uint16_t[]> pairs(new (std::nothrow) uint16_t[65536]);
+  if (!bytes || !pairs) return;  // Fade then does nothing: no trails rather than no saver.
+  uint32_t m = static_cast<uint32_t>(f.multiplier);
+  for (uint32_t i = 0; i < 256; ++i) bytes[i] = static_cast<uint8_t>((i * m) >> 8);
+  for (uint32_t u = 0; u < 65536; ++u) {
+    pairs[u] = static_cast<uint16_t>((bytes[u >> 8] << 8) | bytes[u & 0xFF]);
+  }
+  byteFade = std::move(bytes);
+  pairFade = std::move(pairs);
+  fadeLevel = f.multiplier;
+}
+
+void DrawSurface::Clear() {
+  if (bits) std::memset(bits, 0, imageSize);
+}
+
+Canvas* DrawSurface::GetDrawingDC() { return image ? image->GetCanvas() : nullptr; }
+
+void DrawSurface::ReleaseDrawingDC(Canvas*) {}
+
+void DrawSurface::ResetFields() {
+  fadeLevel = -1;
+  fadeSpacing = 0;
+  byteFade.reset();
+  pairFade.reset();
+  stride = 0;
+  height = 0;
+  width = 0;
+  imageSize = 0;
+  bits = nullptr;
+  header.reset();
+  image.reset();
+}
+
+ResultCode DrawSurface::TakeImage(WindowTarget* window, int32_t frameWidth, int32_t frameHeight,
+                                  int32_t bitsPerPixel) {
+  width = frameWidth;
+  height = frameHeight;
+  stride = RowStride(width, bitsPerPixel);
+  imageSize = stride * static_cast<uint32_t>(height);
+  header.reset(new (std::nothrow) BitmapHeader);
+  if (!header) return kOutOfMemory;
+  header->width = width;
+  header->height = height + 2;
+  header->bitCount = static_cast<int16_t>(bitsPerPixel);
+  if (bitsPerPixel == 16) {
+    header->compression = 3;
+    header->masks[0] = 0x7C00;
+    header->masks[1] = 0x03E0;
+    header->masks[2] = 0x001F;
+  }
+  image = window->CreateFrameImage(*header);
+  if (!image) return kFail;
+  bits = image->Bits();
+  return kOk;
+}
+
+void DrawSurface::Fade24() {
+  if (fadeLevel == -1 || !byteFade || !pairFade || !bits) return;
+  if (fadeSpacing <= 1) {
+    // The image size is a multiple of 4, so every step covers two whole pairs.
+    const uint16_t* table = pairFade.get();
+    for (uint32_t at = 0; at + 4 <= imageSize; at += 4) {
+      uint16_t lo, hi;
+      std::memcpy(&lo, bits + at, 2);
+      std::memcpy(&hi, bits + at + 2, 2);
+      lo = table[lo];
+      hi = table[hi];
+      std::memcpy(bits + at, &lo, 2);
+      std::memcpy(bits + at + 2, &hi, 2);
+    }
+    return;
+  }
+  // Dithered: fade one pixel, skip 1..spacing pixels at random. The last
+  // triple may run up to two bytes into the guard rows.
+  const uint8_t* table = byteFade.get();
+  int32_t steps[64];
+  uint32_t at = 0;
+  while (at < imageSize) {
+    uint32_t chunkEnd = at + 36000 < imageSize ? at + 36000 : imageSize;
+    for (int32_t& step : steps) step = (QuickRandom() % fadeSpacing + 1) * 3;
+    int32_t index = QuickRandom() % 64;
+    while (at < chunkEnd) {
+      bits[at] = table[bits[at]];
+      bits[at + 1] = table[bits[at + 1]];
+      bits[at + 2] = table[bits[at + 2]];
+      at += 3 + steps[index % 64];
+      ++index;
+    }
+  }
+}
+
+void MemorySurface::Destroy() { ResetFields(); }
+
+void MemorySurface::Present(WindowTarget* target) {
+  if (target && image) target->Show(*image, *header, width, height);
+}
+
+ResultCode MemorySurface::CreateForWindow(WindowTarget* window, int32_t bitsPerPixel) {
+  if (header) return kUnexpected;
+  if (!window) return kInvalidArg;
+  int32_t w = 0, h = 0;
+  ResultCode code = window->GetClientSize(w, h);
+  if (code == kOk) code = TakeImage(window, w, h, bitsPerPixel);
+  if (code != kOk) Destroy();
+  return code;
+}
+
+ResultCode MemorySurface24::Create(WindowTarget* window, DisplayInterface*) { return CreateForWindow(window, 24); }
+
+uint32_t MemorySurface24::GetPixel(int32_t x, int32_t y) {
+  if (!Writable(x, y)) return 0;
+  const uint8_t* p = PixelAt(x, y, 3);
+  return (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[1]) << 8) | p[0];
+}
+
+ResultCode MemorySurface16::Create(WindowTarget* window, DisplayInterface*) { return CreateForWindow(window, 16); }
+
+uint32_t MemorySurface16::GetPixel(int32_t x, int32_t y) {
+  if (!Writable(x, y)) return 0;
+  const uint8_t* p = PixelAt(x, y, 2);
+  uint32_t v = p[0] | (p[1] << 8);
+  return (((v & 0x7C00) >> 7) << 16) | (((v & 0x03E0) >> 2) << 8) | ((v & 0x1F) << 3);
+}
+
+}  // namespace brindlemar

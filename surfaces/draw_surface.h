@@ -1,0 +1,152 @@
+// DrawSurface: the frame buffer of one animation. The frame is composed in a
+// bottom-up bitmap with two hidden guard rows, drawn into additively one
+// pixel at a time, overlaid with text and lines through a canvas, shown once
+// per frame, and faded between frames to leave trails.
+//
+// The eleven virtual operations keep their slot order; the fade tables and
+// Clear are shared by every kind. Only the 24-bit kinds fade.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "surfaces/result_codes.h"
+#include "surfaces/window_target.h"
+
+namespace brindlemar {
+
+class DisplayInterface;
+
+class DrawSurface {
+ public:
+  virtual ~DrawSurface() = default;
+
+  virtual void Destroy() = 0;
+  virtual void SetFade(int32_t level, int32_t dither);
+  virtual ResultCode Create(WindowTarget* window, DisplayInterface* display) = 0;
+  virtual void Clear();
+  virtual void Present(WindowTarget* target) = 0;
+  virtual void Fade() = 0;
+  virtual void AddPixel(int32_t x, int32_t y, int32_t blue, int32_t green, int32_t red) = 0;
+  virtual uint32_t GetPixel(int32_t x, int32_t y) = 0;
+  virtual Canvas* GetDrawingDC();
+  virtual void ReleaseDrawingDC(Canvas* canvas);
+  virtual void ResetFields();
+
+  int32_t FadeLevel() const { return fadeLevel; }
+  int32_t FadeSpacing() const { return fadeSpacing; }
+  int32_t Width() const { return width; }
+  int32_t Height() const { return height; }
+  uint32_t Stride() const { return stride; }
+  uint32_t ImageSize() const { return imageSize; }
+  uint8_t* Bits() const { return bits; }
+  const uint8_t* ByteFadeTable() const { return byteFade.get(); }
+  const uint16_t* PairFadeTable() const { return pairFade.get(); }
+
+ protected:
+  int32_t fadeLevel = -1;
+  int32_t fadeSpacing = 0;
+  std::unique_ptr<uint8_t[]> byteFade;
+  std::unique_ptr<uint16_t[]> pairFade;
+
+  uint32_t stride = 0;
+  int32_t height = 0;
+  int32_t width = 0;
+  uint32_t imageSize = 0;
+  uint8_t* bits = nullptr;
+  std::unique_ptr<BitmapHeader> header;
+  std::unique_ptr<FrameImage> image;
+
+  // Fills the header and takes the image for a width x height frame.
+  ResultCode TakeImage(WindowTarget* window, int32_t frameWidth, int32_t frameHeight, int32_t bitsPerPixel);
+  bool Writable(int32_t x, int32_t y) const { return x >= 1 && x < width && y >= 1 && y < height; }
+  uint8_t* PixelAt(int32_t x, int32_t y, int32_t bytesPerPixel) const {
+    return bits + static_cast<size_t>(height - y - 1) * stride + static_cast<size_t>(x) * bytesPerPixel;
+  }
+  // The 24-bit fade: dense through the pair table, or dithered.
+  void Fade24();
+};
+
+// The fade multiplier and spacing SetFade builds for a level.
+struct FadeSetting {
+  int32_t multiplier;
+  int32_t spacing;
+};
+FadeSetting ComputeFade(int32_t level, int32_t dither);
+
+// Adds blue, green and red onto a pixel's 8-bit channels, scaling all three
+// down together when one leaves 0..255 so that the hue is kept.
+inline void SaturateAdd(int32_t& b, int32_t& g, int32_t& r) {
+  if (static_cast<uint32_t>(b) > 255u || static_cast<uint32_t>(g) > 255u || static_cast<uint32_t>(r) > 255u) {
+    int32_t m = b > g ? b : g;
+    if (r > m) m = r;
+    if (m <= 0) {
+      // Only a caller passing negative values gets here; black is the
+      // sound answer where scaling by 255 / m would divide by zero or flip.
+      b = g = r = 0;
+      return;
+    }
+    double s = 255.0 / m;
+    b = static_cast<int32_t>(b * s);
+    g = static_cast<int32_t>(g * s);
+    r = static_cast<int32_t>(r * s);
+    if (b < 0) b = 0;
+    if (g < 0) g = 0;
+    if (r < 0) r = 0;
+  }
+}
+
+// The two memory kinds: the image is sized to the window's client area and
+// shown in the window.
+class MemorySurface : public DrawSurface {
+ public:
+  void Destroy() override;
+  void Present(WindowTarget* target) override;
+
+ protected:
+  ResultCode CreateForWindow(WindowTarget* window, int32_t bitsPerPixel);
+};
+
+class MemorySurface24 : public MemorySurface {
+ public:
+  ResultCode Create(WindowTarget* window, DisplayInterface* display) override;
+  void Fade() override { Fade24(); }
+  void AddPixel(int32_t x, int32_t y, int32_t blue, int32_t green, int32_t red) override {
+    AddPixelInline(x, y, blue, green, red);
+  }
+  uint32_t GetPixel(int32_t x, int32_t y) override;
+
+  // The same as AddPixel, for callers that know the kind and want no call.
+  void AddPixelInline(int32_t x, int32_t y, int32_t blue, int32_t green, int32_t red) {
+    if (!Writable(x, y)) return;
+    uint8_t* p = PixelAt(x, y, 3);
+    int32_t b = blue + p[0], g = green + p[1], r = red + p[2];
+    SaturateAdd(b, g, r);
+    p[0] = static_cast<uint8_t>(b);
+    p[1] = static_cast<uint8_t>(g);
+    p[2] = static_cast<uint8_t>(r);
+  }
+};
+
+class MemorySurface16 : public MemorySurface {
+ public:
+  ResultCode Create(WindowTarget* window, DisplayInterface* display) override;
+  void Fade() override {}
+  void AddPixel(int32_t x, int32_t y, int32_t blue, int32_t green, int32_t red) override {
+    AddPixelInline(x, y, blue, green, red);
+  }
+  uint32_t GetPixel(int32_t x, int32_t y) override;
+
+  void AddPixelInline(int32_t x, int32_t y, int32_t blue, int32_t green, int32_t red) {
+    if (!Writable(x, y)) return;
+    uint8_t* p = PixelAt(x, y, 2);
+    int32_t v = p[0] | (p[1] << 8);
+    int32_t b = blue + (v & 0x1F) * 8, g = green + ((v >> 2) & 0xF8), r = red + ((v >> 7) & 0xF8);
+    SaturateAdd(b, g, r);
+    int32_t packed = ((r & 0xF8) << 7) | ((g & 0xF8) << 2) | ((b >> 3) & 0x1F);
+    p[0] = static_cast<uint8_t>(packed);
+    p[1] = static_cast<uint8_t>(packed >> 8);
+  }
+};
+
+}  // namespace brindlemar
