@@ -61,6 +61,14 @@ class ParticleField {
   int32_t PlaceVortexPaths(double p);
   int32_t PlaceVortices(double p);
 
+  // The frame: DriveFrame steps, presents, counts and fades one frame.
+  void DriveFrame();
+  void StepFrame();
+
+  // Regeneration of the source configurations, once per frame.
+  void RegenerationStep();
+  void RegenerateGroup();
+
   // Parameter setters.
   void SetStepping(int32_t flag) { stepping = flag; }
   void SetSymmetric(int32_t flag);
