@@ -1,0 +1,19 @@
+# Debian packages each part of the build needs; sourced by the scripts.
+NATIVE_PACKAGES="cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev libpng-dev"
+WINDOWS_PACKAGES="g++-mingw-w64-x86-64-posix googletest wine64 xvfb xauth"
+
+# Installs whatever of the given packages is missing (needs root).
+ensure_packages() {
+  missing=""
+  for p in "$@"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"
+  done
+  [ -z "$missing" ] && return 0
+  if [ "$(id -u)" -ne 0 ]; then
+    echo "missing packages:$missing (run as root, or install them with apt-get)" >&2
+    return 1
+  fi
+  echo "installing:$missing" >&2
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -qq && apt-get install -y -qq --no-install-recommends $missing >/dev/null
+}

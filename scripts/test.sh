@@ -1,0 +1,41 @@
+#!/usr/bin/env bash
+# Builds every preset and runs every test: native, native with AddressSanitizer
+# and UBSan, and the Windows build under Wine. Installs missing Debian packages
+# first. Ends with one summary line and a non-zero exit on any failure.
+set -u
+cd "$(dirname "$0")/.."
+. scripts/packages.sh
+ensure_packages $NATIVE_PACKAGES $WINDOWS_PACKAGES || exit 1
+
+jobs=$(nproc)
+export BRINDLEMAR_WINEPREFIX="$(mktemp -d /tmp/brindlemar-wine.XXXXXX)"
+trap 'wineserver -k >/dev/null 2>&1; rm -rf "$BRINDLEMAR_WINEPREFIX"' EXIT
+
+passed=0
+failed=0
+broken=""
+for preset in native native-asan mingw; do
+  echo "=== $preset"
+  log="build/$preset-ctest.log"
+  if ! cmake --preset "$preset" >/dev/null || ! cmake --build --preset "$preset" -j "$jobs"; then
+    broken="$broken $preset(build)"
+    failed=$((failed + 1))
+    continue
+  fi
+  ctest --preset "$preset" -j "$jobs" 2>&1 | tee "$log"
+  counts=$(grep -Eo '[0-9]+ tests failed out of [0-9]+' "$log" | tail -1)
+  if [ -z "$counts" ]; then
+    broken="$broken $preset(no result)"
+    failed=$((failed + 1))
+    continue
+  fi
+  f=$(echo "$counts" | awk '{print $1}')
+  total=$(echo "$counts" | awk '{print $6}')
+  passed=$((passed + total - f))
+  failed=$((failed + f))
+  [ "$f" -ne 0 ] && broken="$broken $preset"
+done
+
+[ -n "$broken" ] && echo "failing:$broken"
+echo "tests: $passed passed, $failed failed"
+[ "$failed" -eq 0 ]
