@@ -19,6 +19,14 @@ foreach(dir IN LISTS BRINDLEMAR_CORE_DIRS)
   endforeach()
 endforeach()
 
+# Kernels for wider vector units live in files of their own, compiled for
+# that unit and called only after a run-time check of the processor.
+set(avx2_sources ${core_sources})
+list(FILTER avx2_sources INCLUDE REGEX "_avx2\\.cpp$")
+if(CMAKE_SYSTEM_PROCESSOR MATCHES "x86_64|AMD64|i.86")
+  set_source_files_properties(${avx2_sources} PROPERTIES COMPILE_OPTIONS "-mavx2")
+endif()
+
 add_library(brindlemar_core STATIC ${core_sources})
 target_include_directories(brindlemar_core PUBLIC ${PROJECT_SOURCE_DIR})
 target_link_libraries(brindlemar_core PUBLIC brindlemar_flags)
