@@ -27,6 +27,11 @@ inline constexpr int32_t kMaxVortices = 15;
 inline constexpr int32_t kMaxReflections = 60;
 inline constexpr int32_t kMaxGrains = 200000;
 
+// The frame step's kernels: the fastest this processor has, or the plain
+// reference (scalar motion, one virtual call per pixel, table fade) that the
+// fast ones are measured and checked against. Both give the same frames.
+enum class FramePath : int32_t { kFast, kReference };
+
 struct RectI {
   int32_t left = 0;
   int32_t top = 0;
@@ -197,6 +202,8 @@ class ParticleField {
   double vortexReach[kMaxVortices] = {};
 
   std::string favoriteName;
+
+  FramePath framePath = FramePath::kFast;
 
  protected:
   // Creates a surface of the given kind, stores it and opens it on the window.

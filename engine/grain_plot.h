@@ -1,0 +1,149 @@
+// Drawing grains: one pixel or a small pattern per grain according to the dot
+// style, once or several times around the centre of the screen according to
+// the reflections. Drawing is additive through the surface's AddPixel.
+//
+// The hot path is a template over a pixel sink: the two memory surface kinds
+// pass themselves and their non-virtual AddPixelInline, any other kind goes
+// through VirtualPixels. WithPixelSink picks the sink once per frame.
+#pragma once
+
+#include <cstdint>
+
+#include "engine/grain_color.h"
+#include "surfaces/draw_surface.h"
+
+namespace brindlemar {
+
+class ParticleField;
+
+// Float pixel coordinate to int, truncating towards zero. Coordinates are
+// held to +-2^29 first: far beyond any image, and small enough that the
+// reflection offsets and pattern steps added afterwards cannot overflow.
+inline int32_t TruncCoord(float v) {
+  constexpr float kLimit = 536870912.0f;
+  if (v > -kLimit && v < kLimit) return static_cast<int32_t>(v);
+  return v >= kLimit ? 536870912 : -536870912;  // NaN lands off the image too
+}
+
+// A pixel sink for surface kinds the frame step does not know by type.
+class VirtualPixels {
+ public:
+  explicit VirtualPixels(DrawSurface& surface) : surface_(&surface) {}
+  void AddPixelInline(int32_t x, int32_t y, int32_t blue, int32_t green, int32_t red) {
+    surface_->AddPixel(x, y, blue, green, red);
+  }
+
+ private:
+  DrawSurface* surface_;
+};
+
+// Calls fn with the sink that draws into surface: the surface itself as its
+// memory kind where it is one, VirtualPixels otherwise.
+template <class Fn>
+void WithPixelSink(DrawSurface& surface, Fn&& fn) {
+  if (auto* s24 = dynamic_cast<MemorySurface24*>(&surface)) {
+    fn(*s24);
+  } else if (auto* s16 = dynamic_cast<MemorySurface16*>(&surface)) {
+    fn(*s16);
+  } else {
+    VirtualPixels pixels(surface);
+    fn(pixels);
+  }
+}
+
+// One grain at (x, y) with channel values c0, c1, c2 (blue, green, red) in
+// the pattern of dotStyle; pattern pixels carry the values shifted right.
+template <class Pixels>
+inline void PlotGrain(Pixels& px, int32_t dotStyle, int32_t x, int32_t y, int32_t c0, int32_t c1, int32_t c2) {
+  px.AddPixelInline(x, y, c0, c1, c2);
+  if (dotStyle <= 0) return;
+  const int32_t h0 = c0 >> 1, h1 = c1 >> 1, h2 = c2 >> 1;
+  const int32_t q0 = c0 >> 2, q1 = c1 >> 2, q2 = c2 >> 2;
+  switch (dotStyle) {
+    case 3:  // Large Dots
+      px.AddPixelInline(x + 1, y, c0, c1, c2);
+      px.AddPixelInline(x, y + 1, c0, c1, c2);
+      px.AddPixelInline(x + 1, y + 1, c0, c1, c2);
+      break;
+    case 4:  // Vertical Bars
+      px.AddPixelInline(x, y - 1, h0, h1, h2);
+      px.AddPixelInline(x, y + 1, h0, h1, h2);
+      px.AddPixelInline(x, y + 2, q0, q1, q2);
+      px.AddPixelInline(x, y - 2, q0, q1, q2);
+      px.AddPixelInline(x, y + 3, c0 >> 3, c1 >> 3, c2 >> 3);
+      px.AddPixelInline(x, y - 3, c0 >> 3, c1 >> 3, c2 >> 3);
+      break;
+    case 1:  // Sparkles
+      px.AddPixelInline(x, y - 1, h0, h1, h2);
+      px.AddPixelInline(x, y + 1, h0, h1, h2);
+      px.AddPixelInline(x - 1, y, h0, h1, h2);
+      px.AddPixelInline(x + 1, y, h0, h1, h2);
+      px.AddPixelInline(x, y - 2, q0, q1, q2);
+      px.AddPixelInline(x, y + 2, q0, q1, q2);
+      px.AddPixelInline(x - 2, y, q0, q1, q2);
+      px.AddPixelInline(x + 2, y, q0, q1, q2);
+      break;
+    default:  // Fuzzies, and any other style above 0
+      px.AddPixelInline(x, y - 1, h0, h1, h2);
+      px.AddPixelInline(x, y + 1, h0, h1, h2);
+      px.AddPixelInline(x - 1, y, h0, h1, h2);
+      px.AddPixelInline(x + 1, y, h0, h1, h2);
+      px.AddPixelInline(x + 1, y + 1, q0, q1, q2);
+      px.AddPixelInline(x + 1, y - 1, q0, q1, q2);
+      px.AddPixelInline(x - 1, y + 1, q0, q1, q2);
+      px.AddPixelInline(x - 1, y - 1, q0, q1, q2);
+      break;
+  }
+}
+
+// The drawing settings of one pass.
+struct GrainDrawFrame {
+  int32_t dotStyle;
+  int32_t reflectionCount;  // 0..60
+  int32_t symmetric;
+  int32_t halfW;
+  int32_t halfH;
+  const float* reflectionCos;
+  const float* reflectionSin;
+};
+
+GrainDrawFrame MakeGrainDrawFrame(const ParticleField& field);
+
+// Draws a grain at (x, y) once, or turned by each reflection angle about the
+// centre of the screen and, when symmetric, mirrored as well.
+template <class Pixels>
+inline void DrawGrain(Pixels& px, const GrainDrawFrame& d, float x, float y, int32_t c0, int32_t c1, int32_t c2) {
+  if (d.reflectionCount == 1 && !d.symmetric) {
+    PlotGrain(px, d.dotStyle, TruncCoord(x), TruncCoord(y), c0, c1, c2);
+    return;
+  }
+  const float dx = x - static_cast<float>(d.halfW);
+  const float dy = y - static_cast<float>(d.halfH);
+  // Adding 10000 before truncating rounds every coordinate above -10000
+  // downwards instead of towards zero.
+  for (int32_t k = 0; k < d.reflectionCount; ++k) {
+    const float c = d.reflectionCos[k];
+    const float s = d.reflectionSin[k];
+    PlotGrain(px, d.dotStyle, TruncCoord(dx * c + dy * s + 10000.0f) + d.halfW - 10000,
+              TruncCoord(dy * c - dx * s + 10000.0f) + d.halfH - 10000, c0, c1, c2);
+    if (d.symmetric) {
+      PlotGrain(px, d.dotStyle, TruncCoord(dy * s - dx * c + 10000.0f) + d.halfW - 10000,
+                TruncCoord(dx * s + dy * c + 10000.0f) + d.halfH - 10000, c0, c1, c2);
+    }
+  }
+}
+
+// Colour update and drawing of grains begin..end-1 in index order, from
+// their positions and velocities after this frame's motion.
+template <class Pixels>
+inline void ColorAndDrawGrains(Pixels& px, const GrainColorPass& color, const GrainDrawFrame& draw,
+                               const float* posX, const float* posY, const float* velX, const float* velY,
+                               int32_t begin, int32_t end) {
+  for (int32_t i = begin; i < end; ++i) {
+    UpdateGrainColor(color, i, velX[i], velY[i]);
+    DrawGrain(px, draw, posX[i], posY[i], DrawnChannel(color.channels[0][i], color.colorMax),
+              DrawnChannel(color.channels[1][i], color.colorMax), DrawnChannel(color.channels[2][i], color.colorMax));
+  }
+}
+
+}  // namespace brindlemar

@@ -1,0 +1,42 @@
+// A window made of memory: a fixed client size, frame images in heap memory,
+// and a copy of the last frame shown, kept top-down as 8-bit red, green,
+// blue. The headless renderer reads its pictures from here, and a platform
+// window without bitmaps of its own can blit from it.
+//
+// Show understands the two bottom-up layouts the memory surfaces make: 24-bit
+// blue, green, red and 16-bit 5-5-5.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "surfaces/window_target.h"
+
+namespace brindlemar {
+
+class MemoryWindow final : public WindowTarget {
+ public:
+  // Sizes below 0 are taken as 0.
+  MemoryWindow(int32_t width, int32_t height);
+
+  ResultCode GetClientSize(int32_t& width, int32_t& height) override;
+  std::unique_ptr<FrameImage> CreateFrameImage(const BitmapHeader& header) override;
+  // Copies the top width x height pixels of the image, clipped to the window;
+  // the rest of the picture turns black.
+  void Show(FrameImage& image, const BitmapHeader& header, int32_t width, int32_t height) override;
+  void Invalidate() override {}
+
+  int32_t Width() const { return width_; }
+  int32_t Height() const { return height_; }
+  // Width × height × 3 bytes, rows from the top; black until a frame is shown.
+  const std::vector<uint8_t>& Rgb() const { return rgb_; }
+  uint32_t ShownFrames() const { return shownFrames_; }
+
+ private:
+  int32_t width_;
+  int32_t height_;
+  std::vector<uint8_t> rgb_;
+  uint32_t shownFrames_ = 0;
+};
+
+}  // namespace brindlemar
