@@ -1,0 +1,52 @@
+# Drives brindlemar-render as a user would. Run with
+#   cmake -DRENDER=<program> -DWORK=<scratch dir> -P render_check.cmake
+file(REMOVE_RECURSE "${WORK}")
+file(MAKE_DIRECTORY "${WORK}")
+
+function(render)
+  execute_process(COMMAND "${RENDER}" ${ARGN} RESULT_VARIABLE rc OUTPUT_QUIET ERROR_VARIABLE err)
+  if(NOT rc EQUAL 0)
+    message(FATAL_ERROR "brindlemar-render ${ARGN} failed (${rc}): ${err}")
+  endif()
+endfunction()
+
+function(expect_same a b)
+  execute_process(COMMAND "${CMAKE_COMMAND}" -E compare_files "${a}" "${b}" RESULT_VARIABLE differ)
+  if(differ)
+    message(FATAL_ERROR "${a} and ${b} differ")
+  endif()
+endfunction()
+
+# Refused options: exit status 2, a message, and no file.
+foreach(bad "--frobnicate" "--grains" "--grains;5" "--activity;abc" "--size;640" "--size;10x10"
+            "--configuration;Nowhere" "--style-values;1,2,3")
+  execute_process(COMMAND "${RENDER}" ${bad} --out "${WORK}/bad.png" RESULT_VARIABLE rc OUTPUT_QUIET
+                  ERROR_VARIABLE err)
+  if(NOT rc EQUAL 2 OR err STREQUAL "")
+    message(FATAL_ERROR "'${bad}' gave exit status ${rc} and message '${err}'")
+  endif()
+endforeach()
+if(EXISTS "${WORK}/bad.png")
+  message(FATAL_ERROR "a refused command line wrote a file")
+endif()
+
+execute_process(COMMAND "${RENDER}" --help RESULT_VARIABLE rc OUTPUT_VARIABLE help)
+if(NOT rc EQUAL 0 OR NOT help MATCHES "--style-values")
+  message(FATAL_ERROR "--help gave exit status ${rc}")
+endif()
+
+# The same seed and options give the same bytes; numbered frames are the
+# frames a shorter run ends on.
+set(common --size 96x64 --configuration Fountain --grains 3000 --dot-style sparkles)
+render(${common} --frames 12 --seed 7 --out "${WORK}/a.png")
+render(${common} --frames 12 --seed 7 --out "${WORK}/b.png")
+expect_same("${WORK}/a.png" "${WORK}/b.png")
+render(${common} --frames 12 --seed 7 --every 6 --out-dir "${WORK}/frames")
+expect_same("${WORK}/a.png" "${WORK}/frames/frame_00012.png")
+render(${common} --frames 6 --seed 7 --out "${WORK}/six.png")
+expect_same("${WORK}/six.png" "${WORK}/frames/frame_00006.png")
+
+file(READ "${WORK}/a.png" signature LIMIT 8 HEX)
+if(NOT signature STREQUAL "89504e470d0a1a0a")
+  message(FATAL_ERROR "a.png is not a PNG file")
+endif()
