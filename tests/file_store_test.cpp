@@ -1,0 +1,469 @@
+// The settings file outside Windows: the Registry Editor text it writes and
+// reads, damaged files set aside, and writers that run at the same time.
+#include <gtest/gtest.h>
+
+#if !defined(_WIN32)
+
+#include <algorithm>
+#include <atomic>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/posix/file_store.h"
+#include "platform/posix/reg_file.h"
+#include "settings/settings_store.h"
+
+namespace brindlemar {
+namespace {
+
+namespace fs = std::filesystem;
+using posix::RegTree;
+using posix::RegValue;
+
+const std::string kConfig = "HKEY_CURRENT_USER\\Software\\Tessaloom\\Brindlemar\\Config";
+
+std::vector<uint8_t> Bytes(std::string_view text) { return {text.begin(), text.end()}; }
+
+std::string Utf16Le(std::u16string_view text) {
+  std::string out = "\xFF\xFE";
+  for (char16_t c : text) {
+    out += static_cast<char>(c & 0xFF);
+    out += static_cast<char>(c >> 8);
+  }
+  return out;
+}
+
+std::string ReadBytes(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void WriteBytes(const fs::path& path, const std::string& bytes) {
+  std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+size_t Count(const std::string& text, const std::string& part) {
+  size_t n = 0;
+  for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
+  return n;
+}
+
+TEST(RegFile, WritesTheRegedit4Form) {
+  RegTree tree;
+  ASSERT_TRUE(tree.AddKey(kConfig));
+  ASSERT_FALSE(tree.AddKey("hkey_current_user\\software\\tessaloom\\brindlemar\\config"));
+  tree.AddKey("HKEY_CURRENT_USER\\Software\\Tessaloom\\Brindlemar-Old");
+  tree.AddKey("HKEY_CURRENT_USER\\Software\\Tessaloom\\Brindlemar\\Favorites");
+  std::vector<uint8_t> counting(30);
+  for (size_t i = 0; i < counting.size(); ++i) counting[i] = static_cast<uint8_t>(i);
+  const RegValue values[] = {
+      {"Settings", posix::kRegString, Bytes(std::string_view("C:\\saver \"1\"", 13))},
+      {"", posix::kRegString, Bytes(std::string_view("x", 2))},
+      {"Random", posix::kRegDword, {0x2a, 0, 0, 0}},
+      {"RanArray", posix::kRegBinary, {1, 2, 0xff}},
+      {"Empty", posix::kRegBinary, {}},
+      {"Lines", posix::kRegString, Bytes(std::string_view("a\r\nb", 5))},
+      {"Path", 2, Bytes(std::string_view("%H%", 4))},
+      {"Short", posix::kRegDword, {1, 2}},
+      {"Long", posix::kRegBinary, counting},
+  };
+  for (const RegValue& v : values) ASSERT_TRUE(tree.SetValue(kConfig, v));
+
+  const std::string expected =
+      "REGEDIT4\r\n"
+      "\r\n"
+      "[HKEY_CURRENT_USER\\Software]\r\n"
+      "\r\n"
+      "[HKEY_CURRENT_USER\\Software\\Tessaloom]\r\n"
+      "\r\n"
+      "[HKEY_CURRENT_USER\\Software\\Tessaloom\\Brindlemar]\r\n"
+      "\r\n"
+      "[HKEY_CURRENT_USER\\Software\\Tessaloom\\Brindlemar\\Config]\r\n"
+      "\"Settings\"=\"C:\\\\saver \\\"1\\\"\"\r\n"
+      "@=\"x\"\r\n"
+      "\"Random\"=dword:0000002a\r\n"
+      "\"RanArray\"=hex:01,02,ff\r\n"
+      "\"Empty\"=hex:\r\n"
+      "\"Lines\"=hex(1):61,0d,0a,62,00\r\n"
+      "\"Path\"=hex(2):25,48,25,00\r\n"
+      "\"Short\"=hex(4):01,02\r\n"
+      "\"Long\"=hex:00,01,02,03,04,05,06,07,08,09,0a,0b,0c,0d,0e,0f,10,11,12,13,14,15,\\\r\n"
+      "  16,17,18,19,1a,1b,1c,1d\r\n"
+      "\r\n"
+      "[HKEY_CURRENT_USER\\Software\\Tessaloom\\Brindlemar\\Favorites]\r\n"
+      "\r\n"
+      "[HKEY_CURRENT_USER\\Software\\Tessaloom\\Brindlemar-Old]\r\n"
+      "\r\n";
+  std::string written = posix::WriteRegFile(tree);
+  EXPECT_EQ(written, expected);
+
+  RegTree again;
+  std::string error;
+  ASSERT_TRUE(posix::ParseRegFile(written, again, &error)) << error;
+  EXPECT_EQ(posix::WriteRegFile(again), expected);
+}
+
+TEST(RegFile, ReadsTheVersion5FormAsExported) {
+  const std::u16string text =
+      u"Windows Registry Editor Version 5.00\r\n"
+      u"\r\n"
+      u"; exported\r\n"
+      u"[HKEY_CURRENT_USER\\Software\\Tessaloom\\Brindlemar\\Config]\r\n"
+      u"@=\"default\"\r\n"
+      u"\"Settings\"=\"Grüße \\\\ \\\"€\\\"\"\r\n"
+      u"\"Random\"=dword:0000002A\r\n"
+      u"\"RanArray\"=hex:01,02,\\\r\n"
+      u"  03,04\r\n"
+      u"\"Path\"=hex(2):25,00,48,00,00,00\r\n"
+      u"\"Wide\"=hex(1):fc,00,3d,d8,00,de,00,00\r\n"
+      u"\"Big\"=hex(b):01,00,00,00,00,00,00,80\r\n";
+  RegTree fromUtf16;
+  std::string error;
+  ASSERT_TRUE(posix::ParseRegFile(Utf16Le(text), fromUtf16, &error)) << error;
+
+  struct Expected {
+    const char* name;
+    uint32_t type;
+    std::vector<uint8_t> data;
+  } const expected[] = {
+      {"", posix::kRegString, Bytes(std::string_view("default", 8))},
+      {"Settings", posix::kRegString,
+       Bytes(std::string_view("Gr\xC3\xBC\xC3\x9F"
+                              "e \\ \"\xE2\x82\xAC\"",
+                              16))},
+      {"Random", posix::kRegDword, {0x2a, 0, 0, 0}},
+      {"RanArray", posix::kRegBinary, {1, 2, 3, 4}},
+      {"Path", 2, Bytes(std::string_view("%H", 3))},
+      {"Wide", 1, Bytes(std::string_view("\xC3\xBC\xF0\x9F\x98\x80", 7))},
+      {"Big", 11, {1, 0, 0, 0, 0, 0, 0, 0x80}},
+  };
+  for (const Expected& e : expected) {
+    SCOPED_TRACE(e.name);
+    const RegValue* v = fromUtf16.FindValue(kConfig, e.name);
+    ASSERT_NE(v, nullptr);
+    EXPECT_EQ(v->type, e.type);
+    EXPECT_EQ(v->data, e.data);
+  }
+  EXPECT_TRUE(fromUtf16.HasKey("HKEY_CURRENT_USER\\Software\\Tessaloom"));
+}
+
+TEST(RegFile, ReadsUtf8FormsOfVersion5LikeItsUtf16Form) {
+  const std::string utf8Body =
+      "Windows Registry Editor Version 5.00\n"
+      "\n"
+      "[HKEY_CURRENT_USER\\Software\\Tessaloom\\Brindlemar\\Config]\n"
+      "\"Settings\"=\"Gr\xC3\xBC\xC3\x9F"
+      "e\"\n"
+      "\"Path\"=hex(2):25,00,48,00,00,00\n";
+  const std::u16string utf16Body =
+      u"Windows Registry Editor Version 5.00\n"
+      u"\n"
+      u"[HKEY_CURRENT_USER\\Software\\Tessaloom\\Brindlemar\\Config]\n"
+      u"\"Settings\"=\"Grüße\"\n"
+      u"\"Path\"=hex(2):25,00,48,00,00,00\n";
+  RegTree reference;
+  ASSERT_TRUE(posix::ParseRegFile(Utf16Le(utf16Body), reference, nullptr));
+  for (const std::string& bytes : {utf8Body, "\xEF\xBB\xBF" + utf8Body}) {
+    RegTree tree;
+    std::string error;
+    ASSERT_TRUE(posix::ParseRegFile(bytes, tree, &error)) << error;
+    EXPECT_EQ(posix::WriteRegFile(tree), posix::WriteRegFile(reference));
+  }
+}
+
+TEST(RegFile, ReadsKeysAsTheRegistryWould) {
+  const std::string text =
+      "REGEDIT4\n"
+      "\n"
+      "[HKEY_CURRENT_USER\\Software\\A\\Old]\n"
+      "\"Gone\"=dword:00000001\n"
+      "[HKEY_CURRENT_USER\\Software\\A]\n"
+      "\"Kept\"=\"one\"\n"
+      "\"Dropped\"=\"x\"\n"
+      "  [hkey_current_user\\software\\a]  \n"
+      "\"KEPT\"=\"two\"\n"
+      "\"Dropped\"=-\n"
+      "[-HKEY_CURRENT_USER\\Software\\A\\Old]\n"
+      "\"Ignored\"=\"y\"\n";
+  RegTree tree;
+  std::string error;
+  ASSERT_TRUE(posix::ParseRegFile(text, tree, &error)) << error;
+  EXPECT_EQ(posix::WriteRegFile(tree),
+            "REGEDIT4\r\n\r\n"
+            "[HKEY_CURRENT_USER\\Software]\r\n\r\n"
+            "[HKEY_CURRENT_USER\\Software\\A]\r\n"
+            "\"Kept\"=\"two\"\r\n\r\n");
+}
+
+TEST(RegFile, RefusesDamagedText) {
+  const std::string head = "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software]\r\n";
+  struct Case {
+    const char* what;
+    std::string bytes;
+  } const cases[] = {
+      {"empty", ""},
+      {"garbage header", "REGEDIT5\r\n\r\n[HKEY_CURRENT_USER\\Software]\r\n"},
+      {"binary garbage", std::string("\x7f"
+                                     "ELF\x02\x01\x01\0\0",
+                                     9)},
+      {"truncated section", "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Softw"},
+      {"empty key name", "REGEDIT4\r\n\r\n[]\r\n"},
+      {"empty key level", "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\\\Software]\r\n"},
+      {"value before any key", "REGEDIT4\r\n\"a\"=\"b\"\r\n"},
+      {"bad hex", head + "\"b\"=hex:01,zz\r\n"},
+      {"three hex digits", head + "\"b\"=hex:01,123\r\n"},
+      {"missing byte", head + "\"b\"=hex:01,,02\r\n"},
+      {"bad type", head + "\"b\"=hex(zz):01\r\n"},
+      {"hex cut short", head + "\"b\"=hex:01,02,\\\r\n"},
+      {"hex cut at the end", head + "\"b\"=hex:01,02,\\"},
+      {"trailing comma", head + "\"b\"=hex:01,02,\r\n"},
+      {"unterminated string", head + "\"s\"=\"abc\r\n"},
+      {"unterminated name", head + "\"s=\"abc\"\r\n"},
+      {"invalid escape", head + "\"s\"=\"a\\qb\"\r\n"},
+      {"text after string", head + "\"s\"=\"a\" b\r\n"},
+      {"missing equals", head + "\"s\" \"a\"\r\n"},
+      {"long dword", head + "\"n\"=dword:000000001\r\n"},
+      {"bad dword", head + "\"n\"=dword:12g4\r\n"},
+      {"unknown kind", head + "\"s\"=str:abc\r\n"},
+      {"stray line", head + "hello\r\n"},
+      {"odd UTF-16", Utf16Le(u"Windows Registry Editor Version 5.00\r\n") + "x"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    RegTree tree;
+    tree.AddKey("HKEY_CURRENT_USER\\Before");
+    std::string error;
+    EXPECT_FALSE(posix::ParseRegFile(c.bytes, tree, &error));
+    EXPECT_FALSE(error.empty());
+    EXPECT_EQ(posix::WriteRegFile(tree), "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Before]\r\n\r\n");
+  }
+}
+
+TEST(UserConfigDirectory, FollowsTheEnvironment) {
+  struct Case {
+    const char* configDir;
+    const char* xdgConfigHome;
+    const char* home;
+    const char* expected;
+  } const cases[] = {
+      {"/srv/saver", "/x", "/home/u", "/srv/saver"},
+      {nullptr, "/x", "/home/u", "/x/brindlemar"},
+      {"", "/x", "/home/u", "/x/brindlemar"},
+      {nullptr, "", "/home/u", "/home/u/.config/brindlemar"},
+      {nullptr, "relative", "/home/u", "/home/u/.config/brindlemar"},
+      {nullptr, nullptr, nullptr, ""},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(posix::UserConfigDirectory(c.configDir, c.xdgConfigHome, c.home), c.expected);
+  }
+}
+
+class FileStoreTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::random_device random;
+    dir_ = fs::temp_directory_path() / ("brindlemar-file-" + std::to_string(random()) + std::to_string(random()));
+    fs::create_directories(dir_);
+  }
+  void TearDown() override {
+    std::error_code ignored;
+    fs::remove_all(dir_, ignored);
+  }
+
+  static fs::path File(const fs::path& dir) { return dir / posix::kSettingsFileName; }
+
+  // The names of everything in dir but the settings file and its lock file.
+  static std::vector<std::string> Others(const fs::path& dir) {
+    std::vector<std::string> names;
+    for (const fs::directory_entry& entry : fs::directory_iterator(dir)) {
+      std::string name = entry.path().filename().string();
+      if (name != posix::kSettingsFileName && name != posix::kLockFileName) names.push_back(name);
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+
+  fs::path dir_;
+};
+
+TEST_F(FileStoreTest, WritesUnderTheCurrentUsersHive) {
+  posix::FileStore store(dir_.string());
+  ASSERT_TRUE(store.CreateKey(kConfigKey, nullptr));
+  ASSERT_TRUE(WriteDword(store, kConfigKey, "Random", 1));
+  ASSERT_TRUE(WriteString(store, kConfigKey, "Settings", "*"));
+  EXPECT_EQ(ReadBytes(File(dir_)),
+            "REGEDIT4\r\n\r\n"
+            "[HKEY_CURRENT_USER\\Software]\r\n\r\n"
+            "[HKEY_CURRENT_USER\\Software\\Tessaloom]\r\n\r\n"
+            "[HKEY_CURRENT_USER\\Software\\Tessaloom\\Brindlemar]\r\n\r\n"
+            "[HKEY_CURRENT_USER\\Software\\Tessaloom\\Brindlemar\\Config]\r\n"
+            "\"Random\"=dword:00000001\r\n"
+            "\"Settings\"=\"*\"\r\n\r\n");
+  EXPECT_TRUE(Others(dir_).empty());
+}
+
+TEST_F(FileStoreTest, CreatesItsDirectoryOnTheFirstChange) {
+  fs::path nested = dir_ / "config" / "brindlemar";
+  posix::FileStore store(nested.string());
+  EXPECT_FALSE(store.OpenKey(kConfigKey));
+  EXPECT_FALSE(fs::exists(nested));
+  ASSERT_TRUE(store.CreateKey(kConfigKey, nullptr));
+  EXPECT_TRUE(fs::exists(File(nested)));
+}
+
+TEST_F(FileStoreTest, KeepsValuesOfARegistryEditorExportItCannotUse) {
+  WriteBytes(File(dir_), Utf16Le(u"Windows Registry Editor Version 5.00\r\n\r\n"
+                                 u"[HKEY_CURRENT_USER\\Software\\Tessaloom\\Brindlemar\\Config]\r\n"
+                                 u"\"Settings\"=\"Grüße\"\r\n"
+                                 u"\"Path\"=hex(2):25,00,48,00,00,00\r\n"
+                                 u"\"Big\"=hex(b):01,00,00,00,00,00,00,00\r\n"
+                                 u"[HKEY_LOCAL_MACHINE\\Software\\Other]\r\n"
+                                 u"\"Kept\"=dword:00000002\r\n"));
+  posix::FileStore store(dir_.string());
+  std::string settings;
+  ASSERT_TRUE(ReadString(store, kConfigKey, "Settings", 256, settings));
+  EXPECT_EQ(settings,
+            "Gr\xC3\xBC\xC3\x9F"
+            "e");
+  ASSERT_TRUE(WriteDword(store, kConfigKey, "Clock", 1));
+
+  std::string text = ReadBytes(File(dir_));
+  EXPECT_TRUE(text.starts_with("REGEDIT4\r\n"));
+  for (const char* line :
+       {"\"Path\"=hex(2):25,48,00\r\n", "\"Big\"=hex(b):01,00,00,00,00,00,00,00\r\n",
+        "[HKEY_LOCAL_MACHINE\\Software\\Other]\r\n\"Kept\"=dword:00000002\r\n", "\"Clock\"=dword:00000001\r\n"}) {
+    EXPECT_NE(text.find(line), std::string::npos) << line;
+  }
+}
+
+TEST_F(FileStoreTest, DamagedFileIsReportedOnceKeptAsideAndReplacedByDefaults) {
+  const std::string head = "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Tessaloom\\Brindlemar\\Config]\r\n";
+  struct Case {
+    const char* what;
+    std::string bytes;
+  } const cases[] = {
+      {"truncated", head.substr(0, head.size() - 12)},
+      {"garbage header", "\x01\x02garbage\r\n" + head},
+      {"bad hex", head + "\"RanArray\"=hex:01,0g\r\n"},
+      {"unterminated string", head + "\"Settings\"=\"*,1,2\r\n"},
+      {"too large", head + std::string(posix::kMaxSettingsFileBytes, ';')},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    fs::path dir = dir_ / c.what;
+    fs::create_directories(dir);
+    WriteBytes(File(dir), c.bytes);
+    posix::FileStore store(dir.string());
+
+    ::testing::internal::CaptureStderr();
+    EXPECT_FALSE(store.OpenKey(kConfigKey));
+    EXPECT_TRUE(store.EnumerateValues(kConfigKey).empty());
+    std::string report = ::testing::internal::GetCapturedStderr();
+
+    std::vector<std::string> kept = Others(dir);
+    ASSERT_EQ(kept.size(), 1u);
+    EXPECT_TRUE(kept[0].starts_with("settings.reg.damaged-")) << kept[0];
+    EXPECT_EQ(ReadBytes(dir / kept[0]), c.bytes);
+    EXPECT_FALSE(fs::exists(File(dir)));
+    EXPECT_EQ(Count(report, "brindlemar: settings file"), 1u) << report;
+    EXPECT_NE(report.find(File(dir).string()), std::string::npos) << report;
+    EXPECT_NE(report.find(kept[0]), std::string::npos) << report;
+
+    ASSERT_TRUE(store.CreateKey(kConfigKey, nullptr));
+    ASSERT_TRUE(WriteDword(store, kConfigKey, "Clock", 1));
+    EXPECT_TRUE(ReadBytes(File(dir)).starts_with("REGEDIT4\r\n"));
+    EXPECT_EQ(ReadBytes(dir / kept[0]), c.bytes);
+  }
+}
+
+TEST_F(FileStoreTest, NewDamageNeverReplacesAnEarlierKeptFile) {
+  posix::FileStore store(dir_.string());
+  const std::string first = "first damage";
+  const std::string second = "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\r\n";
+  ::testing::internal::CaptureStderr();
+  WriteBytes(File(dir_), first);
+  EXPECT_TRUE(store.EnumerateValues(kConfigKey).empty());
+  WriteBytes(File(dir_), second);
+  // This time a change finds the damage: it is set aside all the same.
+  bool created = false;
+  ASSERT_TRUE(store.CreateKey(kConfigKey, &created));
+  EXPECT_TRUE(created);
+  std::string report = ::testing::internal::GetCapturedStderr();
+  EXPECT_EQ(Count(report, "brindlemar: settings file"), 2u) << report;
+
+  std::vector<std::string> kept = Others(dir_);
+  ASSERT_EQ(kept.size(), 2u);
+  std::vector<std::string> contents{ReadBytes(dir_ / kept[0]), ReadBytes(dir_ / kept[1])};
+  std::sort(contents.begin(), contents.end());
+  EXPECT_EQ(contents, (std::vector<std::string>{second, first}));
+  EXPECT_TRUE(store.OpenKey(kConfigKey));
+}
+
+TEST_F(FileStoreTest, RefusesAChangeThatWouldOutgrowTheFile) {
+  posix::FileStore store(dir_.string());
+  ASSERT_TRUE(store.CreateKey(kConfigKey, nullptr));
+  ASSERT_TRUE(WriteDword(store, kConfigKey, "Random", 1));
+  std::string before = ReadBytes(File(dir_));
+  // Three characters of text per byte of data.
+  EXPECT_FALSE(WriteBinary(store, kConfigKey, "RanArray", std::vector<uint8_t>(posix::kMaxSettingsFileBytes / 3 + 1)));
+  EXPECT_EQ(ReadBytes(File(dir_)), before);
+  EXPECT_TRUE(Others(dir_).empty());
+  EXPECT_TRUE(WriteBinary(store, kConfigKey, "RanArray", {1}));
+}
+
+TEST_F(FileStoreTest, WritersAtTheSameTimeKeepEveryChange) {
+  constexpr int kWrites = 100;
+  {
+    posix::FileStore setup(dir_.string());
+    ASSERT_TRUE(setup.CreateKey(kConfigKey, nullptr));
+  }
+  ::testing::internal::CaptureStderr();
+  std::atomic<bool> writing{true};
+  std::atomic<int> wholeReads{0}, brokenReads{0};
+  // Reads the file behind the stores' backs: it must be whole every time.
+  std::thread reader([&] {
+    while (writing) {
+      RegTree tree;
+      bool whole = posix::ParseRegFile(ReadBytes(File(dir_)), tree, nullptr);
+      ++(whole ? wholeReads : brokenReads);
+    }
+  });
+  std::atomic<int> failedWrites{0};
+  auto writer = [&](const char* prefix) {
+    // A store of its own, as another process would have.
+    posix::FileStore store(dir_.string());
+    for (int i = 0; i < kWrites; ++i) {
+      if (!WriteDword(store, kConfigKey, prefix + std::to_string(i), i)) ++failedWrites;
+    }
+  };
+  std::thread a(writer, "A"), b(writer, "B");
+  a.join();
+  b.join();
+  writing = false;
+  reader.join();
+  EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+
+  EXPECT_EQ(failedWrites, 0);
+  EXPECT_EQ(brokenReads, 0);
+  EXPECT_GT(wholeReads, 0);
+  posix::FileStore check(dir_.string());
+  EXPECT_EQ(check.EnumerateValues(kConfigKey).size(), 2u * kWrites);
+  for (const char* prefix : {"A", "B"}) {
+    for (int i = 0; i < kWrites; ++i) {
+      int32_t value = -1;
+      ASSERT_TRUE(ReadDword(check, kConfigKey, prefix + std::to_string(i), value)) << prefix << i;
+      EXPECT_EQ(value, i);
+    }
+  }
+  EXPECT_TRUE(Others(dir_).empty());  // no temporary file left behind
+}
+
+}  // namespace
+}  // namespace brindlemar
+
+#endif  // !defined(_WIN32)
