@@ -65,6 +65,14 @@ class DrawSurface {
   // Fills the header and takes the image for a width x height frame.
   ResultCode TakeImage(WindowTarget* window, int32_t frameWidth, int32_t frameHeight, int32_t bitsPerPixel);
   bool Writable(int32_t x, int32_t y) const { return x >= 1 && x < width && y >= 1 && y < height; }
+  // A hint that rows y - reach .. y + reach around column x are about to be
+  // drawn: they are brought into cache. Nothing is read or written.
+  void PrefetchRows(int32_t x, int32_t y, int32_t reach, int32_t bytesPerPixel) const {
+    if (!Writable(x, y)) return;
+    int32_t top = y - reach < 1 ? 1 : y - reach;
+    int32_t bottom = y + reach >= height ? height - 1 : y + reach;
+    for (int32_t row = top; row <= bottom; ++row) __builtin_prefetch(PixelAt(x, row, bytesPerPixel), 1);
+  }
   uint8_t* PixelAt(int32_t x, int32_t y, int32_t bytesPerPixel) const {
     return bits + static_cast<size_t>(height - y - 1) * stride + static_cast<size_t>(x) * bytesPerPixel;
   }
@@ -121,6 +129,8 @@ class MemorySurface24 : public MemorySurface {
   }
   uint32_t GetPixel(int32_t x, int32_t y) override;
 
+  void Prefetch(int32_t x, int32_t y, int32_t reach) const { PrefetchRows(x, y, reach, 3); }
+
   // The same as AddPixel, for callers that know the kind and want no call.
   void AddPixelInline(int32_t x, int32_t y, int32_t blue, int32_t green, int32_t red) {
     if (!Writable(x, y)) return;
@@ -141,6 +151,8 @@ class MemorySurface16 : public MemorySurface {
     AddPixelInline(x, y, blue, green, red);
   }
   uint32_t GetPixel(int32_t x, int32_t y) override;
+
+  void Prefetch(int32_t x, int32_t y, int32_t reach) const { PrefetchRows(x, y, reach, 2); }
 
   void AddPixelInline(int32_t x, int32_t y, int32_t blue, int32_t green, int32_t red) {
     if (!Writable(x, y)) return;
