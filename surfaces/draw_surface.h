@@ -87,26 +87,44 @@ struct FadeSetting {
 };
 FadeSetting ComputeFade(int32_t level, int32_t dither);
 
+inline constexpr int32_t kMaxTabledSum = 510;
+
+// The factor each channel of a pixel is scaled by when the largest of its
+// sums is m: 1 while m fits in a byte, 255.0 / m above. Sums of two 8-bit
+// values reach at most 510, so those are tabled, computed once as the same
+// doubles the division gives; a sum that fits is scaled by 1.0, which keeps
+// it exactly, so the common case needs no branch.
+struct SaturationScale {
+  double value[kMaxTabledSum + 1];
+  constexpr SaturationScale() : value() {
+    for (int32_t m = 0; m <= kMaxTabledSum; ++m) value[m] = m <= 255 ? 1.0 : 255.0 / m;
+  }
+};
+inline constexpr SaturationScale kSaturationScale;
+
 // Adds blue, green and red onto a pixel's 8-bit channels, scaling all three
-// down together when one leaves 0..255 so that the hue is kept.
+// down together when one leaves 0..255 so that the hue is kept: the largest
+// becomes 255.
 inline void SaturateAdd(int32_t& b, int32_t& g, int32_t& r) {
-  if (static_cast<uint32_t>(b) > 255u || static_cast<uint32_t>(g) > 255u || static_cast<uint32_t>(r) > 255u) {
-    int32_t m = b > g ? b : g;
-    if (r > m) m = r;
-    if (m <= 0) {
-      // Only a caller passing negative values gets here; black is the
-      // sound answer where scaling by 255 / m would divide by zero or flip.
-      b = g = r = 0;
-      return;
-    }
-    double s = 255.0 / m;
+  int32_t m = b > g ? b : g;
+  if (r > m) m = r;
+  if ((b | g | r) >= 0 && m <= kMaxTabledSum) {
+    const double s = kSaturationScale.value[m];
     b = static_cast<int32_t>(b * s);
     g = static_cast<int32_t>(g * s);
     r = static_cast<int32_t>(r * s);
-    if (b < 0) b = 0;
-    if (g < 0) g = 0;
-    if (r < 0) r = 0;
+    return;
   }
+  if (m <= 0) {
+    // Only a caller passing negative values gets here; black is the sound
+    // answer where scaling by 255 / m would divide by zero or flip.
+    b = g = r = 0;
+    return;
+  }
+  const double s = 255.0 / m;
+  b = b < 0 ? 0 : static_cast<int32_t>(b * s);
+  g = g < 0 ? 0 : static_cast<int32_t>(g * s);
+  r = r < 0 ? 0 : static_cast<int32_t>(r * s);
 }
 
 // The two memory kinds: the image is sized to the window's client area and
@@ -133,8 +151,17 @@ class MemorySurface24 : public MemorySurface {
 
   // The same as AddPixel, for callers that know the kind and want no call.
   void AddPixelInline(int32_t x, int32_t y, int32_t blue, int32_t green, int32_t red) {
-    if (!Writable(x, y)) return;
-    uint8_t* p = PixelAt(x, y, 3);
+    if (Writable(x, y)) AddAt(PixelAt(x, y, 3), blue, green, red);
+  }
+
+  // For patterns drawn by address: whether every pixel within reach of
+  // (x, y) is writable, the address of (x, y), and the addition itself. A row
+  // further down the screen lies Stride() bytes lower in memory.
+  bool WritableAround(int32_t x, int32_t y, int32_t reach) const {
+    return x - reach >= 1 && x + reach < width && y - reach >= 1 && y + reach < height;
+  }
+  uint8_t* Address(int32_t x, int32_t y) const { return PixelAt(x, y, 3); }
+  static void AddAt(uint8_t* p, int32_t blue, int32_t green, int32_t red) {
     int32_t b = blue + p[0], g = green + p[1], r = red + p[2];
     SaturateAdd(b, g, r);
     p[0] = static_cast<uint8_t>(b);

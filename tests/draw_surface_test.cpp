@@ -446,3 +446,38 @@ TEST_F(DrawSurfaceTest, PresentShowsTheImageInTheWindow) {
 
 }  // namespace
 }  // namespace brindlemar
+
+namespace brindlemar {
+namespace {
+
+// The saturation rule on its own, including sums no pixel addition of the
+// engine makes (negative, or beyond two full bytes): those take the plain
+// formula, with negative channels held at 0.
+TEST(SaturateAdd, KeepsHueAndHandlesOutOfRangeSums) {
+  struct Case {
+    int32_t in[3];
+    int32_t out[3];
+  };
+  const Case cases[] = {
+      {{10, 20, 30}, {10, 20, 30}},
+      {{255, 255, 255}, {255, 255, 255}},
+      {{300, 200, 150}, {255, 170, 127}},
+      {{510, 255, 0}, {255, 127, 0}},
+      {{1020, 510, 0}, {255, 127, 0}},
+      {{-5, 100, 0}, {0, 255, 0}},
+      {{-5, 300, 10}, {0, 254, 8}},  // 300 * (255.0 / 300) rounds just below 255
+      {{-5, -1, 0}, {0, 0, 0}},
+  };
+  for (const Case& c : cases) {
+    int32_t b = c.in[0], g = c.in[1], r = c.in[2];
+    SaturateAdd(b, g, r);
+    EXPECT_EQ(b, c.out[0]) << c.in[0] << "," << c.in[1] << "," << c.in[2];
+    EXPECT_EQ(g, c.out[1]);
+    EXPECT_EQ(r, c.out[2]);
+  }
+  // Every tabled scale is the division itself.
+  for (int32_t m = 256; m <= kMaxTabledSum; ++m) ASSERT_EQ(kSaturationScale.value[m], 255.0 / m);
+}
+
+}  // namespace
+}  // namespace brindlemar
