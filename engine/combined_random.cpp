@@ -49,16 +49,16 @@ void CombinedRandom::InitChannel(int32_t i) {
   c.counter = static_cast<int32_t>(Next() * 16384 * frac);
   frac = std::fmod(frac + 0.13234323, 1.0);
   c.scale = 14.0;
-  c.sum = 0;
-  for (int32_t k = 0; k < 14; ++k) {
-    c.values[k] = Next();
-    c.sum += c.values[k];
-  }
+  FillRows(c);
 }
 
 void CombinedRandom::ResetChannel(int32_t i) {
   SmoothChannel& c = table[i];
   c.counter = static_cast<int32_t>(Next() * 16384 * frac);
+  FillRows(c);
+}
+
+void CombinedRandom::FillRows(SmoothChannel& c) {
   c.sum = 0;
   for (int32_t k = 0; k < 14; ++k) {
     c.values[k] = Next();

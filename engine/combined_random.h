@@ -55,6 +55,9 @@ class CombinedRandom {
   SmoothChannel* table = nullptr;
 
  private:
+  // Fresh values for the fourteen rows, and their sum.
+  void FillRows(SmoothChannel& c);
+
   const Clock* clock_;
 };
 

@@ -7,22 +7,13 @@
 #include "engine/color_max.h"
 #include "engine/particle_field.h"
 #include "engine/process_state.h"
+#include "engine/style_table.h"
 
 namespace brindlemar {
 namespace {
 
 constexpr double kTwoPi = 6.283185307179586;
 constexpr double kGravityUnit = 0.0003333333333333333;
-
-bool IsRegenerating(int32_t configuration) {
-  switch (configuration) {
-    case 10: case 11: case 12: case 15: case 18: case 19:
-    case 20: case 21: case 22: case 23: case 24: case 25:
-      return true;
-    default:
-      return false;
-  }
-}
 
 // The grain-by-grain layout; it holds the field and the few values that
 // stay the same for every grain.
@@ -265,7 +256,7 @@ void Layout::Grain(int32_t i, float base) {
       break;
   }
 
-  if (IsRegenerating(f.configuration)) {
+  if (IsSourceConfiguration(f.configuration)) {
     f.regenPerFrame = S(1);
     f.regenerating = 1;
     f.regenCursor = 0;

@@ -13,6 +13,7 @@
 #include "engine/color_max.h"
 #include "engine/particle_field.h"
 #include "engine/process_state.h"
+#include "engine/style_table.h"
 
 namespace brindlemar {
 namespace {
@@ -45,26 +46,6 @@ Throw RandomDirection(CombinedRandom& random, double speed) {
   double u2 = random.Next();
   double d = ((u1 - 0.5) * 0.5476545663566786 + (u2 - 0.5) * 0.45234543364332136) * kTwoPi;
   return {std::sin(d) * speed, std::cos(d) * speed};
-}
-
-bool HasSource(int32_t configuration) {
-  switch (configuration) {
-    case kShootingStars:
-    case kWhiteHole:
-    case kEventHorizon:
-    case kFountain:
-    case kSpinningSprayer:
-    case kRegenerating:
-    case kFloatingSparkler:
-    case kRadarSweep:
-    case kFromTheEther:
-    case kRising:
-    case kFalls:
-    case kCircular:
-      return true;
-    default:
-      return false;
-  }
 }
 
 }  // namespace
@@ -118,7 +99,7 @@ void ParticleField::RegenerateGroup() {
     default:
       break;
   }
-  if (!HasSource(configuration)) return;
+  if (!IsSourceConfiguration(configuration)) return;
 
   const float colorMaxF = ColorMaxF(trails, brightness);
   const bool randomGrey = styleValues[0] == 2;

@@ -74,6 +74,16 @@ bool InRange(const StyleSetting& s, int32_t v) { return v >= s.min && v <= s.max
 
 const char* ConfigurationName(int32_t index) { return Valid(index) ? kNames[index] : ""; }
 
+bool IsSourceConfiguration(int32_t index) {
+  switch (index) {
+    case 10: case 11: case 12: case 15: case 18: case 19:
+    case 20: case 21: case 22: case 23: case 24: case 25:
+      return true;
+    default:
+      return false;
+  }
+}
+
 StyleParams& StyleRecord(int32_t index) { return Table()[index]; }
 
 void ResetStyleTable() {

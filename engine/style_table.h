@@ -27,6 +27,9 @@ struct StyleParams {
 // The names of the configurations, by index.
 const char* ConfigurationName(int32_t index);
 
+// Whether the configuration is a source that keeps regenerating its grains.
+bool IsSourceConfiguration(int32_t index);
+
 StyleParams& StyleRecord(int32_t index);  // index must be 0..25
 void ResetStyleTable();
 
