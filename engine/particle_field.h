@@ -17,6 +17,8 @@
 
 #include "engine/clock.h"
 #include "engine/combined_random.h"
+#include "engine/geometry.h"
+#include "surfaces/display_modes.h"
 #include "surfaces/draw_surface.h"
 
 namespace brindlemar {
@@ -32,16 +34,12 @@ inline constexpr int32_t kMaxGrains = 200000;
 // fast ones are measured and checked against. Both give the same frames.
 enum class FramePath : int32_t { kFast, kReference };
 
-struct RectI {
-  int32_t left = 0;
-  int32_t top = 0;
-  int32_t right = 0;
-  int32_t bottom = 0;
-};
-
 class ParticleField {
  public:
-  ParticleField(SettingsStore& store, const Clock& clock = SystemClock());
+  // displayModes offers the full-screen modes from which the start-up load
+  // chooses a default when the settings hold none.
+  ParticleField(SettingsStore& store, const Clock& clock = SystemClock(),
+                const DisplayModeSource& displayModes = NoDisplayModes());
   virtual ~ParticleField();
   ParticleField(const ParticleField&) = delete;
   ParticleField& operator=(const ParticleField&) = delete;

@@ -8,18 +8,9 @@
 #include <cstdint>
 
 #include "engine/combined_random.h"
+#include "engine/geometry.h"
 
 namespace brindlemar {
-
-struct PointI {
-  int32_t x;
-  int32_t y;
-};
-
-struct PointF {
-  float x;
-  float y;
-};
 
 struct ProcessState {
   uint32_t quickRandomState = 1;
