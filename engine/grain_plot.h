@@ -4,13 +4,16 @@
 //
 // The hot path is a template over a pixel sink: the two memory surface kinds
 // pass themselves and their non-virtual AddPixelInline, any other kind goes
-// through VirtualPixels. WithPixelSink picks the sink once per frame.
+// through VirtualPixels. A 24-bit memory surface is drawn in batches through
+// StampedPixels where the processor allows (engine/grain_plot_batch.h).
+// WithPixelSink picks the sink once per frame.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 
 #include "engine/grain_color.h"
+#include "engine/grain_plot_batch.h"
 #include "surfaces/draw_surface.h"
 
 namespace brindlemar {
@@ -38,12 +41,19 @@ class VirtualPixels {
   DrawSurface* surface_;
 };
 
-// Calls fn with the sink that draws into surface: the surface itself as its
-// memory kind where it is one, VirtualPixels otherwise.
+// Calls fn with the sink that draws into surface: the recording sink or the
+// surface itself as its memory kind where it is one, VirtualPixels otherwise.
+// Everything fn draws is on the surface when this returns.
 template <class Fn>
 void WithPixelSink(DrawSurface& surface, Fn&& fn) {
   if (auto* s24 = dynamic_cast<MemorySurface24*>(&surface)) {
-    fn(*s24);
+    if (CanDrawGrainBatches(*s24)) {
+      StampedPixels stamps(*s24);
+      fn(stamps);
+      stamps.Flush();
+    } else {
+      fn(*s24);
+    }
   } else if (auto* s16 = dynamic_cast<MemorySurface16*>(&surface)) {
     fn(*s16);
   } else {

@@ -7,7 +7,7 @@
 
 namespace brindlemar {
 
-ParticleField::ParticleField(SettingsStore& store, const Clock& clock)
+ParticleField::ParticleField(SettingsStore& store, const Clock& clock, const DisplayModeSource& displayModes)
     : random(clock), store_(&store), clock_(&clock) {
   if (random.AllocateTable() >= 0) {
     random.SeedFromClock();
@@ -15,7 +15,7 @@ ParticleField::ParticleField(SettingsStore& store, const Clock& clock)
   }
   adjustTick = clock.TickMs() + 2000u;
   startTime = clock.CalendarSeconds();
-  LoadStartupSettings(*this, store);
+  LoadStartupSettings(*this, store, displayModes);
   phaseTick = clock.TickMs();
 }
 

@@ -104,6 +104,11 @@ class ParticleField {
   int32_t showClock = 0;
   int32_t stepping = 0;
   int32_t passwordPrompt = 0;
+  // The password prompt (shell/password.h): the text typed so far, the tick
+  // at which the prompt goes by itself, and whether Shift is held.
+  std::string passwordEntry;
+  uint32_t promptDeadline = 0;
+  int32_t shiftDown = 0;
   uint32_t frameCount = 0;
   uint32_t firstFrameTick = 0;
   int32_t width = 0;

@@ -1,8 +1,9 @@
 // The few values the program shares across every field: the steering of
 // vortex 0 by the pointer, the regeneration's running angles and timer, the
-// vortex path key, the transition interval, the frame-rate switch, and the
-// process-wide generators. They live together so that a test can put them
-// all back to their start-of-program state with ResetProcessState.
+// vortex path key, the transition interval, the frame-rate switch, the
+// zodiac's colour phases and the process-wide generators. They live together
+// so that a test can put them all back to their start-of-program state with
+// ResetProcessState.
 #pragma once
 
 #include <cstdint>
@@ -23,6 +24,13 @@ struct ProcessState {
   double sprayAngle = 0.0;
   double sweepAngle = 0.0;
   uint32_t transitionInterval = 0;
+  // Entry boxes the last password prompt frame drew, so that the next one
+  // can erase those no longer needed.
+  int32_t promptBoxes = 0;
+  // The zodiac ring's colour phases, recomputed on every zodiac frame.
+  double zodiacBluePhase = 0.0;
+  double zodiacGreenPhase = 0.0;
+  double zodiacRedPhase = 0.0;
 };
 
 ProcessState& Process();

@@ -1,5 +1,6 @@
 # Debian packages each part of the build needs; sourced by the scripts.
-NATIVE_PACKAGES="cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev libpng-dev"
+NATIVE_PACKAGES="cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev libpng-dev libcairo2-dev libpango1.0-dev fonts-liberation fonts-dejavu-core"
+FUZZ_PACKAGES="clang-14 libclang-rt-14-dev"
 WINDOWS_PACKAGES="g++-mingw-w64-x86-64-posix googletest wine64 xvfb xauth"
 
 # Installs whatever of the given packages is missing (needs root).

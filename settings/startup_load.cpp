@@ -5,6 +5,8 @@
 
 #include "engine/particle_field.h"
 #include "engine/process_state.h"
+#include "settings/default_mode.h"
+#include "settings/presets.h"
 #include "settings/settings_store.h"
 
 namespace brindlemar {
@@ -29,7 +31,7 @@ void ReadSelection(ParticleField& field, SettingsStore& store) {
 
 }  // namespace
 
-void LoadStartupSettings(ParticleField& field, SettingsStore& store) {
+void LoadStartupSettings(ParticleField& field, SettingsStore& store, const DisplayModeSource& displayModes) {
   field.fontWeight = 700;
   field.fontItalic = 1;
   field.messageCount = 1;
@@ -43,6 +45,8 @@ void LoadStartupSettings(ParticleField& field, SettingsStore& store) {
   field.useDirectDraw = -1;
   field.screenResX = field.screenResY = field.screenResBits = 0;
   int32_t minTime = 60, maxTime = 90;
+
+  if (InstallPresets(store)) field.presetsInstalled = 1;
 
   if (store.OpenKey(kProductKey)) {
     if (store.OpenKey(kMessagesKey)) {
@@ -74,6 +78,14 @@ void LoadStartupSettings(ParticleField& field, SettingsStore& store) {
       if (field.randomFavorites && field.favoriteCount) ReadSelection(field, store);
     } else if (field.randomFavorites && field.favoriteCount) {
       SelectAll(field);
+    }
+  }
+
+  if (field.useDirectDraw == -1 || field.screenResX == 0 || field.screenResY == 0 || field.screenResBits == 0) {
+    // On success the choice is only stored: an undecided field stays at -1
+    // while the store says 1.
+    if (Failed(StoreDefaultMode(store, displayModes, field.screenResX, field.screenResY, field.screenResBits))) {
+      field.useDirectDraw = 0;
     }
   }
 

@@ -1,5 +1,6 @@
 #include "shell/render_options.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <optional>
@@ -7,6 +8,7 @@
 
 #include "engine/particle_field.h"
 #include "engine/style_table.h"
+#include "settings/presets.h"
 
 namespace brindlemar {
 namespace {
@@ -20,7 +22,7 @@ constexpr std::string_view kValued[] = {
     "--size",        "--frames",         "--fps",    "--seed",     "--every",      "--out",
     "--out-dir",     "--configuration",  "--dimensionality", "--grains", "--activity", "--viscosity",
     "--complexity",  "--brightness",     "--color-rate",     "--dot-style", "--trail-length", "--reflections",
-    "--style-values", "--record"};
+    "--style-values", "--record", "--preset", "--gallery"};
 
 const char* const kDimensionalityNames[] = {"Aurora", "Clouds", "Organic", "Recursive"};
 const char* const kDotStyleNames[] = {"Dots", "Sparkles", "Fuzzies", "Large Dots", "Vertical Bars"};
@@ -100,9 +102,11 @@ class Reader {
     return true;
   }
 
-  // A number 0..count-1, or one of the names in any case.
+  // A number 0..count-1, or one of the names in any case. A refusal lists
+  // the names, or says what is expected in their place.
   template <typename NameOf>
-  bool Choice(std::string_view option, std::string_view text, int32_t count, NameOf nameOf, int32_t& out) {
+  bool Choice(std::string_view option, std::string_view text, int32_t count, NameOf nameOf, int32_t& out,
+              std::string_view expected = {}) {
     if (!text.empty() && text.find_first_not_of("0123456789") == std::string_view::npos) {
       return Integer(option, text, 0, count - 1, out);
     }
@@ -113,10 +117,13 @@ class Reader {
         return true;
       }
     }
-    std::string names;
-    for (int32_t i = 0; i < count; ++i) names += (i ? ", " : "") + std::string(nameOf(i));
-    return Fail("option " + std::string(option) + " expects one of " + names + " or 0 to " +
-                std::to_string(count - 1) + ", got " + Quoted(text));
+    std::string names(expected);
+    if (names.empty()) {
+      names = "one of ";
+      for (int32_t i = 0; i < count; ++i) names += (i ? ", " : "") + std::string(nameOf(i));
+    }
+    return Fail("option " + std::string(option) + " expects " + names + " or 0 to " + std::to_string(count - 1) +
+                ", got " + Quoted(text));
   }
 
   bool Size(std::string_view text, int32_t& width, int32_t& height) {
@@ -159,7 +166,9 @@ class Reader {
 
 // The parameter options as given, laid over the base set once all are read.
 struct Given {
+  bool size = false;
   std::optional<FavoriteRecord> record;
+  std::optional<int32_t> preset;
   std::optional<int32_t> configuration, dimensionality, grains, complexity, dotStyle, trailLength, reflectionCount;
   std::optional<int32_t> extraTwist, trails, dither, symmetric;
   std::optional<double> activity, viscosity, brightness, colorRate;
@@ -182,6 +191,7 @@ bool ReadOption(Reader& r, std::string_view name, std::string_view value, Render
   } else if (name == "--symmetric") {
     g.symmetric = 1;
   } else if (name == "--size") {
+    g.size = true;
     return r.Size(value, o.width, o.height);
   } else if (name == "--frames") {
     return r.Integer(name, value, 1, 2147483647, o.frames);
@@ -191,9 +201,9 @@ bool ReadOption(Reader& r, std::string_view name, std::string_view value, Render
     return r.Integer(name, value, 0, 2147483647, o.seed);
   } else if (name == "--every") {
     return r.Integer(name, value, 1, 2147483647, o.every);
-  } else if (name == "--out" || name == "--out-dir") {
+  } else if (name == "--out" || name == "--out-dir" || name == "--gallery") {
     if (value.empty()) return r.Fail("option " + std::string(name) + " needs a value");
-    (name == "--out" ? o.out : o.outDir) = value;
+    (name == "--out" ? o.out : name == "--out-dir" ? o.outDir : o.gallery) = value;
   } else if (name == "--configuration") {
     if (!r.Choice(name, value, kConfigurationCount, ConfigurationName, i)) return false;
     g.configuration = i;
@@ -233,6 +243,34 @@ bool ReadOption(Reader& r, std::string_view name, std::string_view value, Render
     FavoriteRecord record = ParseRecord(value);
     if (record.name.empty()) return r.Fail("option --record: the record has no name, so none of its fields would load");
     g.record = record;
+  } else if (name == "--preset") {
+    if (!r.Choice(name, value, kPresetCount, PresetName, i, "a preset name (see --help)")) return false;
+    g.preset = i;
+  }
+  return true;
+}
+
+bool AnyParameterGiven(const Given& g) {
+  return g.record || g.preset || g.configuration || g.dimensionality || g.grains || g.complexity || g.dotStyle ||
+         g.trailLength || g.reflectionCount || g.extraTwist || g.trails || g.dither || g.symmetric || g.activity ||
+         g.viscosity || g.brightness || g.colorRate || !g.styleValues.empty();
+}
+
+// --gallery makes its own picture from the presets as they are stored.
+bool CheckGallery(Reader& r, const Given& g, RenderOptions& o) {
+  if (!o.out.empty() || !o.outDir.empty() || o.every) {
+    return r.Fail("option --gallery writes a picture of its own; leave out --out, --out-dir and --every");
+  }
+  if (AnyParameterGiven(g)) {
+    return r.Fail("option --gallery renders every preset as stored and takes no parameter options");
+  }
+  if (!g.size) {
+    o.width = kGalleryTileWidth;
+    o.height = kGalleryTileHeight;
+  } else if (o.width > kGalleryMaxTileWidth || o.height > kGalleryMaxTileHeight) {
+    return r.Fail("option --size gives the tile size with --gallery, at most " +
+                  std::to_string(kGalleryMaxTileWidth) + "x" + std::to_string(kGalleryMaxTileHeight) + ", got " +
+                  std::to_string(o.width) + "x" + std::to_string(o.height));
   }
   return true;
 }
@@ -291,8 +329,11 @@ bool ParseRenderOptions(const std::vector<std::string>& args, RenderOptions& o, 
     if (!ReadOption(r, name, value.value_or(""), o, g)) return false;
   }
   if (o.help) return true;
+  if (!o.gallery.empty()) return CheckGallery(r, g, o);
+  if (g.record && g.preset) return r.Fail("options --record and --preset each give a whole record; give one");
 
   ParameterSet& p = o.parameters;
+  if (g.preset) g.record = ParseRecord(FastPreset(*g.preset));
   if (g.record) {
     p = RecordParameters(*g.record);
     o.recordName = g.record->name;
@@ -326,9 +367,14 @@ bool ParseRenderOptions(const std::vector<std::string>& args, RenderOptions& o, 
   if (o.every && o.outDir.empty()) return r.Fail("option --every needs --out-dir");
   if (!o.outDir.empty() && !o.every) return r.Fail("option --out-dir needs --every");
   if (o.out.empty() && o.outDir.empty()) {
-    return r.Fail("nothing to write: give --out FILE.png, or --every K with --out-dir DIR");
+    return r.Fail("nothing to write: give --out FILE.png, --every K with --out-dir DIR, or --gallery FILE.png");
   }
   return true;
+}
+
+int32_t GalleryGrains(int32_t grains, int32_t tileWidth, int32_t tileHeight) {
+  int64_t scaled = int64_t{grains} * tileWidth * tileHeight / (640 * 480);
+  return static_cast<int32_t>(std::max<int64_t>(scaled, 10));
 }
 
 std::string RenderUsage(const std::string& program) {
@@ -337,8 +383,22 @@ std::string RenderUsage(const std::string& program) {
     std::string entry = std::to_string(i) + " \"" + ConfigurationName(i) + "\"";
     configurations += (i % 4 == 0 ? "\n      " : ", ") + entry;
   }
+  // The preset names, wrapped at 80 columns.
+  std::string presets;
+  size_t lineStart = 0;
+  for (int32_t i = 0; i < kPresetCount; ++i) {
+    std::string entry = std::to_string(i) + " \"" + std::string(PresetName(i)) + "\"";
+    if (i == 0 || presets.size() - lineStart + entry.size() + 2 > 80) {
+      presets += "\n      ";
+      lineStart = presets.size() - 6;
+    } else {
+      presets += ", ";
+    }
+    presets += entry;
+  }
   return "Usage: " + program + " [options] --out FILE.png\n"
          "       " + program + " [options] --every K --out-dir DIR\n"
+         "       " + program + " [--size WxH] [--frames N] [--seed N] --gallery FILE.png\n"
          "\n"
          "Runs a Brindlemar particle field on a memory frame buffer with a simulated\n"
          "clock and writes PNG pictures. The same seed and options give the same files.\n"
@@ -353,6 +413,12 @@ std::string RenderUsage(const std::string& program) {
          "  --out FILE.png        write the last frame\n"
          "  --every K             with --out-dir: write every K-th frame as\n"
          "  --out-dir DIR         DIR/frame_NNNNN.png, numbered from 1 (DIR is created)\n"
+         "  --gallery FILE.png    write every preset into one picture, 8 tiles across\n"
+         "                        and 7 down, each labelled with its name: each tile\n"
+         "                        runs --frames frames of the preset's fast record at\n"
+         "                        the --size of a tile (240x180, at most 640x480), its\n"
+         "                        grains scaled by the tile's share of 640x480 (at\n"
+         "                        least 10); no parameter options\n"
          "  --progress            show progress on standard error even when it is not\n"
          "                        a terminal\n"
          "  -h, --help            show this text\n"
@@ -385,6 +451,11 @@ std::string RenderUsage(const std::string& program) {
          "                        it, --configuration takes the table's values\n"
          "  --record TEXT         a whole parameter record, \"Name,1,13,4700,...\"; the\n"
          "                        options above override its fields\n"
+         "  --preset NAME|N       a built-in preset's record, from the fast table, in\n"
+         "                        place of --record; names in any case, punctuation\n"
+         "                        and spaces optional:" +
+         presets +
+         "\n"
          "\n"
          "Exit status: 0 done, 1 the field or a file could not be made, 2 bad options.\n";
 }

@@ -6,9 +6,12 @@
 
 namespace brindlemar {
 
-MemoryWindow::MemoryWindow(int32_t width, int32_t height)
+std::unique_ptr<FrameImage> CreateHeapFrameImage(const BitmapHeader& header) { return HeapFrameImage::Create(header); }
+
+MemoryWindow::MemoryWindow(int32_t width, int32_t height, FrameImageFactory factory)
     : width_(std::max(width, 0)),
       height_(std::max(height, 0)),
+      factory_(factory ? factory : CreateHeapFrameImage),
       rgb_(static_cast<size_t>(width_) * static_cast<size_t>(height_) * 3, 0) {}
 
 ResultCode MemoryWindow::GetClientSize(int32_t& width, int32_t& height) {
@@ -18,7 +21,7 @@ ResultCode MemoryWindow::GetClientSize(int32_t& width, int32_t& height) {
 }
 
 std::unique_ptr<FrameImage> MemoryWindow::CreateFrameImage(const BitmapHeader& header) {
-  return HeapFrameImage::Create(header);
+  return factory_(header);
 }
 
 void MemoryWindow::Show(FrameImage& image, const BitmapHeader& header, int32_t width, int32_t height) {

@@ -4,20 +4,30 @@
 // window without bitmaps of its own can blit from it.
 //
 // Show understands the two bottom-up layouts the memory surfaces make: 24-bit
-// blue, green, red and 16-bit 5-5-5.
+// blue, green, red and 16-bit 5-5-5. The frame images come from a factory:
+// plain heap memory by default, or CreateCanvasFrameImage for a renderer that
+// draws overlays.
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "surfaces/window_target.h"
 
 namespace brindlemar {
 
+// Makes the pixel memory of one frame image; null when it cannot be had.
+using FrameImageFactory = std::unique_ptr<FrameImage> (*)(const BitmapHeader& header);
+
+// A frame image in plain heap memory, without a canvas.
+std::unique_ptr<FrameImage> CreateHeapFrameImage(const BitmapHeader& header);
+
 class MemoryWindow final : public WindowTarget {
  public:
-  // Sizes below 0 are taken as 0.
-  MemoryWindow(int32_t width, int32_t height);
+  // Sizes below 0 are taken as 0; a null factory is taken as
+  // CreateHeapFrameImage.
+  MemoryWindow(int32_t width, int32_t height, FrameImageFactory factory = CreateHeapFrameImage);
 
   ResultCode GetClientSize(int32_t& width, int32_t& height) override;
   std::unique_ptr<FrameImage> CreateFrameImage(const BitmapHeader& header) override;
@@ -35,6 +45,7 @@ class MemoryWindow final : public WindowTarget {
  private:
   int32_t width_;
   int32_t height_;
+  FrameImageFactory factory_;
   std::vector<uint8_t> rgb_;
   uint32_t shownFrames_ = 0;
 };

@@ -40,7 +40,7 @@ TEST(ParticleField, ConstructionStateAndClockStamps) {
   EXPECT_EQ(field.dotStyle, 2);
   EXPECT_FLOAT_EQ(field.activityStep, 0.11f);
   EXPECT_FLOAT_EQ(field.channelRate[0], 0.01242345f);
-  EXPECT_EQ(field.useDirectDraw, -1);
+  EXPECT_EQ(field.useDirectDraw, 0);  // no display modes to choose from here
   EXPECT_EQ(field.randomFavorites, 1);
   EXPECT_EQ(field.fontWeight, 700);
 }
@@ -275,6 +275,9 @@ TEST(StartupLoad, ReadsStoredValuesAndKeepsDefaultsForBadOnes) {
   WriteDword(store, kConfigKey, "Style", 1);
   WriteString(store, kConfigKey, "Messages", "1");  // wrong type: ignored
   WriteDword(store, kConfigKey, "ScreenResX", 1024);
+  WriteDword(store, kConfigKey, "ScreenResY", 768);
+  WriteDword(store, kConfigKey, "ScreenResBits", 24);
+  WriteDword(store, kConfigKey, "DirectDraw", 1);
   WriteDword(store, kMessagesKey, "Bold", 0);
   WriteDword(store, kMessagesKey, "Num", 3);
   WriteDword(store, kMessagesKey, "MinTime", 10);

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "engine/style_table.h"
+#include "settings/presets.h"
 #include "shell/render_options.h"
 
 namespace brindlemar {
@@ -127,6 +128,60 @@ TEST(RenderOptions, RecordIsTheBaseWhateverTheOrder) {
   EXPECT_EQ(o.parameters.styleCount, 0);
 }
 
+TEST(RenderOptions, PresetGivesItsFastRecordByNameOrNumber) {
+  // Every name finds its own preset, in any case and without punctuation.
+  for (int32_t k = 0; k < kPresetCount; ++k) {
+    std::string name(PresetName(k));
+    std::string shouted;
+    for (char c : name) shouted += static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
+    for (const std::string& given : {name, shouted, std::to_string(k)}) {
+      RenderOptions o;
+      std::string error;
+      ASSERT_TRUE(Parse({"--preset", given, "--out", "p.png"}, o, error)) << error;
+      EXPECT_EQ(o.recordName, name) << given;
+      EXPECT_EQ(o.parameters.grains, ParseRecord(FastPreset(k)).grains) << given;
+    }
+  }
+
+  RenderOptions o;
+  std::string error;
+  ASSERT_TRUE(Parse({"--preset", "will o the wisp", "--out", "p.png"}, o, error)) << error;
+  EXPECT_EQ(o.recordName, "Will-O'-The-Wisp");
+  // Other options override the preset's fields whatever their order.
+  ASSERT_TRUE(Parse({"--grains", "700", "--preset", "Brindlemar Falls", "--out", "p.png"}, o, error)) << error;
+  EXPECT_EQ(o.parameters.grains, 700);
+  EXPECT_EQ(o.parameters.configuration, 24);
+  EXPECT_EQ(o.parameters.brightness, 499 * 0.001);
+}
+
+TEST(RenderOptions, GalleryTakesTileSizeFramesAndSeedOnly) {
+  RenderOptions o;
+  std::string error;
+  ASSERT_TRUE(Parse({"--gallery", "all.png"}, o, error)) << error;
+  EXPECT_EQ(o.gallery, "all.png");
+  EXPECT_EQ(o.width, kGalleryTileWidth);
+  EXPECT_EQ(o.height, kGalleryTileHeight);
+  EXPECT_EQ(o.frames, 300);
+  ASSERT_TRUE(Parse({"--size", "100x80", "--frames", "20", "--seed", "3", "--fps", "12", "--gallery", "all.png"}, o,
+                    error))
+      << error;
+  EXPECT_EQ(o.width, 100);
+  EXPECT_EQ(o.height, 80);
+  EXPECT_EQ(o.frames, 20);
+  EXPECT_EQ(o.seed, 3);
+}
+
+TEST(RenderOptions, GalleryGrainsFollowTheTileArea) {
+  struct Case {
+    int32_t grains, width, height, expected;
+  };
+  const Case cases[] = {
+      {1600, 240, 180, 225}, {8000, 640, 480, 8000}, {4700, 320, 240, 1175},
+      {50, 240, 180, 10},    {777, 240, 180, 109},   {200000, 640, 480, 200000},
+  };
+  for (const Case& c : cases) EXPECT_EQ(GalleryGrains(c.grains, c.width, c.height), c.expected) << c.grains;
+}
+
 TEST(RenderOptions, HelpNeedsNothingElse) {
   for (const char* flag : {"--help", "-h"}) {
     RenderOptions o;
@@ -134,7 +189,14 @@ TEST(RenderOptions, HelpNeedsNothingElse) {
     ASSERT_TRUE(Parse({flag}, o, error));
     EXPECT_TRUE(o.help);
   }
-  EXPECT_NE(RenderUsage("brindlemar-render").find("--style-values"), std::string::npos);
+  const std::string usage = RenderUsage("brindlemar-render");
+  for (const char* mention : {"--style-values", "--preset", "--gallery", "0 \"Butterflies\"", "50 \"The Big One\""}) {
+    EXPECT_NE(usage.find(mention), std::string::npos) << mention;
+  }
+  size_t lineStart = 0;
+  for (size_t at = usage.find('\n'); at != std::string::npos; at = usage.find('\n', lineStart = at + 1)) {
+    EXPECT_LE(at - lineStart, 80u) << usage.substr(lineStart, at - lineStart);
+  }
 }
 
 TEST(RenderOptions, BadOptionsAreRefusedWithTheOptionNamed) {
@@ -197,6 +259,17 @@ TEST(RenderOptions, BadOptionsAreRefusedWithTheOptionNamed) {
       {{"--configuration", "3", "--style-values", "1,40,31"}, "--style-values"},  // "Num Rings" 1..30
       {{"--record", "R,1,99", "--style-values", "1"}, "--style-values"},          // no table row
       {{"--record", ",1,13,4700"}, "--record"},
+      {{"--preset", "Nowhere Falls"}, "--preset"},
+      {{"--preset", "51"}, "--preset"},
+      {{"--preset", ""}, "--preset"},
+      {{"--preset", "Rain", "--record", "R,1,13"}, "--record and --preset"},
+      {{"--gallery", "g.png"}, "--gallery"},                                      // with --out
+      {{"--gallery", "g.png", "--every", "2", "--out-dir", "d"}, "--gallery", true},
+      {{"--gallery", "g.png", "--preset", "Rain"}, "--gallery", true},
+      {{"--gallery", "g.png", "--grains", "100"}, "--gallery", true},
+      {{"--gallery", "g.png", "--no-trails"}, "--gallery", true},
+      {{"--gallery", "g.png", "--size", "641x100"}, "--size", true},
+      {{"--gallery="}, "--gallery", true},
       {{"--every", "5"}, "--every", true},
       {{"--out-dir", "d"}, "--out-dir", true},
       {{}, "nothing to write", true},

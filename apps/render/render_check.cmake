@@ -19,7 +19,7 @@ endfunction()
 
 # Refused options: exit status 2, a message, and no file.
 foreach(bad "--frobnicate" "--grains" "--grains;5" "--activity;abc" "--size;640" "--size;10x10"
-            "--configuration;Nowhere" "--style-values;1,2,3")
+            "--configuration;Nowhere" "--style-values;1,2,3" "--preset;Nowhere" "--gallery;${WORK}/bad.png")
   execute_process(COMMAND "${RENDER}" ${bad} --out "${WORK}/bad.png" RESULT_VARIABLE rc OUTPUT_QUIET
                   ERROR_VARIABLE err)
   if(NOT rc EQUAL 2 OR err STREQUAL "")
@@ -31,7 +31,7 @@ if(EXISTS "${WORK}/bad.png")
 endif()
 
 execute_process(COMMAND "${RENDER}" --help RESULT_VARIABLE rc OUTPUT_VARIABLE help)
-if(NOT rc EQUAL 0 OR NOT help MATCHES "--style-values")
+if(NOT rc EQUAL 0 OR NOT help MATCHES "--style-values" OR NOT help MATCHES "Brindlemar Falls")
   message(FATAL_ERROR "--help gave exit status ${rc}")
 endif()
 
@@ -49,4 +49,19 @@ expect_same("${WORK}/six.png" "${WORK}/frames/frame_00006.png")
 file(READ "${WORK}/a.png" signature LIMIT 8 HEX)
 if(NOT signature STREQUAL "89504e470d0a1a0a")
   message(FATAL_ERROR "a.png is not a PNG file")
+endif()
+
+# A preset renders its fast record.
+set(small --size 96x64 --frames 5 --seed 3)
+render(${small} --preset "brindlemar falls" --out "${WORK}/preset.png")
+render(${small} --record "Brindlemar Falls,3,24,1600,1284,855,5,499,1,0,0,1,0,4,0,.252212,40,1,4,1,10,40,120,692,0,1"
+       --out "${WORK}/record.png")
+expect_same("${WORK}/preset.png" "${WORK}/record.png")
+
+# The gallery: 8 x 7 tiles of 32x24 with a 12-pixel label strip under each
+# and a 4-pixel gutter around them.
+render(--gallery "${WORK}/gallery.png" --size 32x24 --frames 3)
+file(READ "${WORK}/gallery.png" header OFFSET 16 LIMIT 8 HEX)
+if(NOT header STREQUAL "000001240000011c")
+  message(FATAL_ERROR "gallery.png is not 292x284: IHDR ${header}")
 endif()

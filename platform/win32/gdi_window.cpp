@@ -1,38 +1,8 @@
 #include "platform/win32/gdi_window.h"
 
-#include <windows.h>
+#include "platform/win32/dib_image.h"
 
 namespace brindlemar::win32 {
-namespace {
-
-class DibImage final : public FrameImage {
- public:
-  DibImage(HDC memoryDc, HBITMAP dib, void* bits) : memoryDc_(memoryDc), dib_(dib), bits_(bits) {
-    previous_ = SelectObject(memoryDc_, dib_);
-  }
-  ~DibImage() override {
-    SelectObject(memoryDc_, previous_);
-    DeleteDC(memoryDc_);
-    DeleteObject(dib_);
-  }
-
-  uint8_t* Bits() override { return static_cast<uint8_t*>(bits_); }
-  Canvas* GetCanvas() override { return nullptr; }
-  HDC MemoryDc() const { return memoryDc_; }
-
- private:
-  HDC memoryDc_;
-  HBITMAP dib_;
-  void* bits_;
-  HGDIOBJ previous_ = nullptr;
-};
-
-struct HeaderWithMasks {
-  BITMAPINFOHEADER header;
-  DWORD masks[3];
-};
-
-}  // namespace
 
 ResultCode GdiWindow::GetClientSize(int32_t& width, int32_t& height) {
   HWND hwnd = static_cast<HWND>(hwnd_);
@@ -52,26 +22,11 @@ ResultCode GdiWindow::GetClientSize(int32_t& width, int32_t& height) {
 
 std::unique_ptr<FrameImage> GdiWindow::CreateFrameImage(const BitmapHeader& header) {
   HWND hwnd = static_cast<HWND>(hwnd_);
-  HeaderWithMasks info{};
-  info.header.biSize = sizeof(BITMAPINFOHEADER);
-  info.header.biWidth = header.width;
-  info.header.biHeight = header.height;
-  info.header.biPlanes = static_cast<WORD>(header.planes);
-  info.header.biBitCount = static_cast<WORD>(header.bitCount);
-  info.header.biCompression = static_cast<DWORD>(header.compression);
-  for (int i = 0; i < 3; ++i) info.masks[i] = header.masks[i];
-
   HDC windowDc = GetDC(hwnd);
   if (!windowDc) return nullptr;
-  void* bits = nullptr;
-  HBITMAP dib = CreateDIBSection(windowDc, reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS, &bits, nullptr, 0);
-  HDC memoryDc = dib ? CreateCompatibleDC(windowDc) : nullptr;
+  std::unique_ptr<FrameImage> image = DibImage::Create(windowDc, header);
   ReleaseDC(hwnd, windowDc);
-  if (!dib || !memoryDc) {
-    if (dib) DeleteObject(dib);
-    return nullptr;
-  }
-  return std::make_unique<DibImage>(memoryDc, dib, bits);
+  return image;
 }
 
 void GdiWindow::Show(FrameImage& image, const BitmapHeader&, int32_t width, int32_t height) {

@@ -1,0 +1,229 @@
+// The grain batch kernel for AVX2: eight grains per vector, one pattern pixel
+// of all eight at a time. Compiled for AVX2 (not FMA); called only where the
+// processor has it. Everything defined here has internal linkage and nothing
+// inline from a header is called, so that no code built for AVX2 can be
+// picked up by code that runs without it.
+#include "engine/grain_plot_batch.h"
+
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
+
+#include <cstddef>
+#include <cstring>
+
+namespace brindlemar {
+namespace {
+
+// One pixel of a dot style's pattern: its place relative to the grain and
+// the right shift of the channel values added there.
+struct PatternPixel {
+  int32_t dx;
+  int32_t dy;
+  int32_t shift;
+};
+
+// The patterns of PlotGrain. Their pixels are distinct, so the order is free
+// and is row by row, each row left to right: a pixel is written back as a
+// 32-bit word whose fourth byte, the first byte of the pixel to its right, is
+// the one read before the batch, and that pixel's own write must come later.
+constexpr PatternPixel kDots[] = {{0, 0, 0}};
+constexpr PatternPixel kSparkles[] = {{0, -2, 2}, {0, -1, 1}, {-2, 0, 2}, {-1, 0, 1}, {0, 0, 0},
+                                      {1, 0, 1},  {2, 0, 2},  {0, 1, 1},  {0, 2, 2}};
+constexpr PatternPixel kFuzzies[] = {{-1, -1, 2}, {0, -1, 1}, {1, -1, 2}, {-1, 0, 1}, {0, 0, 0},
+                                     {1, 0, 1},   {-1, 1, 2}, {0, 1, 1},  {1, 1, 2}};
+constexpr PatternPixel kLargeDots[] = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {1, 1, 0}};
+constexpr PatternPixel kVerticalBars[] = {{0, -3, 3}, {0, -2, 2}, {0, -1, 1}, {0, 0, 0},
+                                          {0, 1, 1},  {0, 2, 2},  {0, 3, 3}};
+
+// The pattern's extent around the grain, in pixels.
+struct Bounds {
+  int32_t left, right, top, bottom;
+};
+
+template <size_t N>
+constexpr Bounds BoundsOf(const PatternPixel (&pattern)[N]) {
+  Bounds b = {0, 0, 0, 0};
+  for (const PatternPixel& p : pattern) {
+    b.left = p.dx < b.left ? p.dx : b.left;
+    b.right = p.dx > b.right ? p.dx : b.right;
+    b.top = p.dy < b.top ? p.dy : b.top;
+    b.bottom = p.dy > b.bottom ? p.dy : b.bottom;
+  }
+  return b;
+}
+
+__m256i LoadLanes(const int32_t* p) { return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p)); }
+
+// Whether two of the eight grains lie so close that their patterns, each
+// with the byte written past its right end, could share a byte.
+template <const auto& kPattern>
+bool AnyTwoNear(__m256i x, __m256i y) {
+  constexpr Bounds b = BoundsOf(kPattern);
+  const __m256i apartX = _mm256_set1_epi32(b.right + 2 - b.left);
+  const __m256i apartY = _mm256_set1_epi32(b.bottom + 1 - b.top);
+  __m256i near = _mm256_setzero_si256();
+  // Lane j against lanes j + 1 .. j + 4 (the permutation takes the index
+  // modulo 8) meets every pair at least once.
+  for (int32_t turn = 1; turn <= 4; ++turn) {
+    const __m256i other = _mm256_add_epi32(_mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7), _mm256_set1_epi32(turn));
+    const __m256i dx = _mm256_abs_epi32(_mm256_sub_epi32(x, _mm256_permutevar8x32_epi32(x, other)));
+    const __m256i dy = _mm256_abs_epi32(_mm256_sub_epi32(y, _mm256_permutevar8x32_epi32(y, other)));
+    near = _mm256_or_si256(near, _mm256_and_si256(_mm256_cmpgt_epi32(apartX, dx), _mm256_cmpgt_epi32(apartY, dy)));
+  }
+  return !_mm256_testz_si256(near, near);
+}
+
+// The lanes whose grain's pattern lies wholly on the writable area, columns
+// and rows 1 .. size - 1.
+template <const auto& kPattern>
+__m256i InsideLanes(const StampImage& image, __m256i x, __m256i y) {
+  constexpr Bounds b = BoundsOf(kPattern);
+  const __m256i inX = _mm256_and_si256(_mm256_cmpgt_epi32(x, _mm256_set1_epi32(-b.left)),
+                                       _mm256_cmpgt_epi32(_mm256_set1_epi32(image.width - b.right), x));
+  const __m256i inY = _mm256_and_si256(_mm256_cmpgt_epi32(y, _mm256_set1_epi32(-b.top)),
+                                       _mm256_cmpgt_epi32(_mm256_set1_epi32(image.height - b.bottom), y));
+  return _mm256_and_si256(inX, inY);
+}
+
+// The kernel adds channel values within 0..255, which the drawn channels
+// always are; anything else goes the one-by-one way.
+bool ChannelsAreBytes(const GrainStamps& s, int32_t i) {
+  const __m256i all = _mm256_or_si256(_mm256_or_si256(LoadLanes(s.c0 + i), LoadLanes(s.c1 + i)), LoadLanes(s.c2 + i));
+  return _mm256_testz_si256(all, _mm256_set1_epi32(~0xFF));
+}
+
+// The table's scale for four largest sums. The masked form, with every lane
+// on, spares the undefined source of the plain one.
+[[gnu::always_inline]] inline __m256d ScaleOf(__m128i largest) {
+  const __m256d all = _mm256_castsi256_pd(_mm256_set1_epi32(-1));
+  return _mm256_mask_i32gather_pd(_mm256_setzero_pd(), kSaturationScale.value, largest, all, 8);
+}
+
+// trunc(v * scale) per lane, in double as the scalar code does it.
+[[gnu::always_inline]] inline __m256i ScaleChannel(__m256i v, __m256d scaleLo, __m256d scaleHi) {
+  const __m128i lo = _mm256_cvttpd_epi32(_mm256_mul_pd(_mm256_cvtepi32_pd(_mm256_castsi256_si128(v)), scaleLo));
+  const __m128i hi = _mm256_cvttpd_epi32(_mm256_mul_pd(_mm256_cvtepi32_pd(_mm256_extracti128_si256(v, 1)), scaleHi));
+  return _mm256_inserti128_si256(_mm256_castsi128_si256(lo), hi, 1);
+}
+
+// SaturateAdd on eight pixels held as 32-bit words (blue, green, red, and a
+// byte of the next pixel that is kept). The sums lie within 0..510, so the
+// scale always comes from the table; below 256 it is 1.0 and keeps the sum.
+[[gnu::always_inline]] inline __m256i AddToPixels(__m256i pixels, __m256i blue, __m256i green, __m256i red) {
+  const __m256i byte = _mm256_set1_epi32(0xFF);
+  const __m256i b = _mm256_add_epi32(_mm256_and_si256(pixels, byte), blue);
+  const __m256i g = _mm256_add_epi32(_mm256_and_si256(_mm256_srli_epi32(pixels, 8), byte), green);
+  const __m256i r = _mm256_add_epi32(_mm256_and_si256(_mm256_srli_epi32(pixels, 16), byte), red);
+  const __m256i m = _mm256_max_epi32(b, _mm256_max_epi32(g, r));
+  const __m256d scaleLo = ScaleOf(_mm256_castsi256_si128(m));
+  const __m256d scaleHi = ScaleOf(_mm256_extracti128_si256(m, 1));
+  __m256i out = ScaleChannel(b, scaleLo, scaleHi);
+  out = _mm256_or_si256(out, _mm256_slli_epi32(ScaleChannel(g, scaleLo, scaleHi), 8));
+  out = _mm256_or_si256(out, _mm256_slli_epi32(ScaleChannel(r, scaleLo, scaleHi), 16));
+  return _mm256_or_si256(out, _mm256_andnot_si256(_mm256_set1_epi32(0xFFFFFF), pixels));
+}
+
+// Draws the grains of a batch whose lanes are set in inside. All reads come
+// before any write, so the batch needs no two grains to touch the same byte.
+template <const auto& kPattern>
+void DrawBatch(const StampImage& image, const GrainStamps& s, int32_t i, __m256i x, __m256i y, __m256i inside) {
+  constexpr int32_t kPixels = sizeof(kPattern) / sizeof(kPattern[0]);
+  // Byte offsets of the grains from the image start; a row further down the
+  // screen lies a stride lower in memory.
+  const __m256i at = _mm256_add_epi32(
+      _mm256_mullo_epi32(_mm256_sub_epi32(_mm256_set1_epi32(image.height - 1), y), _mm256_set1_epi32(image.stride)),
+      _mm256_mullo_epi32(x, _mm256_set1_epi32(3)));
+  int32_t step[kPixels];
+#pragma GCC unroll 16
+  for (int32_t q = 0; q < kPixels; ++q) step[q] = 3 * kPattern[q].dx - kPattern[q].dy * image.stride;
+
+  __m256i before[kPixels];
+  const int* base = reinterpret_cast<const int*>(image.bits);
+#pragma GCC unroll 16
+  for (int32_t q = 0; q < kPixels; ++q) {
+    const __m256i where = _mm256_add_epi32(at, _mm256_set1_epi32(step[q]));
+    before[q] = _mm256_mask_i32gather_epi32(_mm256_setzero_si256(), base, where, inside, 1);
+  }
+
+  const __m256i c0 = LoadLanes(s.c0 + i), c1 = LoadLanes(s.c1 + i), c2 = LoadLanes(s.c2 + i);
+  alignas(32) int32_t after[kPixels][8];
+#pragma GCC unroll 16
+  for (int32_t q = 0; q < kPixels; ++q) {
+    const int32_t k = kPattern[q].shift;
+    const __m256i sum =
+        AddToPixels(before[q], _mm256_srli_epi32(c0, k), _mm256_srli_epi32(c1, k), _mm256_srli_epi32(c2, k));
+    _mm256_store_si256(reinterpret_cast<__m256i*>(after[q]), sum);
+  }
+
+  // Written grain by grain from memory rather than lane by lane from the
+  // vectors: plain stores keep the shuffle port free for the conversions.
+  alignas(32) int32_t offset[8];
+  _mm256_store_si256(reinterpret_cast<__m256i*>(offset), at);
+  const uint32_t lanes = static_cast<uint32_t>(_mm256_movemask_ps(_mm256_castsi256_ps(inside)));
+  for (int32_t j = 0; j < 8; ++j) {
+    if (!(lanes >> j & 1)) continue;
+    uint8_t* grain = image.bits + offset[j];
+#pragma GCC unroll 16
+    for (int32_t q = 0; q < kPixels; ++q) std::memcpy(grain + step[q], &after[q][j], 4);
+  }
+}
+
+template <const auto& kPattern>
+void DrawStamps(const StampImage& image, MemorySurface24& surface, int32_t dotStyle, const GrainStamps& s) {
+  int32_t i = 0;
+  for (; i + 8 <= s.count; i += 8) {
+    const __m256i x = LoadLanes(s.x + i), y = LoadLanes(s.y + i);
+    if (AnyTwoNear<kPattern>(x, y) || !ChannelsAreBytes(s, i)) {
+      PlotGrainStamps(surface, dotStyle, s, i, 0xFF);
+      continue;
+    }
+    // No two of the eight patterns share a byte, so the order among them
+    // does not matter: grains at the border go first, one by one.
+    const __m256i inside = InsideLanes<kPattern>(image, x, y);
+    const uint32_t lanes = static_cast<uint32_t>(_mm256_movemask_ps(_mm256_castsi256_ps(inside)));
+    if (lanes != 0xFF) PlotGrainStamps(surface, dotStyle, s, i, ~lanes & 0xFF);
+    if (lanes != 0) DrawBatch<kPattern>(image, s, i, x, y, inside);
+  }
+  PlotGrainStamps(surface, dotStyle, s, i, (1u << (s.count - i)) - 1);
+}
+
+}  // namespace
+
+void DrawGrainStampsAvx2(const StampImage& image, MemorySurface24& surface, int32_t dotStyle,
+                         const GrainStamps& stamps) {
+  if (dotStyle <= 0) {
+    DrawStamps<kDots>(image, surface, dotStyle, stamps);
+    return;
+  }
+  switch (dotStyle) {
+    case 1:
+      DrawStamps<kSparkles>(image, surface, dotStyle, stamps);
+      break;
+    case 3:
+      DrawStamps<kLargeDots>(image, surface, dotStyle, stamps);
+      break;
+    case 4:
+      DrawStamps<kVerticalBars>(image, surface, dotStyle, stamps);
+      break;
+    default:  // Fuzzies, and any other style above 0
+      DrawStamps<kFuzzies>(image, surface, dotStyle, stamps);
+      break;
+  }
+}
+
+}  // namespace brindlemar
+
+#else
+
+namespace brindlemar {
+
+void DrawGrainStampsAvx2(const StampImage&, MemorySurface24& surface, int32_t dotStyle, const GrainStamps& stamps) {
+  for (int32_t i = 0; i < stamps.count; i += 8) {
+    const int32_t left = stamps.count - i;
+    PlotGrainStamps(surface, dotStyle, stamps, i, left >= 8 ? 0xFF : (1u << left) - 1);
+  }
+}
+
+}  // namespace brindlemar
+
+#endif

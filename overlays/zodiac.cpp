@@ -1,0 +1,71 @@
+#include "overlays/zodiac.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+
+#include "engine/clock.h"
+#include "engine/particle_field.h"
+#include "engine/process_state.h"
+#include "overlays/canvas.h"
+
+namespace brindlemar {
+namespace {
+
+constexpr int32_t kMonthStart[12] = {0, 31, 59, 90, 120, 151, 181, 212, 242, 273, 304, 334};
+constexpr int32_t kAlarmSecond = 59 * 60 + 55;
+constexpr char kAries = 0x5E;
+
+int32_t Channel(double phi, double phase) {
+  return static_cast<int32_t>(255 * std::pow((std::sin(phi + phase) + 1) * 0.5, 0.38));
+}
+
+}  // namespace
+
+void DrawZodiac(ParticleField& field, Canvas& canvas, CanvasFont* wingdings) {
+  const uint32_t tick = field.GetClock().TickMs();
+  ProcessState& process = Process();
+  const double t = tick * 1.5151515151515151e-05;
+  process.zodiacBluePhase = t * 29.3;
+  process.zodiacGreenPhase = t * -18.10839587;
+  process.zodiacRedPhase = t * 11.19160413;
+
+  CanvasFont* previous = canvas.SelectFont(wingdings);
+  canvas.SetTextColor(0xFFFFFF);
+  canvas.SetBackgroundColor(0x000000);
+  canvas.SelectPen(StockPen::kWhite);
+  canvas.SetBackground(Background::kTransparent);
+
+  const LocalTime now = field.GetClock().Local();
+  const int32_t dayOfYear = kMonthStart[std::clamp(now.month, 1, 12) - 1] + now.day - 1;
+  // One turn per 365 days; on 6 January at midnight the first sign stands
+  // straight left of the centre.
+  const double ring = (((dayOfYear - 5) + now.hour * 0.041666666666666664) * 0.0027397260273972603 + 0.5) * 6.283185307;
+
+  const int32_t w = field.width;
+  const int32_t h = field.height;
+  const int32_t r = w / 28;
+  for (int32_t i = 0; i < 12; ++i) {
+    const double theta = ring - i * 0.5235987755833333;
+    const int32_t x = static_cast<int32_t>(w / 2 + 0.35 * w * std::cos(theta));
+    const int32_t y = static_cast<int32_t>(h / 2 + 0.35 * w * std::sin(theta));
+    const double phi = i * 0.08333333333333333 * 6.28;
+    const int32_t blue = Channel(phi, process.zodiacBluePhase);
+    const int32_t green = Channel(phi, process.zodiacGreenPhase);
+    const int32_t red = Channel(phi, process.zodiacRedPhase);
+    canvas.SetTextColor(static_cast<uint32_t>(red << 16 | green << 8 | blue));
+    const char sign = static_cast<char>(kAries + i);
+    RectI box{x - r, y - r, x + r, y + r};
+    canvas.DrawText(std::string_view(&sign, 1), box, kTextCenter | kTextVCenter | kTextSingleLine);
+  }
+
+  if (now.minute * 60 + now.second == kAlarmSecond && field.transitionState == 0) {
+    field.transitionState = 1;
+    field.phaseTick = tick;
+    field.SetReflectionCount(field.reflectionCount);
+  }
+
+  canvas.SelectFont(previous);
+}
+
+}  // namespace brindlemar

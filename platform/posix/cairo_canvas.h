@@ -1,0 +1,25 @@
+// The overlay canvas outside Windows: text through Pango and Cairo, pens and
+// rectangles drawn pixel by pixel, all straight into a frame image's
+// bottom-up 24-bit or 16-bit 5-5-5 memory, which Cairo cannot address itself.
+//
+// Text is rendered antialiased into a coverage mask just large enough for its
+// ink and blended into the image before DrawText returns, so the pixels can be
+// read back at once. Lines are one pixel wide, not antialiased, and leave out
+// their end point, with the pixel choice of the Windows drawing layer.
+// Fontconfig resolves the faces; "Wingdings" draws its zodiac characters
+// 0x5E..0x69 as the Unicode signs U+2648..U+2653. Font heights are cell
+// heights (ascent plus descent), as on Windows.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "overlays/canvas.h"
+
+namespace brindlemar::posix {
+
+// A canvas on the memory of an image made with header (24 or 16 bits a
+// pixel, two guard rows that are never drawn). Null for other depths.
+std::unique_ptr<Canvas> CreateCairoCanvas(uint8_t* bits, const BitmapHeader& header);
+
+}  // namespace brindlemar::posix

@@ -1,0 +1,84 @@
+#include "settings/load_parameters.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+#include "engine/particle_field.h"
+#include "settings/favorite_record.h"
+#include "settings/settings_store.h"
+
+namespace brindlemar {
+namespace {
+
+constexpr size_t kRecordBuffer = 255;
+constexpr std::string_view kFirstFavorite = "Brindlemar Falls";
+
+bool EqualIgnoringCase(std::string_view a, std::string_view b) {
+  auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) {
+           return lower(x) == lower(y);
+         });
+}
+
+std::string FavoriteValueName(int32_t index) {
+  char name[16];
+  std::snprintf(name, sizeof name, "Fav%03d", index);
+  return name;
+}
+
+// The first favorite named "Brindlemar Falls" in any case, or -1.
+int32_t FindFirstFavorite(const ParticleField& field, SettingsStore& store) {
+  for (int32_t k = 0; k < field.favoriteCount; ++k) {
+    std::string record;
+    if (!ReadString(store, kFavoritesKey, FavoriteValueName(k), kRecordBuffer, record)) continue;
+    if (EqualIgnoringCase(ParseRecord(record).name, kFirstFavorite)) return k;
+  }
+  return -1;
+}
+
+}  // namespace
+
+int32_t PickRandomFavorite(ParticleField& field) {
+  int32_t k = 0;
+  for (int32_t draw = 0; draw < 10; ++draw) {
+    k = static_cast<int32_t>(field.random.Next() * field.selectedCount);
+    if (k != field.lastFavorite) break;
+  }
+  field.lastFavorite = k;
+  int32_t flags = std::min(field.favoriteCount, static_cast<int32_t>(field.selectionFlags.size()));
+  for (int32_t index = 0, seen = 0; index < flags; ++index) {
+    if (field.selectionFlags[static_cast<size_t>(index)] == 0) continue;
+    if (seen++ == k) return index;
+  }
+  return field.favoriteCount;
+}
+
+int32_t LoadParameters(ParticleField& field, SettingsStore& store, bool useRandomFavorite) {
+  if (!store.OpenKey(kProductKey)) return 0;
+  ReadDword(store, kConfigKey, "TargetFPS", field.targetFps);
+
+  std::string record;
+  if (!useRandomFavorite) {
+    ReadString(store, kConfigKey, "Settings", kRecordBuffer, record);
+  } else {
+    int32_t index = -1;
+    if (field.presetsInstalled) {
+      index = FindFirstFavorite(field, store);
+      field.presetsInstalled = 0;
+    }
+    // Without the installed "Brindlemar Falls" the first load draws like
+    // every later one.
+    if (index < 0) index = PickRandomFavorite(field);
+    ReadString(store, kFavoritesKey, FavoriteValueName(index), kRecordBuffer, record);
+  }
+
+  if (record.empty()) {
+    ApplyDefaults(field);
+    return 1;
+  }
+  return ApplyRecord(field, ParseRecord(record));
+}
+
+}  // namespace brindlemar

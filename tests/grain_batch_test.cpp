@@ -1,0 +1,157 @@
+// Grains drawn in batches through the recording sink leave the very bytes
+// that PlotGrain leaves one grain at a time: through saturation, crowds,
+// borders, odd channel values and flushes of the record. Where the processor
+// has no AVX2 the sink draws one by one and the comparisons hold trivially.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <random>
+#include <vector>
+
+#include "engine/grain_plot.h"
+#include "engine/grain_plot_batch.h"
+#include "support/test_window.h"
+
+namespace brindlemar {
+namespace {
+
+using testing::TestWindow;
+
+struct Stamp {
+  int32_t dotStyle;
+  int32_t x, y;
+  int32_t c0, c1, c2;
+};
+
+const int32_t kDotStyles[] = {-1, 0, 1, 2, 3, 4, 9};
+
+// Two surfaces of one size that start with the same bytes, guard rows and
+// row padding included.
+struct TwinSurfaces {
+  TwinSurfaces(int32_t w, int32_t h, uint32_t seed) : windowA(w, h), windowB(w, h) {
+    EXPECT_EQ(batched.Create(&windowA, nullptr), kOk);
+    EXPECT_EQ(single.Create(&windowB, nullptr), kOk);
+    std::mt19937 random(seed);
+    for (size_t i = 0; i < Size(); ++i) batched.Bits()[i] = single.Bits()[i] = static_cast<uint8_t>(random());
+  }
+
+  size_t Size() const { return static_cast<size_t>(batched.Stride()) * (batched.Height() + 2); }
+
+  // Draws the stamps in order both ways; the index of the first byte that
+  // differs, or -1.
+  int64_t Draw(const std::vector<Stamp>& stamps) {
+    WithPixelSink(batched, [&](auto& px) {
+      for (const Stamp& s : stamps) PlotGrain(px, s.dotStyle, s.x, s.y, s.c0, s.c1, s.c2);
+    });
+    for (const Stamp& s : stamps) PlotGrain(single, s.dotStyle, s.x, s.y, s.c0, s.c1, s.c2);
+    for (size_t i = 0; i < Size(); ++i) {
+      if (batched.Bits()[i] != single.Bits()[i]) return static_cast<int64_t>(i);
+    }
+    return -1;
+  }
+
+  TestWindow windowA, windowB;
+  MemorySurface24 batched, single;
+};
+
+TEST(GrainBatch, EverySaturatedSumScalesAsTheTableSays) {
+  // One lone dot per pixel pair: the largest sum m runs over 256..510 and a
+  // second channel over every sum 0..m, the roles turning between channels.
+  TwinSurfaces twins(1024, 200, 1);
+  std::vector<Stamp> stamps;
+  int32_t k = 0;
+  for (int32_t m = 256; m <= 510; ++m) {
+    for (int32_t s = 0; s <= m; ++s, ++k) {
+      const int32_t x = 2 + 2 * (k % 510), y = 1 + k / 510;
+      int32_t start[3] = {255, s / 2, 7}, add[3] = {m - 255, s - s / 2, 0};
+      uint8_t* p = twins.batched.Address(x, y);
+      uint8_t* q = twins.single.Address(x, y);
+      const int32_t turn = k % 3;
+      for (int32_t c = 0; c < 3; ++c) p[(c + turn) % 3] = q[(c + turn) % 3] = static_cast<uint8_t>(start[c]);
+      int32_t channel[3];
+      for (int32_t c = 0; c < 3; ++c) channel[(c + turn) % 3] = add[c];
+      stamps.push_back({0, x, y, channel[0], channel[1], channel[2]});
+    }
+  }
+  ASSERT_LT(stamps.back().y, 199);
+  EXPECT_EQ(twins.Draw(stamps), -1);
+}
+
+TEST(GrainBatch, CrowdsAndBordersOnBrightImages) {
+  struct Case {
+    int32_t width, height;
+  };
+  // Dense enough that many batches hold neighbours; the tiny image puts
+  // every grain at a border.
+  const Case cases[] = {{40, 30}, {7, 5}, {64, 9}};
+  for (const Case& c : cases) {
+    for (int32_t style : kDotStyles) {
+      SCOPED_TRACE(::testing::Message() << c.width << " x " << c.height << ", style " << style);
+      TwinSurfaces twins(c.width, c.height, static_cast<uint32_t>(style + 100 * c.width));
+      std::mt19937 random(static_cast<uint32_t>(style * 7 + c.height));
+      std::vector<Stamp> stamps;
+      for (int32_t i = 0; i < 1021; ++i) {
+        const int32_t x = static_cast<int32_t>(random() % (c.width + 8)) - 4;
+        const int32_t y = static_cast<int32_t>(random() % (c.height + 8)) - 4;
+        stamps.push_back({style, x, y, static_cast<int32_t>(random() % 256), static_cast<int32_t>(random() % 256),
+                          static_cast<int32_t>(random() % 256)});
+      }
+      EXPECT_EQ(twins.Draw(stamps), -1);
+    }
+  }
+}
+
+TEST(GrainBatch, TwoGrainsOfABatchAtEveryNearOffset) {
+  // Grains a and b at every offset that could make their patterns meet, in
+  // both orders, among six grains far away: batches that must not run side
+  // by side and the nearest ones that may.
+  for (int32_t style : kDotStyles) {
+    TwinSurfaces twins(160, 60, static_cast<uint32_t>(style + 50));
+    std::vector<Stamp> stamps;
+    for (int32_t dy = -8; dy <= 8; ++dy) {
+      for (int32_t dx = -7; dx <= 7; ++dx) {
+        for (int32_t order = 0; order < 2; ++order) {
+          const Stamp a = {style, 30, 30, 250, 120, 30};
+          const Stamp b = {style, 30 + dx, 30 + dy, 20, 140, 255};
+          stamps.push_back(order ? b : a);
+          stamps.push_back(order ? a : b);
+          for (int32_t far = 0; far < 6; ++far) stamps.push_back({style, 60 + 16 * far, 30, 90, 90, 200});
+        }
+      }
+    }
+    SCOPED_TRACE(style);
+    EXPECT_EQ(twins.Draw(stamps), -1);
+  }
+}
+
+TEST(GrainBatch, ChannelsBeyondAByteAreDrawnAsPlotGrainDrawsThem) {
+  const int32_t odd[] = {-7, 256, 511, 100000, -100000, 1 << 24};
+  for (int32_t style : kDotStyles) {
+    SCOPED_TRACE(style);
+    TwinSurfaces twins(100, 40, 3);
+    std::vector<Stamp> stamps;
+    for (int32_t i = 0; i < 64; ++i) {
+      const int32_t c = i % 9 == 4 ? odd[(i / 9) % 6] : 200;
+      stamps.push_back({style, 5 + 11 * (i % 8), 5 + 4 * (i / 8), 100, c, 30});
+    }
+    EXPECT_EQ(twins.Draw(stamps), -1);
+  }
+}
+
+TEST(GrainBatch, RecordFlushesWhenFullAndWhenTheStyleChanges) {
+  // More stamps than the record holds, with the style changing now and then
+  // and grains drawn over each other across flushes.
+  TwinSurfaces twins(300, 200, 9);
+  std::mt19937 random(4);
+  std::vector<Stamp> stamps;
+  for (int32_t i = 0; i < 3 * GrainStamps::kCapacity + 5; ++i) {
+    const int32_t style = kDotStyles[(i / 700) % 7];
+    stamps.push_back({style, static_cast<int32_t>(random() % 60) + 100, static_cast<int32_t>(random() % 40) + 80,
+                      static_cast<int32_t>(random() % 256), static_cast<int32_t>(random() % 256),
+                      static_cast<int32_t>(random() % 256)});
+  }
+  EXPECT_EQ(twins.Draw(stamps), -1);
+}
+
+}  // namespace
+}  // namespace brindlemar
