@@ -5,7 +5,7 @@
 set -u
 cd "$(dirname "$0")/.."
 . scripts/packages.sh
-ensure_packages $NATIVE_PACKAGES $WINDOWS_PACKAGES || exit 1
+ensure_packages $NATIVE_PACKAGES $WINDOWS_PACKAGES $FUZZ_PACKAGES || exit 1
 
 jobs=$(nproc)
 export BRINDLEMAR_WINEPREFIX="$(mktemp -d /tmp/brindlemar-wine.XXXXXX)"
@@ -35,6 +35,20 @@ for preset in native native-asan mingw; do
   failed=$((failed + f))
   [ "$f" -ne 0 ] && broken="$broken $preset"
 done
+
+# Bad input: each fuzz target runs for a bounded time without a finding.
+echo "=== fuzz"
+if FUZZ_SECONDS=${FUZZ_SECONDS:-20} scripts/fuzz.sh; then passed=$((passed + 1)); else failed=$((failed + 1)); broken="$broken fuzz"; fi
+
+# A settings file the Linux store writes imports into the Windows registry
+# with regedit, and regedit's export reads back unchanged.
+echo "=== regedit interop"
+if STORE_TOOL=build/native/tests/tools/brindlemar-store-tool scripts/regedit_interop.sh; then
+  passed=$((passed + 1))
+else
+  failed=$((failed + 1))
+  broken="$broken regedit"
+fi
 
 [ -n "$broken" ] && echo "failing:$broken"
 echo "tests: $passed passed, $failed failed"
