@@ -51,7 +51,7 @@ class Canvas {
  public:
   virtual ~Canvas() = default;
 
-  virtual std::unique_ptr<CanvasFont> CreateFont(const FontSpec& spec) = 0;
+  virtual std::unique_ptr<CanvasFont> CreateFont(const FontSpec& fontSpec) = 0;
   // Selects font (null selects the canvas's default) and returns the one
   // selected before.
   virtual CanvasFont* SelectFont(CanvasFont* font) = 0;

@@ -50,13 +50,13 @@ void DrawMessage(ParticleField& field, Canvas& canvas) {
   CanvasFont* previous = nullptr;
   RectI rect;
   for (;;) {
-    FontSpec spec;
-    spec.face = "Arial";
-    if (keyOpen) ReadString(store, kMessagesKey, "Font", kFaceBytes, spec.face);
-    spec.height = fontHeight;
-    spec.weight = field.fontWeight;
-    spec.italic = field.fontItalic;
-    font = canvas.CreateFont(spec);
+    FontSpec fontSpec;
+    fontSpec.face = "Arial";
+    if (keyOpen) ReadString(store, kMessagesKey, "Font", kFaceBytes, fontSpec.face);
+    fontSpec.height = fontHeight;
+    fontSpec.weight = field.fontWeight;
+    fontSpec.italic = field.fontItalic;
+    font = canvas.CreateFont(fontSpec);
     previous = canvas.SelectFont(font.get());
     canvas.SetTextColor(0xFFFFFF);
     canvas.SetBackground(Background::kTransparent);

@@ -163,12 +163,12 @@ void DrawPasswordPrompt(ParticleField& field, Canvas& canvas, int32_t visible) {
   const int32_t w = field.width;
   const int32_t h = field.height;
   const int32_t box = (w - 20) / 22;
-  FontSpec spec;
-  spec.face = "Arial";
-  spec.height = h / 12;
-  spec.weight = 700;
-  spec.italic = 0;
-  std::unique_ptr<CanvasFont> font = canvas.CreateFont(spec);
+  FontSpec fontSpec;
+  fontSpec.face = "Arial";
+  fontSpec.height = h / 12;
+  fontSpec.weight = 700;
+  fontSpec.italic = 0;
+  std::unique_ptr<CanvasFont> font = canvas.CreateFont(fontSpec);
   CanvasFont* previous = canvas.SelectFont(font.get());
 
   canvas.SetTextColor(visible ? 0xFFFFFFu : 0u);

@@ -54,10 +54,10 @@ class LogCanvas final : public Canvas {
     int32_t id_;
   };
 
-  std::unique_ptr<CanvasFont> CreateFont(const FontSpec& spec) override {
-    log.push_back("font " + spec.face + " " + std::to_string(spec.height) + " " + std::to_string(spec.weight) + " " +
-                  std::to_string(spec.italic));
-    fontHeight_ = spec.height;
+  std::unique_ptr<CanvasFont> CreateFont(const FontSpec& fontSpec) override {
+    log.push_back("font " + fontSpec.face + " " + std::to_string(fontSpec.height) + " " + std::to_string(fontSpec.weight) + " " +
+                  std::to_string(fontSpec.italic));
+    fontHeight_ = fontSpec.height;
     return std::make_unique<Font>(this, ++fonts_);
   }
   CanvasFont* SelectFont(CanvasFont* font) override {

@@ -151,7 +151,7 @@ class CairoCanvas final : public Canvas {
  public:
   CairoCanvas(uint8_t* bits, int32_t width, int32_t height, int32_t bytesPerPixel);
 
-  std::unique_ptr<CanvasFont> CreateFont(const FontSpec& spec) override;
+  std::unique_ptr<CanvasFont> CreateFont(const FontSpec& fontSpec) override;
   CanvasFont* SelectFont(CanvasFont* font) override;
   SizeI TextExtent(std::string_view text) override;
   int32_t DrawText(std::string_view text, RectI& rect, uint32_t format) override;
@@ -178,7 +178,7 @@ class CairoCanvas final : public Canvas {
     Box ink;
   };
 
-  std::shared_ptr<const FontFace> MakeFace(const FontSpec& spec);
+  std::shared_ptr<const FontFace> MakeFace(const FontSpec& fontSpec);
   const FontFace& Face() const { return selectedFace_ ? *selectedFace_ : *defaultFace_; }
   GObjectPtr<PangoLayout> Layout(std::string_view text, const FontFace& face);
   void RenderText(const std::vector<PlacedLine>& lines, const Box& clip);
@@ -233,15 +233,15 @@ CairoCanvas::CairoCanvas(uint8_t* bits, int32_t width, int32_t height, int32_t b
   defaultFace_ = MakeFace(FontSpec{"Sans", kDefaultCellHeight, 400, 0});
 }
 
-std::shared_ptr<const FontFace> CairoCanvas::MakeFace(const FontSpec& spec) {
+std::shared_ptr<const FontFace> CairoCanvas::MakeFace(const FontSpec& fontSpec) {
   auto face = std::make_shared<FontFace>();
-  face->symbol = IsWingdings(spec.face);
+  face->symbol = IsWingdings(fontSpec.face);
   face->description = pango_font_description_new();
-  std::string family = face->symbol ? "DejaVu Sans" : spec.face.empty() ? "Sans" : spec.face;
+  std::string family = face->symbol ? "DejaVu Sans" : fontSpec.face.empty() ? "Sans" : fontSpec.face;
   pango_font_description_set_family(face->description, family.c_str());
-  int32_t weight = spec.weight <= 0 ? 400 : std::clamp(spec.weight, 100, 1000);
+  int32_t weight = fontSpec.weight <= 0 ? 400 : std::clamp(fontSpec.weight, 100, 1000);
   pango_font_description_set_weight(face->description, static_cast<PangoWeight>(weight));
-  pango_font_description_set_style(face->description, spec.italic ? PANGO_STYLE_ITALIC : PANGO_STYLE_NORMAL);
+  pango_font_description_set_style(face->description, fontSpec.italic ? PANGO_STYLE_ITALIC : PANGO_STYLE_NORMAL);
 
   // The cell's share of the em, measured once at a large size.
   pango_font_description_set_absolute_size(face->description, kReferenceEm * PANGO_SCALE);
@@ -254,11 +254,11 @@ std::shared_ptr<const FontFace> CairoCanvas::MakeFace(const FontSpec& spec) {
   // As on Windows: a positive height is the cell, a negative one the em, and
   // 0 asks for a default.
   double em;
-  if (spec.height > 0) {
-    face->cell = spec.height;
-    em = spec.height / cellPerEm;
-  } else if (spec.height < 0) {
-    em = -static_cast<double>(spec.height);
+  if (fontSpec.height > 0) {
+    face->cell = fontSpec.height;
+    em = fontSpec.height / cellPerEm;
+  } else if (fontSpec.height < 0) {
+    em = -static_cast<double>(fontSpec.height);
     face->cell = static_cast<int32_t>(std::lround(em * cellPerEm));
   } else {
     face->cell = kDefaultCellHeight;
@@ -269,8 +269,8 @@ std::shared_ptr<const FontFace> CairoCanvas::MakeFace(const FontSpec& spec) {
   return face;
 }
 
-std::unique_ptr<CanvasFont> CairoCanvas::CreateFont(const FontSpec& spec) {
-  return std::make_unique<CairoFont>(MakeFace(spec));
+std::unique_ptr<CanvasFont> CairoCanvas::CreateFont(const FontSpec& fontSpec) {
+  return std::make_unique<CairoFont>(MakeFace(fontSpec));
 }
 
 CanvasFont* CairoCanvas::SelectFont(CanvasFont* font) {

@@ -15,11 +15,11 @@ COLORREF ToColorRef(uint32_t rgb) {
 
 GdiFont::~GdiFont() { DeleteObject(font_); }
 
-std::unique_ptr<CanvasFont> GdiCanvas::CreateFont(const FontSpec& spec) {
+std::unique_ptr<CanvasFont> GdiCanvas::CreateFont(const FontSpec& fontSpec) {
   // Character set 1 (default), output precision 4 (TrueType), clip
   // precision 0x20 (always TrueType), default quality, pitch and family.
-  HFONT font = CreateFontA(spec.height, 0, 0, 0, spec.weight, spec.italic ? TRUE : FALSE, FALSE, FALSE, 1, 4, 0x20,
-                           DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, spec.face.c_str());
+  HFONT font = CreateFontA(fontSpec.height, 0, 0, 0, fontSpec.weight, fontSpec.italic ? TRUE : FALSE, FALSE, FALSE, 1, 4, 0x20,
+                           DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, fontSpec.face.c_str());
   if (!font) return nullptr;
   return std::make_unique<GdiFont>(font);
 }

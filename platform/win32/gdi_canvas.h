@@ -33,7 +33,7 @@ class GdiCanvas final : public Canvas {
  public:
   explicit GdiCanvas(HDC dc) : dc_(dc) {}
 
-  std::unique_ptr<CanvasFont> CreateFont(const FontSpec& spec) override;
+  std::unique_ptr<CanvasFont> CreateFont(const FontSpec& fontSpec) override;
   CanvasFont* SelectFont(CanvasFont* font) override;
   SizeI TextExtent(std::string_view text) override;
   int32_t DrawText(std::string_view text, RectI& rect, uint32_t format) override;

@@ -25,11 +25,11 @@ class RecordingCanvas final : public Canvas {
   class Font final : public CanvasFont {
    public:
     Font(const FontSpec& s, std::unique_ptr<CanvasFont> real, int32_t* live)
-        : spec(s), inner(std::move(real)), live_(live) {
+        : fontSpec(s), inner(std::move(real)), live_(live) {
       ++*live_;
     }
     ~Font() override { --*live_; }
-    FontSpec spec;
+    FontSpec fontSpec;
     std::unique_ptr<CanvasFont> inner;
 
    private:
@@ -50,9 +50,9 @@ class RecordingCanvas final : public Canvas {
 
   explicit RecordingCanvas(Canvas* real = nullptr) : real_(real) {}
 
-  std::unique_ptr<CanvasFont> CreateFont(const FontSpec& spec) override {
-    fonts.push_back(spec);
-    return std::make_unique<Font>(spec, real_ ? real_->CreateFont(spec) : nullptr, &liveFonts);
+  std::unique_ptr<CanvasFont> CreateFont(const FontSpec& fontSpec) override {
+    fonts.push_back(fontSpec);
+    return std::make_unique<Font>(fontSpec, real_ ? real_->CreateFont(fontSpec) : nullptr, &liveFonts);
   }
   CanvasFont* SelectFont(CanvasFont* font) override {
     CanvasFont* previous = selected;
@@ -125,7 +125,7 @@ class RecordingCanvas final : public Canvas {
     if (real_) real_->Rectangle(left, top, right, bottom);
   }
 
-  int32_t FontHeight() const { return selected ? static_cast<const Font*>(selected)->spec.height : kDefaultFontHeight; }
+  int32_t FontHeight() const { return selected ? static_cast<const Font*>(selected)->fontSpec.height : kDefaultFontHeight; }
 
   // The lines a text breaks into at carriage returns, as the platform breaks
   // them: a line feed after a carriage return belongs to the break.
