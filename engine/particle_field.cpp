@@ -20,16 +20,21 @@ ParticleField::ParticleField(SettingsStore& store, const Clock& clock, const Dis
 }
 
 ParticleField::~ParticleField() {
+  italicFont.reset();
+  uprightFont.reset();
+  symbolFont.reset();
   if (surface) surface->Destroy();
   surface.reset();
+  if (display) display->Close();
+  display.reset();
   random.FreeTable();
 }
 
-ResultCode ParticleField::CreateSurface(std::unique_ptr<DrawSurface> made, int32_t bits, DisplayInterface* display) {
+ResultCode ParticleField::CreateSurface(std::unique_ptr<DrawSurface> made, int32_t bits, DisplayInterface* through) {
   surfaceBits = bits;
   surface = std::move(made);
   if (!surface) return kOutOfMemory;
-  return surface->Create(window, display);
+  return surface->Create(window, through);
 }
 
 ResultCode ParticleField::CreateMemorySurface24() {

@@ -18,6 +18,8 @@
 #include "engine/clock.h"
 #include "engine/combined_random.h"
 #include "engine/geometry.h"
+#include "overlays/canvas.h"
+#include "surfaces/display_interface.h"
 #include "surfaces/display_modes.h"
 #include "surfaces/draw_surface.h"
 
@@ -92,9 +94,17 @@ class ParticleField {
   void SetTrailLength(int32_t n);
   void SetTrails(int32_t flag);
 
+  // Sets the field up for a window, full screen or as a preview: loads the
+  // parameters, decides on the mode change, creates the surface with its
+  // fallbacks, the fade and the overlay fonts. kOk, or the code of the last
+  // failure when no surface could be made.
+  ResultCode Attach(WindowTarget* target, int32_t fullScreenFlag);
   // Binds the field to a window without any of the full attach's decisions:
   // for the headless renderer and tests that create a surface themselves.
   void BindWindow(WindowTarget* target, int32_t fullScreenFlag);
+  // The caption and symbol fonts, sized to the field's height, made through
+  // the surface's canvas (none where the surface has no canvas).
+  void CreateOverlayFonts();
 
   const Clock& GetClock() const { return *clock_; }
   SettingsStore& Store() const { return *store_; }
@@ -166,6 +176,11 @@ class ParticleField {
   int32_t screenResBits = 0;
   std::unique_ptr<DrawSurface> surface;
   int32_t surfaceBits = 0;
+  // The mode-changing display of a full-screen run, when one is in use.
+  std::unique_ptr<DisplayInterface> display;
+  std::unique_ptr<CanvasFont> italicFont;
+  std::unique_ptr<CanvasFont> uprightFont;
+  std::unique_ptr<CanvasFont> symbolFont;
   int32_t channelOrder = 0;
   int32_t trails = 0;
   int32_t clearPending = 0;
@@ -210,9 +225,14 @@ class ParticleField {
 
  protected:
   // Creates a surface of the given kind, stores it and opens it on the window.
-  ResultCode CreateSurface(std::unique_ptr<DrawSurface> made, int32_t bits, DisplayInterface* display);
+  ResultCode CreateSurface(std::unique_ptr<DrawSurface> made, int32_t bits, DisplayInterface* through);
   // Memory for count floats, or null; a seam so that tests can refuse it.
   virtual std::unique_ptr<float[]> AllocateGrainBlock(size_t count);
+  // The platform's mode-changing display, or null where there is none.
+  virtual std::unique_ptr<DisplayInterface> CreateDisplay();
+  // Whether the logged-on user's name can be read; a full-screen run that
+  // cannot read it keeps the desktop's mode.
+  virtual int32_t CanReadUserName();
   void RefreshFade();
 
  private:

@@ -48,6 +48,9 @@ class WindowTarget {
   virtual void Show(FrameImage& image, const BitmapHeader& header, int32_t width, int32_t height) = 0;
   // Invalidates the whole client area with erase and repaints at once.
   virtual void Invalidate() = 0;
+  // Bits per pixel of the desktop the window is on; windows made of memory
+  // stand for a 24-bit desktop.
+  virtual int32_t DesktopBits() { return 24; }
 };
 
 }  // namespace brindlemar
