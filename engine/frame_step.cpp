@@ -14,6 +14,7 @@
 #include "engine/grain_plot.h"
 #include "engine/particle_field.h"
 #include "engine/process_state.h"
+#include "engine/show_steps.h"
 
 namespace brindlemar {
 namespace {
@@ -199,7 +200,6 @@ void ParticleField::StepFrame() {
   }
 
   // Values that do not depend on the grain.
-  const int32_t vortexCount = std::clamp(complexity, 0, kMaxVortices);
   GrainMotionFrame motion;
   motion.wallReach = static_cast<float>(1 / (0.4 * activity * 77.0));
   motion.wallStiffness =
@@ -209,35 +209,56 @@ void ParticleField::StepFrame() {
     motion.span[v] = extraTwist ? w * w * w : w * w;
   }
   GrainColorFrame colorFrame = ComputeGrainColorFrame(*this);
-  GrainMotionSums sums;
-
-  // The zoom-out pass and transition step go here, while a transition runs.
-  // The message hold and seeding steps go here; a message phase ends the frame.
-  if (regenerating) RegenerationStep();
-
-  const int32_t n = liveGrains;
-  TakeVortexState(motion, *this, vortexCount);
-  const GrainColorPass color = MakeGrainColorPass(colorFrame, *this);
-  const GrainDrawFrame draw = MakeGrainDrawFrame(*this);
-  const GrainArrays grains = {posX, posY, velX, velY};
-  if (framePath == FramePath::kReference) {
-    VirtualPixels px(*surface);
-    RunningPass(px, MotionPath::kScalar, motion, color, draw, grains, n, sums);
-  } else {
-    WithPixelSink(*surface, [&](auto& px) { RunningPass(px, MotionPath::kBest, motion, color, draw, grains, n, sums); });
-  }
-  if (sums.spread < n && n == grainCapacity) CollapseBurst(*this, n);
   // With no grain in play there is no mean; it stays at the origin, as in a
   // zoom-out frame.
   float meanX = 0.0f, meanY = 0.0f;
-  if (n > 0) {
-    meanX = sums.sumX / static_cast<float>(n);
-    meanY = sums.sumY / static_cast<float>(n);
+
+  if (transitionState != kRunning) {
+    const GrainColorPass color = MakeGrainColorPass(colorFrame, *this);
+    const GrainDrawFrame draw = MakeGrainDrawFrame(*this);
+    int32_t parked = 0;
+    if (framePath == FramePath::kReference) {
+      VirtualPixels px(*surface);
+      parked = ZoomOutPass(*this, px, color, draw);
+    } else {
+      WithPixelSink(*surface, [&](auto& px) { parked = ZoomOutPass(*this, px, color, draw); });
+    }
+    TransitionStep(*this, parked);
+  } else {
+    if (messagePhase == kHoldingMessage) {
+      // The grains leave the letters under the new favorite's colours.
+      if (MessageHoldStep(*this) && randomFavorites) TakeChannelRoles(colorFrame, channelOrder);
+    } else if (messagePhase == kSeedingMessage) {
+      MessageSeedingStep(*this);
+    } else if (regenerating) {
+      RegenerationStep();
+    }
+    if (messagePhase != kNoMessage) return;
+
+    const int32_t n = liveGrains;
+    GrainMotionSums sums;
+    TakeVortexState(motion, *this, std::clamp(complexity, 0, kMaxVortices));
+    const GrainColorPass color = MakeGrainColorPass(colorFrame, *this);
+    const GrainDrawFrame draw = MakeGrainDrawFrame(*this);
+    const GrainArrays grains = {posX, posY, velX, velY};
+    if (framePath == FramePath::kReference) {
+      VirtualPixels px(*surface);
+      RunningPass(px, MotionPath::kScalar, motion, color, draw, grains, n, sums);
+    } else {
+      WithPixelSink(*surface,
+                    [&](auto& px) { RunningPass(px, MotionPath::kBest, motion, color, draw, grains, n, sums); });
+    }
+    if (sums.spread < n && n == grainCapacity) CollapseBurst(*this, n);
+    if (n > 0) {
+      meanX = sums.sumX / static_cast<float>(n);
+      meanY = sums.sumY / static_cast<float>(n);
+    }
   }
 
-  MoveVortices(*this, vortexCount, meanX, meanY, motion.wallReach, motion.wallStiffness);
-
-  // The transition timer and the overlay step go here.
+  MoveVortices(*this, std::clamp(complexity, 0, kMaxVortices), meanX, meanY, motion.wallReach,
+               motion.wallStiffness);
+  TransitionTimer(*this);
+  OverlayStep(*this);
 }
 
 }  // namespace brindlemar

@@ -23,7 +23,9 @@ struct ProcessState {
   int32_t regenTimer = 0;
   double sprayAngle = 0.0;
   double sweepAngle = 0.0;
-  uint32_t transitionInterval = 0;
+  uint32_t transitionInterval = 60000;
+  // The next grain to seed onto a pop-up message's letters.
+  int32_t seedCursor = 0;
   // Entry boxes the last password prompt frame drew, so that the next one
   // can erase those no longer needed.
   int32_t promptBoxes = 0;

@@ -5,6 +5,7 @@
 
 #include "engine/particle_field.h"
 #include "engine/process_state.h"
+#include "engine/transition_interval.h"
 #include "settings/default_mode.h"
 #include "settings/presets.h"
 #include "settings/settings_store.h"
@@ -44,7 +45,7 @@ void LoadStartupSettings(ParticleField& field, SettingsStore& store, const Displ
   field.showMessages = 0;
   field.useDirectDraw = -1;
   field.screenResX = field.screenResY = field.screenResBits = 0;
-  int32_t minTime = 60, maxTime = 90;
+  int32_t minTime = kDefaultMinTime, maxTime = kDefaultMaxTime;
 
   if (InstallPresets(store)) field.presetsInstalled = 1;
 
@@ -91,12 +92,7 @@ void LoadStartupSettings(ParticleField& field, SettingsStore& store, const Displ
 
   field.grainCapacity = std::min(field.grainCapacity, kMaxGrains);
 
-  // Unsigned, as stored: equal times give a zero interval, which switches
-  // the transitions off. A reversed pair would overflow the millisecond
-  // count; it is held at the largest interval instead.
-  uint32_t span = static_cast<uint32_t>(maxTime) - static_cast<uint32_t>(minTime);
-  double ms = (field.random.Next() * span + static_cast<uint32_t>(minTime)) * 1000;
-  Process().transitionInterval = ms >= 4294967295.0 ? 0xFFFFFFFFu : static_cast<uint32_t>(ms);
+  Process().transitionInterval = TransitionIntervalMs(field.random.Next(), minTime, maxTime);
 }
 
 }  // namespace brindlemar

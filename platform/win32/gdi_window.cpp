@@ -45,4 +45,13 @@ void GdiWindow::Invalidate() {
   UpdateWindow(hwnd);
 }
 
+int32_t GdiWindow::DesktopBits() {
+  HWND hwnd = static_cast<HWND>(hwnd_);
+  HDC dc = GetDC(hwnd);
+  if (!dc) return 24;
+  const int32_t bits = GetDeviceCaps(dc, BITSPIXEL);
+  ReleaseDC(hwnd, dc);
+  return bits;
+}
+
 }  // namespace brindlemar::win32

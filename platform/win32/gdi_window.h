@@ -16,6 +16,8 @@ class GdiWindow final : public WindowTarget {
   std::unique_ptr<FrameImage> CreateFrameImage(const BitmapHeader& header) override;
   void Show(FrameImage& image, const BitmapHeader& header, int32_t width, int32_t height) override;
   void Invalidate() override;
+  // BITSPIXEL of the window's device context; 24 when it has none.
+  int32_t DesktopBits() override;
 
   void* Handle() const { return hwnd_; }
 
