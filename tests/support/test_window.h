@@ -15,9 +15,11 @@ class TestWindow final : public WindowTarget {
   std::unique_ptr<FrameImage> CreateFrameImage(const BitmapHeader& header) override;
   void Show(FrameImage& image, const BitmapHeader& header, int32_t w, int32_t h) override;
   void Invalidate() override { ++invalidations; }
+  int32_t DesktopBits() override { return desktopBits; }
 
   int32_t width;
   int32_t height;
+  int32_t desktopBits = 24;
   ResultCode sizeResult = kOk;
   bool refuseImage = false;
   int32_t invalidations = 0;
