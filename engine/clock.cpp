@@ -44,6 +44,23 @@ class StandardClock final : public Clock {
 
 }  // namespace
 
+LocalTime CalendarTime(int64_t milliseconds) {
+  using namespace std::chrono;
+  const sys_time<std::chrono::milliseconds> moment{std::chrono::milliseconds{milliseconds}};
+  const sys_days day = floor<days>(moment);
+  const year_month_day date{day};
+  const hh_mm_ss<std::chrono::milliseconds> time{moment - day};
+  LocalTime t;
+  t.year = static_cast<int32_t>(date.year());
+  t.month = static_cast<int32_t>(static_cast<unsigned>(date.month()));
+  t.day = static_cast<int32_t>(static_cast<unsigned>(date.day()));
+  t.hour = static_cast<int32_t>(time.hours().count());
+  t.minute = static_cast<int32_t>(time.minutes().count());
+  t.second = static_cast<int32_t>(time.seconds().count());
+  t.millisecond = static_cast<int32_t>(time.subseconds().count());
+  return t;
+}
+
 const Clock& SystemClock() {
   static const StandardClock clock;
   return clock;

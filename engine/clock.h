@@ -27,6 +27,10 @@ class Clock {
   virtual int64_t CalendarSeconds() const = 0;
 };
 
+// The calendar fields of a moment given in milliseconds since 1970-01-01
+// 00:00:00 of the clock's own zone (no zone is applied).
+LocalTime CalendarTime(int64_t milliseconds);
+
 // The real clocks, from the standard library's monotonic and system clocks.
 const Clock& SystemClock();
 
@@ -36,6 +40,12 @@ class ManualClock final : public Clock {
   uint32_t TickMs() const override { return tick; }
   LocalTime Local() const override { return local; }
   int64_t CalendarSeconds() const override { return calendarSeconds; }
+
+  // Sets the calendar to a moment, in milliseconds since 1970.
+  void SetCalendar(int64_t milliseconds) {
+    local = CalendarTime(milliseconds);
+    calendarSeconds = milliseconds >= 0 ? milliseconds / 1000 : (milliseconds - 999) / 1000;
+  }
 
   uint32_t tick = 0;
   LocalTime local;
