@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <chrono>
 #include <cmath>
 #include <optional>
 #include <string_view>
@@ -16,16 +17,27 @@ namespace {
 constexpr int32_t kMinSide = 16;
 constexpr int32_t kMaxSide = 8192;
 
-constexpr std::string_view kFlags[] = {"--help",  "--progress",  "--extra-twist", "--no-extra-twist",
-                                       "--trails", "--no-trails", "--dither",      "--symmetric"};
-constexpr std::string_view kValued[] = {
-    "--size",        "--frames",         "--fps",    "--seed",     "--every",      "--out",
-    "--out-dir",     "--configuration",  "--dimensionality", "--grains", "--activity", "--viscosity",
-    "--complexity",  "--brightness",     "--color-rate",     "--dot-style", "--trail-length", "--reflections",
-    "--style-values", "--record", "--preset", "--gallery"};
+constexpr std::string_view kRenderFlags[] = {"--help", "--progress"};
+constexpr std::string_view kRenderValued[] = {"--size",  "--frames", "--fps",     "--seed",
+                                              "--every", "--out",    "--out-dir", "--gallery"};
+constexpr std::string_view kParameterFlags[] = {"--extra-twist", "--no-extra-twist", "--trails",        "--no-trails",
+                                                "--dither",      "--symmetric",      "--no-reflections"};
+constexpr std::string_view kParameterValued[] = {
+    "--configuration", "--dimensionality", "--grains",      "--activity",     "--viscosity",
+    "--complexity",    "--brightness",     "--color-rate",  "--dot-style",    "--trail-length",
+    "--reflections",   "--style-values",   "--record",      "--preset"};
+constexpr std::string_view kShowFlags[] = {"--random", "--clock", "--zodiac", "--messages", "--fps-text",
+                                           "--bold", "--no-bold", "--italic", "--no-italic"};
+constexpr std::string_view kShowValued[] = {"--message", "--message-font", "--min-time", "--max-time", "--start-time"};
+constexpr std::string_view kSaverFlags[] = {"--help",  "--root",      "--window",   "--fullscreen", "--random",
+                                            "--no-random", "--list-favorites", "--fps", "--clock", "--zodiac",
+                                            "--no-clock",  "--messages",  "--no-messages", "--stats"};
+constexpr std::string_view kSaverValued[] = {"--window-id", "--geometry", "--favorite"};
 
 const char* const kDimensionalityNames[] = {"Aurora", "Clouds", "Organic", "Recursive"};
 const char* const kDotStyleNames[] = {"Dots", "Sparkles", "Fuzzies", "Large Dots", "Vertical Bars"};
+
+enum class OptionKind { kUnknown, kFlag, kValued };
 
 template <size_t N>
 bool Listed(const std::string_view (&list)[N], std::string_view name) {
@@ -126,7 +138,7 @@ class Reader {
                 ", got " + Quoted(text));
   }
 
-  bool Size(std::string_view text, int32_t& width, int32_t& height) {
+  bool Size(std::string_view option, std::string_view text, int32_t& width, int32_t& height) {
     size_t x = text.find_first_of("xX");
     int32_t w = 0, h = 0;
     if (x != std::string_view::npos && Whole(text.substr(0, x), w) && Whole(text.substr(x + 1), h) &&
@@ -135,7 +147,7 @@ class Reader {
       height = h;
       return true;
     }
-    return Fail("option --size expects WIDTHxHEIGHT with each side " + std::to_string(kMinSide) + " to " +
+    return Fail("option " + std::string(option) + " expects WIDTHxHEIGHT with each side " + std::to_string(kMinSide) + " to " +
                 std::to_string(kMaxSide) + ", got " + Quoted(text));
   }
 
@@ -164,25 +176,15 @@ class Reader {
   std::string& error_;
 };
 
-// The parameter options as given, laid over the base set once all are read.
-struct Given {
+// What the render options besides the parameters say of themselves.
+struct RenderGiven {
   bool size = false;
-  std::optional<FavoriteRecord> record;
-  std::optional<int32_t> preset;
-  std::optional<int32_t> configuration, dimensionality, grains, complexity, dotStyle, trailLength, reflectionCount;
-  std::optional<int32_t> extraTwist, trails, dither, symmetric;
-  std::optional<double> activity, viscosity, brightness, colorRate;
-  std::vector<int32_t> styleValues;
 };
 
-bool ReadOption(Reader& r, std::string_view name, std::string_view value, RenderOptions& o, Given& g) {
+bool ReadParameterOption(Reader& r, std::string_view name, std::string_view value, ParameterOptions& g) {
   int32_t i = 0;
   double d = 0;
-  if (name == "--help") {
-    o.help = true;
-  } else if (name == "--progress") {
-    o.progress = true;
-  } else if (name == "--extra-twist" || name == "--no-extra-twist") {
+  if (name == "--extra-twist" || name == "--no-extra-twist") {
     g.extraTwist = name == "--extra-twist";
   } else if (name == "--trails" || name == "--no-trails") {
     g.trails = name == "--trails";
@@ -190,20 +192,8 @@ bool ReadOption(Reader& r, std::string_view name, std::string_view value, Render
     g.dither = 1;
   } else if (name == "--symmetric") {
     g.symmetric = 1;
-  } else if (name == "--size") {
-    g.size = true;
-    return r.Size(value, o.width, o.height);
-  } else if (name == "--frames") {
-    return r.Integer(name, value, 1, 2147483647, o.frames);
-  } else if (name == "--fps") {
-    return r.Integer(name, value, 1, 1000, o.fps);
-  } else if (name == "--seed") {
-    return r.Integer(name, value, 0, 2147483647, o.seed);
-  } else if (name == "--every") {
-    return r.Integer(name, value, 1, 2147483647, o.every);
-  } else if (name == "--out" || name == "--out-dir" || name == "--gallery") {
-    if (value.empty()) return r.Fail("option " + std::string(name) + " needs a value");
-    (name == "--out" ? o.out : name == "--out-dir" ? o.outDir : o.gallery) = value;
+  } else if (name == "--no-reflections") {
+    g.noReflections = 1;
   } else if (name == "--configuration") {
     if (!r.Choice(name, value, kConfigurationCount, ConfigurationName, i)) return false;
     g.configuration = i;
@@ -250,18 +240,157 @@ bool ReadOption(Reader& r, std::string_view name, std::string_view value, Render
   return true;
 }
 
-bool AnyParameterGiven(const Given& g) {
-  return g.record || g.preset || g.configuration || g.dimensionality || g.grains || g.complexity || g.dotStyle ||
-         g.trailLength || g.reflectionCount || g.extraTwist || g.trails || g.dither || g.symmetric || g.activity ||
-         g.viscosity || g.brightness || g.colorRate || !g.styleValues.empty();
+bool ReadRenderOption(Reader& r, std::string_view name, std::string_view value, RenderOptions& o, RenderGiven& g) {
+  if (name == "--help") {
+    o.help = true;
+  } else if (name == "--progress") {
+    o.progress = true;
+  } else if (name == "--size") {
+    g.size = true;
+    return r.Size(name, value, o.width, o.height);
+  } else if (name == "--frames") {
+    return r.Integer(name, value, 1, 2147483647, o.frames);
+  } else if (name == "--fps") {
+    return r.Integer(name, value, 1, 1000, o.fps);
+  } else if (name == "--seed") {
+    return r.Integer(name, value, 0, 2147483647, o.seed);
+  } else if (name == "--every") {
+    return r.Integer(name, value, 1, 2147483647, o.every);
+  } else if (name == "--out" || name == "--out-dir" || name == "--gallery") {
+    if (value.empty()) return r.Fail("option " + std::string(name) + " needs a value");
+    (name == "--out" ? o.out : name == "--out-dir" ? o.outDir : o.gallery) = value;
+  }
+  return true;
+}
+
+// "YYYY-MM-DD HH:MM:SS" (or with a "T" between date and time) as
+// milliseconds since 1970.
+bool ReadStartTime(Reader& r, std::string_view option, std::string_view text, int64_t& out) {
+  using namespace std::chrono;
+  int32_t parts[6] = {};
+  const char separators[6] = {'-', '-', ' ', ':', ':', '\0'};
+  std::string_view rest = text;
+  bool ok = true;
+  for (int32_t k = 0; k < 6 && ok; ++k) {
+    auto [end, ec] = std::from_chars(rest.data(), rest.data() + rest.size(), parts[k]);
+    ok = ec == std::errc() && end != rest.data();
+    rest.remove_prefix(static_cast<size_t>(end - rest.data()));
+    if (!ok || k == 5) break;
+    ok = !rest.empty() && (rest[0] == separators[k] || (k == 2 && rest[0] == 'T'));
+    rest.remove_prefix(ok ? 1 : 0);
+  }
+  const year_month_day date{year{parts[0]}, month{static_cast<unsigned>(parts[1])},
+                             day{static_cast<unsigned>(parts[2])}};
+  if (!ok || !rest.empty() || parts[0] < 1970 || parts[0] > 9999 || !date.ok() || parts[3] > 23 || parts[4] > 59 ||
+      parts[5] > 59 || parts[3] < 0 || parts[4] < 0 || parts[5] < 0) {
+    return r.Fail("option " + std::string(option) + " expects a time such as 2026-12-10 10:59:30, got " +
+                  Quoted(text));
+  }
+  const auto moment = sys_days{date} + hours{parts[3]} + minutes{parts[4]} + seconds{parts[5]};
+  out = duration_cast<milliseconds>(moment.time_since_epoch()).count();
+  return true;
+}
+
+bool ReadShowOption(Reader& r, std::string_view name, std::string_view value, ShowOptions& o) {
+  int32_t i = 0;
+  if (name == "--random") {
+    o.randomFavorites = 1;
+  } else if (name == "--clock" || name == "--zodiac") {
+    o.showClock = 1;
+    o.overlayStyle = name == "--clock" ? 0 : 1;
+  } else if (name == "--messages") {
+    o.showMessages = 1;
+  } else if (name == "--fps-text") {
+    o.showFps = true;
+  } else if (name == "--bold" || name == "--no-bold") {
+    o.bold = name == "--bold";
+  } else if (name == "--italic" || name == "--no-italic") {
+    o.italic = name == "--italic";
+  } else if (name == "--message") {
+    if (value.empty()) return r.Fail("option --message needs a text");
+    o.messages.emplace_back(value);
+    o.showMessages = 1;
+  } else if (name == "--message-font") {
+    if (value.empty()) return r.Fail("option --message-font needs a face name");
+    o.messageFont = std::string(value);
+  } else if (name == "--min-time" || name == "--max-time") {
+    if (!r.Integer(name, value, 0, 86400, i)) return false;
+    (name == "--min-time" ? o.minTime : o.maxTime) = i;
+  }
+  return true;
+}
+
+// A window number as xscreensaver writes it: decimal, or hexadecimal after
+// "0x"; never 0.
+bool ReadWindowId(Reader& r, std::string_view option, std::string_view text, uint64_t& out) {
+  std::string_view digits = text;
+  int base = 10;
+  if (digits.size() > 2 && digits[0] == '0' && (digits[1] == 'x' || digits[1] == 'X')) {
+    digits.remove_prefix(2);
+    base = 16;
+  }
+  uint64_t v = 0;
+  auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), v, base);
+  if (digits.empty() || ec != std::errc() || end != digits.data() + digits.size() || v == 0 || v > 0xFFFFFFFFu) {
+    return r.Fail("option " + std::string(option) + " expects a window number such as 0x1e00005, got " +
+                  Quoted(text));
+  }
+  out = v;
+  return true;
+}
+
+bool SetTarget(Reader& r, std::string_view name, SaverTarget target, bool& given, SaverOptions& o) {
+  if (given && o.target != target) {
+    return r.Fail("option " + std::string(name) + ": give one of --window, --fullscreen, --root and --window-id");
+  }
+  given = true;
+  o.target = target;
+  return true;
+}
+
+bool ReadSaverOption(Reader& r, std::string_view name, std::string_view value, SaverOptions& o, bool& targetGiven) {
+  if (name == "--help") {
+    o.help = true;
+  } else if (name == "--window") {
+    return SetTarget(r, name, SaverTarget::kOwnWindow, targetGiven, o);
+  } else if (name == "--fullscreen") {
+    return SetTarget(r, name, SaverTarget::kFullScreen, targetGiven, o);
+  } else if (name == "--root") {
+    return SetTarget(r, name, SaverTarget::kRoot, targetGiven, o);
+  } else if (name == "--window-id") {
+    return ReadWindowId(r, name, value, o.windowId) && SetTarget(r, name, SaverTarget::kWindowId, targetGiven, o);
+  } else if (name == "--geometry") {
+    return r.Size(name, value, o.width, o.height);
+  } else if (name == "--favorite") {
+    if (value.empty()) return r.Fail("option --favorite needs a value");
+    o.favorite = value;
+  } else if (name == "--random" || name == "--no-random") {
+    o.randomFavorites = name == "--random" ? 1 : 0;
+  } else if (name == "--list-favorites") {
+    o.listFavorites = true;
+  } else if (name == "--fps") {
+    o.showFps = true;
+  } else if (name == "--stats") {
+    o.stats = true;
+  } else if (name == "--clock" || name == "--zodiac") {
+    o.showClock = 1;
+    o.overlayStyle = name == "--clock" ? 0 : 1;
+  } else if (name == "--no-clock") {
+    o.showClock = 0;
+  } else if (name == "--messages" || name == "--no-messages") {
+    o.showMessages = name == "--messages" ? 1 : 0;
+  } else {
+    return ReadParameterOption(r, name, value, o.parameters);
+  }
+  return true;
 }
 
 // --gallery makes its own picture from the presets as they are stored.
-bool CheckGallery(Reader& r, const Given& g, RenderOptions& o) {
+bool CheckGallery(Reader& r, const RenderGiven& g, const ParameterOptions& given, RenderOptions& o) {
   if (!o.out.empty() || !o.outDir.empty() || o.every) {
     return r.Fail("option --gallery writes a picture of its own; leave out --out, --out-dir and --every");
   }
-  if (AnyParameterGiven(g)) {
+  if (given.Any()) {
     return r.Fail("option --gallery renders every preset as stored and takes no parameter options");
   }
   if (!g.size) {
@@ -300,44 +429,8 @@ bool LayStyleValues(Reader& r, const std::vector<int32_t>& given, ParameterSet& 
   return true;
 }
 
-}  // namespace
-
-bool ParseRenderOptions(const std::vector<std::string>& args, RenderOptions& o, std::string& error) {
-  o = RenderOptions{};
-  Given g;
-  Reader r(error);
-  for (size_t k = 0; k < args.size(); ++k) {
-    std::string_view arg = args[k];
-    if (arg == "-h") arg = "--help";
-    if (arg.size() <= 2 || arg.substr(0, 2) != "--") return r.Fail("unexpected argument " + Quoted(arg));
-    size_t eq = arg.find('=');
-    std::string_view name = arg.substr(0, eq);
-    std::optional<std::string_view> value;
-    if (eq != std::string_view::npos) value = arg.substr(eq + 1);
-    if (Listed(kFlags, name)) {
-      if (value) return r.Fail("option " + std::string(name) + " takes no value");
-    } else if (Listed(kValued, name)) {
-      if (!value) {
-        if (k + 1 >= args.size() || args[k + 1].rfind("--", 0) == 0) {
-          return r.Fail("option " + std::string(name) + " needs a value");
-        }
-        value = args[++k];
-      }
-    } else {
-      return r.Fail("unknown option " + Quoted(name));
-    }
-    if (!ReadOption(r, name, value.value_or(""), o, g)) return false;
-  }
-  if (o.help) return true;
-  if (!o.gallery.empty()) return CheckGallery(r, g, o);
-  if (g.record && g.preset) return r.Fail("options --record and --preset each give a whole record; give one");
-
-  ParameterSet& p = o.parameters;
-  if (g.preset) g.record = ParseRecord(FastPreset(*g.preset));
-  if (g.record) {
-    p = RecordParameters(*g.record);
-    o.recordName = g.record->name;
-  }
+// The single options (no "--record" or "--preset") over p.
+bool LayOptions(Reader& r, const ParameterOptions& g, ParameterSet& p) {
   if (g.dimensionality) p.dimensionality = *g.dimensionality;
   if (g.configuration) {
     p.configuration = *g.configuration;
@@ -348,6 +441,12 @@ bool ParseRenderOptions(const std::vector<std::string>& args, RenderOptions& o, 
   if (g.viscosity) p.viscosity = *g.viscosity;
   if (g.complexity) p.complexity = *g.complexity;
   if (g.brightness) p.brightness = *g.brightness;
+  if (g.noReflections) {
+    if (g.reflectionCount || g.symmetric) {
+      return r.Fail("option --no-reflections: leave out --reflections and --symmetric");
+    }
+    p.reflections = 0;
+  }
   if (g.reflectionCount) {
     p.reflectionCount = *g.reflectionCount;
     p.reflections = 1;
@@ -362,13 +461,188 @@ bool ParseRenderOptions(const std::vector<std::string>& args, RenderOptions& o, 
   if (g.trails) p.trails = *g.trails;
   if (g.colorRate) p.colorRate = *g.colorRate;
   if (g.dither) p.dither = *g.dither;
-  if (!g.styleValues.empty() && !LayStyleValues(r, g.styleValues, p)) return false;
+  return g.styleValues.empty() || LayStyleValues(r, g.styleValues, p);
+}
+
+// Splits the arguments into options and their values. Each name is offered
+// to kind, which tells a flag, an option with a value or an unknown name;
+// then to read. With singleDash, "-name" reads as "--name", as the programs
+// that xscreensaver starts take their options.
+template <typename Kind, typename Read>
+bool ReadArguments(const std::vector<std::string>& args, Reader& r, bool singleDash, Kind kind, Read read) {
+  for (size_t k = 0; k < args.size(); ++k) {
+    std::string arg = args[k];
+    if (arg == "-h") arg = "--help";
+    if (singleDash && arg.size() > 2 && arg[0] == '-' && arg[1] != '-') arg.insert(0, "-");
+    if (arg.size() <= 2 || arg.substr(0, 2) != "--") return r.Fail("unexpected argument " + Quoted(args[k]));
+    size_t eq = arg.find('=');
+    std::string_view name = std::string_view(arg).substr(0, eq);
+    std::optional<std::string_view> value;
+    if (eq != std::string::npos) value = std::string_view(arg).substr(eq + 1);
+    const OptionKind found = kind(name);
+    if (found == OptionKind::kFlag) {
+      if (value) return r.Fail("option " + std::string(name) + " takes no value");
+    } else if (found == OptionKind::kValued) {
+      if (!value) {
+        // A value may itself start with one dash (a negative number), never two.
+        if (k + 1 >= args.size() || args[k + 1].rfind("--", 0) == 0 ||
+            (singleDash && args[k + 1].size() > 1 && args[k + 1][0] == '-' &&
+             kind("-" + args[k + 1]) != OptionKind::kUnknown)) {
+          return r.Fail("option " + std::string(name) + " needs a value");
+        }
+        value = args[++k];
+      }
+    } else {
+      return r.Fail("unknown option " + Quoted(name));
+    }
+    if (!read(name, value.value_or(""))) return false;
+  }
+  return true;
+}
+
+template <size_t N, size_t M>
+OptionKind KindIn(std::string_view name, const std::string_view (&flags)[N], const std::string_view (&valued)[M]) {
+  if (Listed(flags, name)) return OptionKind::kFlag;
+  if (Listed(valued, name)) return OptionKind::kValued;
+  return OptionKind::kUnknown;
+}
+
+OptionKind ParameterKind(std::string_view name) { return KindIn(name, kParameterFlags, kParameterValued); }
+
+// The engine's slider position of a value in engine units, rounded to the
+// nearest: RecordParameters gives the value back from it.
+int32_t Slider(double value) { return static_cast<int32_t>(std::lround(value)); }
+
+}  // namespace
+
+bool ShowOptions::Any() const {
+  return randomFavorites || showClock || overlayStyle || showMessages || showFps || !messages.empty() || messageFont ||
+         bold || italic || minTime || maxTime;
+}
+
+bool ParameterOptions::Any() const {
+  return record || preset || configuration || dimensionality || grains || complexity || dotStyle || trailLength ||
+         reflectionCount || extraTwist || trails || dither || symmetric || noReflections || activity || viscosity ||
+         brightness || colorRate || !styleValues.empty();
+}
+
+bool LayParameterOptions(const ParameterOptions& given, ParameterSet& p, std::string& error) {
+  Reader r(error);
+  if (given.record && given.preset) return r.Fail("options --record and --preset each give a whole record; give one");
+  if (given.preset) p = RecordParameters(ParseRecord(FastPreset(*given.preset)));
+  if (given.record) p = RecordParameters(*given.record);
+  return LayOptions(r, given, p);
+}
+
+bool ParseRenderOptions(const std::vector<std::string>& args, RenderOptions& o, std::string& error) {
+  o = RenderOptions{};
+  RenderGiven g;
+  ParameterOptions given;
+  Reader r(error);
+  bool startGiven = false;
+  auto kind = [](std::string_view name) {
+    OptionKind k = KindIn(name, kRenderFlags, kRenderValued);
+    if (k == OptionKind::kUnknown) k = KindIn(name, kShowFlags, kShowValued);
+    return k != OptionKind::kUnknown ? k : ParameterKind(name);
+  };
+  auto read = [&](std::string_view name, std::string_view value) {
+    if (ParameterKind(name) != OptionKind::kUnknown) return ReadParameterOption(r, name, value, given);
+    if (name == "--start-time") {
+      startGiven = true;
+      return ReadStartTime(r, name, value, o.startTime);
+    }
+    if (KindIn(name, kShowFlags, kShowValued) != OptionKind::kUnknown) return ReadShowOption(r, name, value, o.show);
+    return ReadRenderOption(r, name, value, o, g);
+  };
+  if (!ReadArguments(args, r, false, kind, read)) return false;
+  if (o.help) return true;
+  if (!o.gallery.empty()) {
+    if (o.show.Any() || startGiven) return r.Fail("option --gallery renders the presets alone, without overlays");
+    return CheckGallery(r, g, given, o);
+  }
+  if (o.show.randomFavorites && given.Any()) {
+    return r.Fail("option --random draws the built-in favorites; leave out the parameter options");
+  }
+
+  ParameterSet& p = o.parameters;
+  if (!LayParameterOptions(given, p, error)) return false;
+  if (given.preset) o.recordName = PresetName(*given.preset);
+  if (given.record) o.recordName = given.record->name;
 
   if (o.every && o.outDir.empty()) return r.Fail("option --every needs --out-dir");
   if (!o.outDir.empty() && !o.every) return r.Fail("option --out-dir needs --every");
   if (o.out.empty() && o.outDir.empty()) {
     return r.Fail("nothing to write: give --out FILE.png, --every K with --out-dir DIR, or --gallery FILE.png");
   }
+  return true;
+}
+
+bool ParseSaverOptions(const std::vector<std::string>& args, SaverOptions& o, std::string& error) {
+  o = SaverOptions{};
+  bool targetGiven = false;
+  Reader r(error);
+  auto kind = [](std::string_view name) {
+    OptionKind k = KindIn(name, kSaverFlags, kSaverValued);
+    return k != OptionKind::kUnknown ? k : ParameterKind(name);
+  };
+  auto read = [&](std::string_view name, std::string_view value) {
+    return ReadSaverOption(r, name, value, o, targetGiven);
+  };
+  if (!ReadArguments(args, r, true, kind, read)) return false;
+  if (o.help || o.listFavorites) return true;
+  if (o.parameters.record && o.parameters.preset) {
+    return r.Fail("options --record and --preset each give a whole record; give one");
+  }
+  if (!o.favorite.empty() && (o.parameters.record || o.parameters.preset)) {
+    return r.Fail("option --favorite gives a whole record, as --record and --preset do; give one");
+  }
+  if (o.randomFavorites.value_or(0) && o.GivesRecord()) {
+    return r.Fail("option --random draws stored favorites; leave out --favorite and the parameter options");
+  }
+  // Checked now when the options themselves give the configuration;
+  // otherwise once the stored record is known.
+  const ParameterOptions& g = o.parameters;
+  if (!g.styleValues.empty() && (g.configuration || g.record || g.preset)) {
+    ParameterSet p;
+    if (!LayParameterOptions(g, p, error)) return false;
+  }
+  return true;
+}
+
+FavoriteRecord RecordOfParameters(const ParameterSet& p, const std::string& name) {
+  FavoriteRecord r;
+  r.name = name;
+  r.dimensionality = p.dimensionality;
+  r.configuration = p.configuration;
+  r.grains = p.grains;
+  r.activity = Slider(p.activity * 1000);
+  r.viscosity = Slider((241 - p.viscosity) * 5);
+  r.complexity = p.complexity;
+  r.brightness = Slider(p.brightness * 1000);
+  r.reflectionCount = p.reflectionCount;
+  r.symmetric = p.symmetric;
+  r.extraTwist = p.extraTwist;
+  r.field11 = 1;
+  r.dotStyle = p.dotStyle;
+  r.field15 = kRecordField15;
+  r.trailLength = p.trailLength;
+  r.trails = p.trails;
+  r.styleCount = p.styleCount;
+  std::copy(std::begin(p.styleValues), std::end(p.styleValues), r.styleValues);
+  r.colorRate = Slider(p.colorRate * 1000);
+  r.reflections = p.reflections;
+  r.dither = p.dither;
+  return r;
+}
+
+bool SaverRunRecord(const SaverOptions& o, const std::optional<FavoriteRecord>& base, FavoriteRecord& record,
+                    std::string& error) {
+  ParameterSet p = base ? RecordParameters(*base) : DefaultParameters();
+  std::string name = base && !base->name.empty() ? base->name : "*";
+  if (o.parameters.preset) name = PresetName(*o.parameters.preset);
+  if (o.parameters.record) name = o.parameters.record->name;
+  if (!LayParameterOptions(o.parameters, p, error)) return false;
+  record = RecordOfParameters(p, name);
   return true;
 }
 
@@ -443,6 +717,7 @@ std::string RenderUsage(const std::string& program) {
          "  --trail-length N      1 to 100 (92)\n"
          "  --dither              dither the trails (off)\n"
          "  --reflections N       turn reflections on with N of them, 1 to 60 (off)\n"
+         "  --no-reflections      turn reflections off\n"
          "  --symmetric           symmetric reflections; turns reflections on (off)\n"
          "  --style-values A[,B[,C[,D]]]\n"
          "                        the configuration's additional settings in order, the\n"
@@ -457,7 +732,72 @@ std::string RenderUsage(const std::string& program) {
          presets +
          "\n"
          "\n"
+         "The show around the grains (off unless given):\n"
+         "  --random              rotate among the 51 built-in favorites, starting with\n"
+         "                        \"Brindlemar Falls\", with a zoom-out between them and\n"
+         "                        the favorite's name for 6 seconds; no parameter options\n"
+         "  --clock, --zodiac     the clock face or the zodiac ring\n"
+         "  --messages            pop-up messages spelled in grains at each transition\n"
+         "  --message TEXT        a message text (repeat for more; implies --messages);\n"
+         "                        \\r breaks the line (\"Your message goes here!\")\n"
+         "  --message-font FACE   the messages' face (Arial)\n"
+         "  --bold, --no-bold     (bold)\n"
+         "  --italic, --no-italic (italic)\n"
+         "  --min-time S          seconds between transitions, at least (60)\n"
+         "  --max-time S          and at most (90); both 0: no transitions\n"
+         "  --fps-text            the frame-rate text, bottom left\n"
+         "  --start-time \"YYYY-MM-DD HH:MM:SS\"\n"
+         "                        the simulated calendar at the first frame, for the\n"
+         "                        clock and the zodiac (1970-01-01 00:00:00)\n"
+         "\n"
          "Exit status: 0 done, 1 the field or a file could not be made, 2 bad options.\n";
+}
+
+std::string SaverUsage(const std::string& program) {
+  return "Usage: " + program + " [options]\n"
+         "\n"
+         "Shows the Brindlemar particle field on an X display: in a window of its\n"
+         "own, full screen, or in the window that xscreensaver (or another saver\n"
+         "daemon) gives it. A window of at least 640x480 runs the full saver (random\n"
+         "favorites, paced frames, frame-rate control); a smaller one runs as the\n"
+         "preview does (a quarter of the grains, the current settings, 33 ms frames).\n"
+         "Settings come from the Brindlemar settings file; the options below\n"
+         "override them for this run only. Options may also start with one dash.\n"
+         "\n"
+         "Where it draws (the XSCREENSAVER_WINDOW environment variable wins over\n"
+         "all of these):\n"
+         "  --window              a window of its own (the default); F12 shows the\n"
+         "                        frame rate, Escape or closing the window ends it\n"
+         "  --geometry WxH        the size of that window (800x600)\n"
+         "  --fullscreen          a full-screen window that ends on input as the\n"
+         "                        saver does: not in the first two seconds, not on\n"
+         "                        small mouse moves; Caps Lock steers with the mouse\n"
+         "  --root                the root window, as xscreensaver runs it\n"
+         "  --window-id ID        another program's window (decimal or 0x...)\n"
+         "\n"
+         "What it shows:\n"
+         "  --favorite NAME       a stored favorite, or a built-in preset, by name\n"
+         "  --list-favorites      list the stored favorites and exit\n"
+         "  --random, --no-random   draw random favorites, full screen (stored)\n"
+         "  --clock, --zodiac, --no-clock   the clock face or zodiac ring (stored)\n"
+         "  --messages, --no-messages       the pop-up messages (stored)\n"
+         "  --fps                 show the frame rate\n"
+         "  --stats               at the end, write the frames shown and their rate\n"
+         "                        on standard error\n"
+         "  -h, --help            show this text\n"
+         "\n"
+         "Parameters, as brindlemar-render takes them (see its --help): --configuration,\n"
+         "--dimensionality, --grains, --activity, --viscosity, --complexity,\n"
+         "--brightness, --color-rate, --dot-style, --extra-twist, --no-extra-twist,\n"
+         "--trails, --no-trails, --trail-length, --dither, --reflections,\n"
+         "--no-reflections, --symmetric, --style-values, --record, --preset. They lay\n"
+         "over the stored settings (or --favorite) and turn random favorites off.\n"
+         "\n"
+         "The Config value \"MaxFPS\" caps the full saver's frame rate (30 when\n"
+         "missing; 0 for no cap).\n"
+         "\n"
+         "Exit status: 0 done (also on SIGTERM and SIGINT), 1 no display or window,\n"
+         "2 bad options.\n";
 }
 
 }  // namespace brindlemar

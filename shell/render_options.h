@@ -11,15 +11,40 @@
 // --gallery renders every preset, each as stored, into one labelled picture:
 // then --size is the size of one tile (240x180 unless given) and no
 // parameter options apply.
+//
+// The saver program (brindlemar) reads the same parameter options through
+// ParseSaverOptions, beside its own: where it draws, which favorite, and the
+// overlays. There they override the stored settings for one run. It also
+// takes each long option with a single dash ("-root", "-grains 900"), as the
+// programs that xscreensaver starts do.
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "settings/favorite_record.h"
 
 namespace brindlemar {
+
+// The show around the grains for one run, each part set only when an option
+// gives it: random favorites, the clock face or zodiac, pop-up messages with
+// their texts, face, style and the time between transitions, and the
+// frame-rate text.
+struct ShowOptions {
+  std::optional<int32_t> randomFavorites;
+  std::optional<int32_t> showClock;
+  std::optional<int32_t> overlayStyle;  // 0 clock face, 1 zodiac
+  std::optional<int32_t> showMessages;
+  bool showFps = false;
+  std::vector<std::string> messages;  // "\r" in a text breaks the line
+  std::optional<std::string> messageFont;
+  std::optional<int32_t> bold, italic;
+  std::optional<int32_t> minTime, maxTime;  // seconds between transitions
+
+  bool Any() const;
+};
 
 struct RenderOptions {
   int32_t width = 640;
@@ -35,7 +60,29 @@ struct RenderOptions {
   bool help = false;
   ParameterSet parameters;
   std::string recordName;  // the name of --record or --preset; empty without one
+  ShowOptions show;
+  // The simulated calendar at the first frame, in milliseconds since
+  // 1970-01-01 00:00:00 (--start-time).
+  int64_t startTime = 0;
 };
+
+// The parameter options as given, before they are laid over a base set.
+struct ParameterOptions {
+  std::optional<FavoriteRecord> record;
+  std::optional<int32_t> preset;
+  std::optional<int32_t> configuration, dimensionality, grains, complexity, dotStyle, trailLength, reflectionCount;
+  std::optional<int32_t> extraTwist, trails, dither, symmetric, noReflections;
+  std::optional<double> activity, viscosity, brightness, colorRate;
+  std::vector<int32_t> styleValues;
+
+  bool Any() const;
+};
+
+// Lays the options over p: first the whole record of --record or --preset
+// in place of p, when given, then the single options whatever their order.
+// False, with a message in error, for --style-values that do not fit the
+// configuration, or --no-reflections with --reflections or --symmetric.
+bool LayParameterOptions(const ParameterOptions& given, ParameterSet& p, std::string& error);
 
 // The tile size of --gallery unless --size gives another, and the largest
 // tile it takes.
@@ -58,5 +105,54 @@ int32_t GalleryGrains(int32_t grains, int32_t tileWidth, int32_t tileHeight);
 
 // The text of --help.
 std::string RenderUsage(const std::string& program);
+
+// Where the saver draws: a window of its own, a full-screen window of its
+// own, the root window, or a window that another program made.
+enum class SaverTarget : int32_t { kOwnWindow, kFullScreen, kRoot, kWindowId };
+
+inline constexpr int32_t kSaverWindowWidth = 800;
+inline constexpr int32_t kSaverWindowHeight = 600;
+
+struct SaverOptions {
+  SaverTarget target = SaverTarget::kOwnWindow;
+  uint64_t windowId = 0;  // with kWindowId
+  int32_t width = kSaverWindowWidth;  // --geometry: the size of its own window
+  int32_t height = kSaverWindowHeight;
+  std::string favorite;  // --favorite: a stored favorite or a preset, by name
+  // Each set only when an option gives it; the stored setting otherwise.
+  std::optional<int32_t> randomFavorites;
+  std::optional<int32_t> showClock;
+  std::optional<int32_t> overlayStyle;  // 0 clock face, 1 zodiac
+  std::optional<int32_t> showMessages;
+  bool showFps = false;
+  bool stats = false;  // a line of frame counts on standard error at the end
+  bool listFavorites = false;
+  bool help = false;
+  ParameterOptions parameters;
+
+  // Whether the options make the run's record (--favorite or parameters),
+  // in place of the stored settings or the random favorites.
+  bool GivesRecord() const { return !favorite.empty() || parameters.Any(); }
+};
+
+// Reads the saver's arguments after the program name. False, with a one-line
+// message in error, for what ParseRenderOptions refuses, two different
+// targets, a bad window number or geometry, two sources of a whole record,
+// or --random with options that give the record.
+bool ParseSaverOptions(const std::vector<std::string>& args, SaverOptions& options, std::string& error);
+
+// The record of a saver run that options give: base (the stored settings, or
+// the favorite of --favorite; the engine defaults when null) with the
+// parameter options laid over it, named after the record it came from. The
+// values in engine units go back to the record's slider positions, so they
+// keep the settings' steps (0.001, and 0.2 for the viscosity).
+bool SaverRunRecord(const SaverOptions& options, const std::optional<FavoriteRecord>& base, FavoriteRecord& record,
+                    std::string& error);
+
+// The record whose RecordParameters are p, named name.
+FavoriteRecord RecordOfParameters(const ParameterSet& p, const std::string& name);
+
+// The text of the saver's --help.
+std::string SaverUsage(const std::string& program);
 
 }  // namespace brindlemar
