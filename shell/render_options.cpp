@@ -29,9 +29,9 @@ constexpr std::string_view kParameterValued[] = {
 constexpr std::string_view kShowFlags[] = {"--random", "--clock", "--zodiac", "--messages", "--fps-text",
                                            "--bold", "--no-bold", "--italic", "--no-italic"};
 constexpr std::string_view kShowValued[] = {"--message", "--message-font", "--min-time", "--max-time", "--start-time"};
-constexpr std::string_view kSaverFlags[] = {"--help",  "--root",      "--window",   "--fullscreen", "--random",
-                                            "--no-random", "--list-favorites", "--fps", "--clock", "--zodiac",
-                                            "--no-clock",  "--messages",  "--no-messages", "--stats"};
+constexpr std::string_view kSaverFlags[] = {"--help",      "--root",           "--window", "--fullscreen",
+                                            "--no-random", "--list-favorites", "--fps",    "--no-clock",
+                                            "--no-messages", "--stats"};
 constexpr std::string_view kSaverValued[] = {"--window-id", "--geometry", "--favorite"};
 
 const char* const kDimensionalityNames[] = {"Aurora", "Clouds", "Organic", "Recursive"};
@@ -45,6 +45,13 @@ bool Listed(const std::string_view (&list)[N], std::string_view name) {
     if (entry == name) return true;
   }
   return false;
+}
+
+template <size_t N, size_t M>
+OptionKind KindIn(std::string_view name, const std::string_view (&flags)[N], const std::string_view (&valued)[M]) {
+  if (Listed(flags, name)) return OptionKind::kFlag;
+  if (Listed(valued, name)) return OptionKind::kValued;
+  return OptionKind::kUnknown;
 }
 
 // Letters and digits only, in lower case: "Large Dots", "large-dots" and
@@ -147,8 +154,8 @@ class Reader {
       height = h;
       return true;
     }
-    return Fail("option " + std::string(option) + " expects WIDTHxHEIGHT with each side " + std::to_string(kMinSide) + " to " +
-                std::to_string(kMaxSide) + ", got " + Quoted(text));
+    return Fail("option " + std::string(option) + " expects WIDTHxHEIGHT with each side " + std::to_string(kMinSide) +
+                " to " + std::to_string(kMaxSide) + ", got " + Quoted(text));
   }
 
   bool List(std::string_view option, std::string_view text, std::vector<int32_t>& out) {
@@ -364,21 +371,20 @@ bool ReadSaverOption(Reader& r, std::string_view name, std::string_view value, S
   } else if (name == "--favorite") {
     if (value.empty()) return r.Fail("option --favorite needs a value");
     o.favorite = value;
-  } else if (name == "--random" || name == "--no-random") {
-    o.randomFavorites = name == "--random" ? 1 : 0;
   } else if (name == "--list-favorites") {
     o.listFavorites = true;
-  } else if (name == "--fps") {
-    o.showFps = true;
   } else if (name == "--stats") {
     o.stats = true;
-  } else if (name == "--clock" || name == "--zodiac") {
-    o.showClock = 1;
-    o.overlayStyle = name == "--clock" ? 0 : 1;
+  } else if (name == "--no-random") {
+    o.show.randomFavorites = 0;
+  } else if (name == "--fps") {
+    o.show.showFps = true;
   } else if (name == "--no-clock") {
-    o.showClock = 0;
-  } else if (name == "--messages" || name == "--no-messages") {
-    o.showMessages = name == "--messages" ? 1 : 0;
+    o.show.showClock = 0;
+  } else if (name == "--no-messages") {
+    o.show.showMessages = 0;
+  } else if (KindIn(name, kShowFlags, kShowValued) != OptionKind::kUnknown) {
+    return ReadShowOption(r, name, value, o.show);
   } else {
     return ReadParameterOption(r, name, value, o.parameters);
   }
@@ -500,13 +506,6 @@ bool ReadArguments(const std::vector<std::string>& args, Reader& r, bool singleD
   return true;
 }
 
-template <size_t N, size_t M>
-OptionKind KindIn(std::string_view name, const std::string_view (&flags)[N], const std::string_view (&valued)[M]) {
-  if (Listed(flags, name)) return OptionKind::kFlag;
-  if (Listed(valued, name)) return OptionKind::kValued;
-  return OptionKind::kUnknown;
-}
-
 OptionKind ParameterKind(std::string_view name) { return KindIn(name, kParameterFlags, kParameterValued); }
 
 // The engine's slider position of a value in engine units, rounded to the
@@ -583,6 +582,8 @@ bool ParseSaverOptions(const std::vector<std::string>& args, SaverOptions& o, st
   Reader r(error);
   auto kind = [](std::string_view name) {
     OptionKind k = KindIn(name, kSaverFlags, kSaverValued);
+    // The calendar of a run on screen is the real one.
+    if (k == OptionKind::kUnknown && name != "--start-time") k = KindIn(name, kShowFlags, kShowValued);
     return k != OptionKind::kUnknown ? k : ParameterKind(name);
   };
   auto read = [&](std::string_view name, std::string_view value) {
@@ -596,7 +597,10 @@ bool ParseSaverOptions(const std::vector<std::string>& args, SaverOptions& o, st
   if (!o.favorite.empty() && (o.parameters.record || o.parameters.preset)) {
     return r.Fail("option --favorite gives a whole record, as --record and --preset do; give one");
   }
-  if (o.randomFavorites.value_or(0) && o.GivesRecord()) {
+  if (o.show.minTime && o.show.maxTime && *o.show.minTime > *o.show.maxTime) {
+    return r.Fail("option --min-time must not be above --max-time");
+  }
+  if (o.show.randomFavorites.value_or(0) && o.GivesRecord()) {
     return r.Fail("option --random draws stored favorites; leave out --favorite and the parameter options");
   }
   // Checked now when the options themselves give the configuration;
@@ -781,7 +785,12 @@ std::string SaverUsage(const std::string& program) {
          "  --random, --no-random   draw random favorites, full screen (stored)\n"
          "  --clock, --zodiac, --no-clock   the clock face or zodiac ring (stored)\n"
          "  --messages, --no-messages       the pop-up messages (stored)\n"
-         "  --fps                 show the frame rate\n"
+         "  --message TEXT        a message to show in place of the stored ones;\n"
+         "                        repeat for more; turns the messages on\n"
+         "  --message-font FACE, --bold, --no-bold, --italic, --no-italic\n"
+         "                        how the messages are written (stored)\n"
+         "  --min-time S, --max-time S   seconds between transitions (stored)\n"
+         "  --fps, --fps-text     show the frame rate\n"
          "  --stats               at the end, write the frames shown and their rate\n"
          "                        on standard error\n"
          "  -h, --help            show this text\n"

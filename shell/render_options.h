@@ -119,12 +119,10 @@ struct SaverOptions {
   int32_t width = kSaverWindowWidth;  // --geometry: the size of its own window
   int32_t height = kSaverWindowHeight;
   std::string favorite;  // --favorite: a stored favorite or a preset, by name
-  // Each set only when an option gives it; the stored setting otherwise.
-  std::optional<int32_t> randomFavorites;
-  std::optional<int32_t> showClock;
-  std::optional<int32_t> overlayStyle;  // 0 clock face, 1 zodiac
-  std::optional<int32_t> showMessages;
-  bool showFps = false;
+  // The show options of the renderer but --start-time, and their opposites
+  // --no-random, --no-clock and --no-messages; --fps is --fps-text. Each
+  // part not given keeps the stored setting.
+  ShowOptions show;
   bool stats = false;  // a line of frame counts on standard error at the end
   bool listFavorites = false;
   bool help = false;
@@ -138,7 +136,8 @@ struct SaverOptions {
 // Reads the saver's arguments after the program name. False, with a one-line
 // message in error, for what ParseRenderOptions refuses, two different
 // targets, a bad window number or geometry, two sources of a whole record,
-// or --random with options that give the record.
+// --random with options that give the record, or --min-time above
+// --max-time.
 bool ParseSaverOptions(const std::vector<std::string>& args, SaverOptions& options, std::string& error);
 
 // The record of a saver run that options give: base (the stored settings, or

@@ -285,5 +285,185 @@ TEST(RenderOptions, BadOptionsAreRefusedWithTheOptionNamed) {
   }
 }
 
+TEST(RenderOptions, NoReflectionsTurnsTheRecordsReflectionsOff) {
+  RenderOptions o;
+  std::string error;
+  ASSERT_TRUE(Parse({"--preset", "Crystalline Snowflake", "--no-reflections", "--out", "c.png"}, o, error)) << error;
+  EXPECT_EQ(o.parameters.reflections, 0);
+  EXPECT_FALSE(Parse({"--no-reflections", "--reflections", "4", "--out", "c.png"}, o, error));
+  EXPECT_NE(error.find("--no-reflections"), std::string::npos) << error;
+}
+
+bool ParseSaver(Args args, SaverOptions& o, std::string& error) {
+  ResetStyleTable();
+  return ParseSaverOptions(args, o, error);
+}
+
+TEST(SaverOptions, DefaultsLeaveEverythingToTheSettings) {
+  SaverOptions o;
+  std::string error;
+  ASSERT_TRUE(ParseSaver({}, o, error)) << error;
+  EXPECT_EQ(o.target, SaverTarget::kOwnWindow);
+  EXPECT_EQ(o.width, kSaverWindowWidth);
+  EXPECT_EQ(o.height, kSaverWindowHeight);
+  EXPECT_FALSE(o.GivesRecord());
+  EXPECT_FALSE(o.show.Any());
+  EXPECT_FALSE(o.stats);
+}
+
+TEST(SaverOptions, TargetsAndTheirOneDashForms) {
+  struct Case {
+    Args args;
+    SaverTarget target;
+    uint64_t windowId;
+  };
+  const Case cases[] = {
+      {{"--root"}, SaverTarget::kRoot, 0},
+      {{"-root"}, SaverTarget::kRoot, 0},
+      {{"--fullscreen"}, SaverTarget::kFullScreen, 0},
+      {{"-window"}, SaverTarget::kOwnWindow, 0},
+      {{"--window-id", "0x1e00005"}, SaverTarget::kWindowId, 0x1e00005},
+      {{"-window-id", "31457285"}, SaverTarget::kWindowId, 31457285},
+      {{"--window-id=0X2A"}, SaverTarget::kWindowId, 42},
+      {{"--root", "-root"}, SaverTarget::kRoot, 0},  // the same target twice is no conflict
+  };
+  for (const Case& c : cases) {
+    SaverOptions o;
+    std::string error;
+    ASSERT_TRUE(ParseSaver(c.args, o, error)) << c.args[0] << ": " << error;
+    EXPECT_EQ(o.target, c.target) << c.args[0];
+    EXPECT_EQ(o.windowId, c.windowId) << c.args[0];
+  }
+}
+
+TEST(SaverOptions, ShowAndParameterOptionsLandInTheirPlaces) {
+  SaverOptions o;
+  std::string error;
+  ASSERT_TRUE(ParseSaver({"-geometry", "320x240", "-fps", "-zodiac", "--no-messages", "--no-random", "--stats",
+                          "-grains", "900", "--dot-style", "dots", "--message", "Hello", "--max-time", "5"},
+                         o, error))
+      << error;
+  EXPECT_EQ(o.width, 320);
+  EXPECT_EQ(o.height, 240);
+  EXPECT_TRUE(o.show.showFps);
+  EXPECT_EQ(o.show.showClock, 1);
+  EXPECT_EQ(o.show.overlayStyle, 1);
+  // --message after --no-messages turns them on again: the last word counts.
+  EXPECT_EQ(o.show.showMessages, 1);
+  EXPECT_EQ(o.show.messages, std::vector<std::string>{"Hello"});
+  EXPECT_EQ(o.show.maxTime, 5);
+  EXPECT_EQ(o.show.randomFavorites, 0);
+  EXPECT_TRUE(o.stats);
+  EXPECT_EQ(o.parameters.grains, 900);
+  EXPECT_EQ(o.parameters.dotStyle, 0);
+  EXPECT_TRUE(o.GivesRecord());
+
+  ASSERT_TRUE(ParseSaver({"--no-clock", "--random"}, o, error)) << error;
+  EXPECT_EQ(o.show.showClock, 0);
+  EXPECT_EQ(o.show.randomFavorites, 1);
+}
+
+TEST(SaverOptions, BadOptionsAreRefusedWithTheReasonNamed) {
+  struct Case {
+    Args args;
+    const char* mentions;
+  };
+  const Case cases[] = {
+      {{"--root", "--fullscreen"}, "--fullscreen"},
+      {{"--window-id", "5", "--window"}, "--window"},
+      {{"--window-id", "0"}, "--window-id"},
+      {{"--window-id", "0x"}, "--window-id"},
+      {{"--window-id", "12ab"}, "--window-id"},
+      {{"--window-id", "0x100000000"}, "--window-id"},
+      {{"--window-id"}, "--window-id"},
+      {{"-window-id", "-root"}, "-window-id"},  // an option is no value
+      {{"--geometry", "10x10"}, "--geometry"},
+      {{"--favorite", ""}, "--favorite"},
+      {{"--favorite", "Corona", "--preset", "Rain"}, "--favorite"},
+      {{"--random", "--grains", "500"}, "--random"},
+      {{"--random", "--favorite", "Corona"}, "--random"},
+      {{"--min-time", "9", "--max-time", "3"}, "--min-time"},
+      {{"--start-time", "2026-01-01 00:00:00"}, "--start-time"},  // the renderer's alone
+      {{"--out", "x.png"}, "--out"},
+      {{"--frames", "3"}, "--frames"},
+      {{"-fps=1"}, "--fps"},
+      {{"-"}, "'-'"},
+      {{"stray"}, "stray"},
+      {{"--configuration", "3", "--style-values", "1,40,31"}, "--style-values"},
+      {{"--grains", "5"}, "--grains"},
+  };
+  for (const Case& c : cases) {
+    SaverOptions o;
+    std::string error;
+    EXPECT_FALSE(ParseSaver(c.args, o, error)) << c.args[0];
+    EXPECT_NE(error.find(c.mentions), std::string::npos) << c.args[0] << ": " << error;
+  }
+}
+
+TEST(SaverOptions, RunRecordLaysTheOptionsOverTheBase) {
+  const FavoriteRecord base =
+      ParseRecord("Corona,3,23,1200,2540,1135,7,284,1,0,0,1,0,4,0,.252212,75,1,3,1,20,-30,0,401,0,1");
+  SaverOptions o;
+  std::string error;
+  FavoriteRecord record;
+
+  // Without options the run shows the base itself.
+  ASSERT_TRUE(ParseSaver({"--root"}, o, error)) << error;
+  ASSERT_TRUE(SaverRunRecord(o, base, record, error)) << error;
+  FavoriteRecord expected = base;
+  expected.field15 = kRecordField15;
+  EXPECT_EQ(record, expected);
+
+  // Engine units go back to the record's slider positions.
+  ASSERT_TRUE(ParseSaver({"--grains", "900", "--activity", "1.5", "--viscosity", "100", "--brightness", "0.5",
+                          "--color-rate", "0.25", "--no-trails", "--reflections", "6"},
+                         o, error))
+      << error;
+  ASSERT_TRUE(SaverRunRecord(o, base, record, error)) << error;
+  EXPECT_EQ(record.name, "Corona");
+  EXPECT_EQ(record.grains, 900);
+  EXPECT_EQ(record.activity, 1500);
+  EXPECT_EQ(record.viscosity, 705);  // 241 - 705 x 0.2 = 100
+  EXPECT_EQ(record.brightness, 500);
+  EXPECT_EQ(record.colorRate, 250);
+  EXPECT_EQ(record.trails, 0);
+  EXPECT_EQ(record.reflectionCount, 6);
+  EXPECT_EQ(record.reflections, 1);
+  EXPECT_EQ(record.configuration, 23);
+  EXPECT_EQ(record.styleValues[2], -30);
+
+  // No stored settings: the engine defaults; a preset replaces the base and
+  // names the record.
+  ASSERT_TRUE(ParseSaver({"--dot-style", "fuzzies"}, o, error)) << error;
+  ASSERT_TRUE(SaverRunRecord(o, std::nullopt, record, error)) << error;
+  EXPECT_EQ(record.name, "*");
+  EXPECT_EQ(record.configuration, DefaultParameters().configuration);
+  EXPECT_EQ(record.dotStyle, 2);
+  ASSERT_TRUE(ParseSaver({"--preset", "Brindlemar Falls"}, o, error)) << error;
+  ASSERT_TRUE(SaverRunRecord(o, base, record, error)) << error;
+  EXPECT_EQ(record.name, "Brindlemar Falls");
+  EXPECT_EQ(record.configuration, 24);
+
+  // Style values are checked against the configuration of the stored record.
+  EXPECT_FALSE(ParseSaver({"--style-values", "1,2,3,4,5"}, o, error));
+  ASSERT_TRUE(ParseSaver({"--style-values", "1,9999"}, o, error)) << error;
+  EXPECT_FALSE(SaverRunRecord(o, base, record, error));
+  EXPECT_NE(error.find("--style-values"), std::string::npos) << error;
+}
+
+TEST(SaverOptions, EveryPresetSurvivesTheWayBackToARecord) {
+  for (int32_t k = 0; k < kPresetCount; ++k) {
+    const ParameterSet p = RecordParameters(ParseRecord(FastPreset(k)));
+    const ParameterSet back = RecordParameters(RecordOfParameters(p, "x"));
+    EXPECT_EQ(back.activity, p.activity) << k;
+    EXPECT_EQ(back.viscosity, p.viscosity) << k;
+    EXPECT_EQ(back.brightness, p.brightness) << k;
+    EXPECT_EQ(back.colorRate, p.colorRate) << k;
+    EXPECT_EQ(back.trailLength, p.trailLength) << k;
+    EXPECT_EQ(back.styleCount, p.styleCount) << k;
+    EXPECT_EQ(back.reflections, p.reflections) << k;
+  }
+}
+
 }  // namespace
 }  // namespace brindlemar

@@ -1,0 +1,131 @@
+// brindlemar: the saver on an X display, as an xscreensaver hack (the root
+// window or the window the daemon names), a full-screen saver or a window of
+// its own. Settings come from the user's settings file; the command line
+// overrides some of them for one run without writing them.
+#include <cstdio>
+#include <cstdlib>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "engine/process_state.h"
+#include "platform/posix/x11/run_settings_store.h"
+#include "platform/posix/x11/x11_saver.h"
+#include "settings/favorite_list.h"
+#include "settings/presets.h"
+#include "settings/settings_store.h"
+#include "settings/user_store.h"
+#include "shell/render_options.h"
+
+namespace brindlemar {
+namespace {
+
+constexpr const char* kProgram = "brindlemar";
+constexpr size_t kRecordBytes = 255;
+
+int Refuse(const std::string& message) {
+  std::fprintf(stderr, "%s: %s\nTry '%s --help'.\n", kProgram, message.c_str(), kProgram);
+  return 2;
+}
+
+FavoriteListing StoredFavorites(SettingsStore& store, FavoriteList& list) {
+  InstallPresets(store);
+  int32_t maxFav = 0;
+  ReadDword(store, kConfigKey, "MaxFav", maxFav);
+  list = FavoriteList(EffectiveMaxFav(maxFav));
+  return LoadFavorites(store, list);
+}
+
+int ListFavorites(SettingsStore& store) {
+  FavoriteList list;
+  for (const ListedFavorite& line : StoredFavorites(store, list).lines) std::printf("%s\n", line.name.c_str());
+  return 0;
+}
+
+// A stored favorite by its name in any case, else a built-in preset.
+std::optional<FavoriteRecord> FindFavorite(SettingsStore& store, const std::string& name) {
+  FavoriteList list;
+  FavoriteListing listing = StoredFavorites(store, list);
+  const int32_t line = listing.Find(name);
+  if (line >= 0) return list.entries[static_cast<size_t>(listing.lines[static_cast<size_t>(line)].index)];
+  const int32_t preset = PresetIndexByName(name);
+  if (preset >= 0) return ParseRecord(FastPreset(preset));
+  return std::nullopt;
+}
+
+// The show options, where the field reads them: the switches in Config, the
+// messages, their face and the time between transitions in Messages.
+void OverrideShow(const ShowOptions& show, x11::RunSettingsStore& run) {
+  auto dword = [&run](const char* key, const char* name, const std::optional<int32_t>& value) {
+    if (value) run.OverrideDword(key, name, *value);
+  };
+  dword(kConfigKey, "Random", show.randomFavorites);
+  dword(kConfigKey, "Clock", show.showClock);
+  dword(kConfigKey, "Style", show.overlayStyle);
+  dword(kConfigKey, "Messages", show.showMessages);
+  if (!show.messages.empty()) {
+    run.OverrideDword(kMessagesKey, "Num", static_cast<int32_t>(show.messages.size()));
+    for (size_t k = 0; k < show.messages.size(); ++k) {
+      run.OverrideString(kMessagesKey, "Message" + std::to_string(k + 1), show.messages[k]);
+    }
+  }
+  if (show.messageFont) run.OverrideString(kMessagesKey, "Font", *show.messageFont);
+  dword(kMessagesKey, "Bold", show.bold);
+  dword(kMessagesKey, "Italic", show.italic);
+  dword(kMessagesKey, "MinTime", show.minTime);
+  dword(kMessagesKey, "MaxTime", show.maxTime);
+  if (show.showFps) Process().showFps = 1;
+}
+
+// xscreensaver names the window to draw in through the environment, and that
+// wins over the command line.
+void TakeDaemonWindow(SaverOptions& options) {
+  const char* given = std::getenv("XSCREENSAVER_WINDOW");
+  if (!given || !*given) return;
+  char* end = nullptr;
+  const unsigned long long id = std::strtoull(given, &end, 0);
+  if (*end != '\0' || id == 0 || id > 0xFFFFFFFFull) {
+    std::fprintf(stderr, "%s: XSCREENSAVER_WINDOW is not a window number: \"%s\"\n", kProgram, given);
+    return;
+  }
+  options.target = SaverTarget::kWindowId;
+  options.windowId = id;
+}
+
+}  // namespace
+}  // namespace brindlemar
+
+int main(int argc, char** argv) {
+  using namespace brindlemar;
+  SaverOptions options;
+  std::string error;
+  if (!ParseSaverOptions(std::vector<std::string>(argv + 1, argv + argc), options, error)) return Refuse(error);
+  if (options.help) {
+    std::fputs(SaverUsage(kProgram).c_str(), stdout);
+    return 0;
+  }
+  std::unique_ptr<SettingsStore> user = OpenUserStore();
+  if (options.listFavorites) return ListFavorites(*user);
+
+  x11::RunSettingsStore run(*user);
+  if (options.GivesRecord()) {
+    std::optional<FavoriteRecord> base;
+    if (!options.favorite.empty()) {
+      base = FindFavorite(*user, options.favorite);
+      if (!base) return Refuse("no favorite named '" + options.favorite + "' (see --list-favorites)");
+    } else {
+      std::string settings;
+      if (ReadString(*user, kConfigKey, "Settings", kRecordBytes, settings) && !settings.empty()) {
+        base = ParseRecord(settings);
+      }
+    }
+    FavoriteRecord record;
+    if (!SaverRunRecord(options, base, record, error)) return Refuse(error);
+    run.OverrideString(kConfigKey, "Settings", FormatRecord(record, RecordForm::kFavorite));
+    run.OverrideDword(kConfigKey, "Random", 0);
+  }
+  OverrideShow(options.show, run);
+
+  TakeDaemonWindow(options);
+  return x11::RunX11Saver(options, run);
+}

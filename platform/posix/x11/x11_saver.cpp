@@ -1,0 +1,415 @@
+#include "platform/posix/x11/x11_saver.h"
+
+#include <X11/XKBlib.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/keysym.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <cstdio>
+#include <deque>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "engine/clock.h"
+#include "engine/particle_field.h"
+#include "engine/process_state.h"
+#include "platform/posix/x11/x11_errors.h"
+#include "platform/posix/x11/x11_window_target.h"
+#include "shell/input_rules.h"
+#include "shell/run_pacing.h"
+
+namespace brindlemar::x11 {
+namespace {
+
+constexpr const char* kProgram = "brindlemar";
+constexpr const char* kWindowTitle = "Brindlemar";
+// Keys the rules know nothing of still end the saver; they get a code no
+// real key has.
+constexpr int32_t kKeyOther = 0xFF;
+constexpr int32_t kKeyEscape = 27;
+
+// SIGTERM and SIGINT: the handler only writes a byte that wakes the loop.
+int signalPipe[2] = {-1, -1};
+volatile std::sig_atomic_t signalled = 0;
+
+void OnSignal(int) {
+  signalled = 1;
+  const char byte = 1;
+  [[maybe_unused]] ssize_t written = write(signalPipe[1], &byte, 1);
+}
+
+bool CatchSignals() {
+  if (pipe2(signalPipe, O_NONBLOCK | O_CLOEXEC) != 0) return false;
+  struct sigaction action = {};
+  action.sa_handler = OnSignal;
+  sigemptyset(&action.sa_mask);
+  return sigaction(SIGTERM, &action, nullptr) == 0 && sigaction(SIGINT, &action, nullptr) == 0;
+}
+
+uint32_t Now() { return SystemClock().TickMs(); }
+
+// X key symbols as the input rules number keys.
+int32_t KeyOf(KeySym sym) {
+  if (sym >= XK_a && sym <= XK_z) return static_cast<int32_t>('A' + (sym - XK_a));
+  if (sym >= XK_0 && sym <= XK_9) return static_cast<int32_t>('0' + (sym - XK_0));
+  if (sym >= XK_KP_0 && sym <= XK_KP_9) return kKeyNumpad0 + static_cast<int32_t>(sym - XK_KP_0);
+  if (sym >= XK_F1 && sym <= XK_F12) return kKeyF12 - 11 + static_cast<int32_t>(sym - XK_F1);
+  switch (sym) {
+    case XK_Caps_Lock:
+      return kKeyCapsLock;
+    case XK_Shift_L:
+    case XK_Shift_R:
+      return kKeyShift;
+    case XK_Control_L:
+    case XK_Control_R:
+      return kKeyControl;
+    case XK_Return:
+    case XK_KP_Enter:
+      return kKeyEnter;
+    case XK_BackSpace:
+      return kKeyBackspace;
+    case XK_space:
+      return kKeySpace;
+    case XK_Escape:
+      return kKeyEscape;
+    default:
+      return kKeyOther;
+  }
+}
+
+int32_t CapsLockOn(Display* display) {
+  XkbStateRec state;
+  if (XkbGetState(display, XkbUseCoreKbd, &state) != Success) return 0;
+  return (state.locked_mods & LockMask) ? 1 : 0;
+}
+
+Bool IsMapNotify(Display*, XEvent* event, XPointer window) {
+  return event->type == MapNotify && event->xmap.window == *reinterpret_cast<Window*>(window);
+}
+
+void HideCursor(Display* display, Window window) {
+  static const char kNoBits[1] = {0};
+  Pixmap empty = XCreateBitmapFromData(display, window, kNoBits, 1, 1);
+  XColor black = {};
+  Cursor none = XCreatePixmapCursor(display, empty, empty, &black, &black, 0, 0);
+  XDefineCursor(display, window, none);
+  XFreeCursor(display, none);
+  XFreePixmap(display, empty);
+}
+
+class SaverRun {
+ public:
+  SaverRun(Display* display, const SaverOptions& options, SettingsStore& store)
+      : display_(display), options_(options), store_(store), kind_(options.target) {}
+
+  ~SaverRun() {
+    field_.reset();
+    target_.reset();
+    if (ownWindow_) XDestroyWindow(display_, window_);
+  }
+
+  int Run();
+
+ private:
+  bool FindWindow();
+  bool MakeWindow();
+  bool StartField();
+  void HandleEvent(XEvent& event);
+  void HandleInput(const SaverEvent& event);
+  void Offer(const SaverEvent& event);
+  void ReportFrames();
+  bool TargetGone();
+
+  Display* display_;
+  const SaverOptions& options_;
+  SettingsStore& store_;
+  SaverTarget kind_;
+  Window window_ = 0;
+  bool ownWindow_ = false;
+  Atom deleteWindow_ = 0;
+  std::unique_ptr<X11WindowTarget> target_;
+  std::unique_ptr<ParticleField> field_;
+  std::unique_ptr<SaverInputRules> rules_;
+  std::optional<RunLoopTiming> timing_;
+  std::optional<FramePacer> pacer_;
+  std::deque<SaverInput> posted_;
+  std::optional<std::pair<int32_t, int32_t>> newSize_;
+  // F12 and Caps Lock held down: a second press without a release is the
+  // key's auto-repeat.
+  bool f12Down_ = false;
+  bool capsLockDown_ = false;
+  bool quit_ = false;
+  uint64_t frames_ = 0;
+  uint32_t firstFrame_ = 0;
+};
+
+bool SaverRun::FindWindow() {
+  const int screen = DefaultScreen(display_);
+  if (kind_ == SaverTarget::kRoot) {
+    window_ = RootWindow(display_, screen);
+  } else if (kind_ == SaverTarget::kWindowId) {
+    window_ = static_cast<Window>(options_.windowId);
+  } else {
+    return MakeWindow();
+  }
+  // Only the size matters here; the daemon owns the window's input.
+  const uint64_t before = ErrorCount();
+  XSelectInput(display_, window_, StructureNotifyMask);
+  XSync(display_, False);
+  if (ErrorCount() != before) {
+    std::fprintf(stderr, "%s: there is no window 0x%lx on this display\n", kProgram, window_);
+    return false;
+  }
+  return true;
+}
+
+bool SaverRun::MakeWindow() {
+  const int screen = DefaultScreen(display_);
+  const bool fullScreen = kind_ == SaverTarget::kFullScreen;
+  const unsigned int width = fullScreen ? DisplayWidth(display_, screen) : options_.width;
+  const unsigned int height = fullScreen ? DisplayHeight(display_, screen) : options_.height;
+  XSetWindowAttributes attributes = {};
+  attributes.background_pixel = BlackPixel(display_, screen);
+  // Full screen, the window stays out of the window manager's hands, as a
+  // saver's window must: no frame, no moving, always the whole screen.
+  attributes.override_redirect = fullScreen ? True : False;
+  attributes.event_mask = StructureNotifyMask | KeyPressMask | KeyReleaseMask;
+  if (fullScreen) attributes.event_mask |= PointerMotionMask | ButtonPressMask | ButtonReleaseMask;
+  window_ = XCreateWindow(display_, RootWindow(display_, screen), 0, 0, width, height, 0, CopyFromParent,
+                          InputOutput, CopyFromParent, CWBackPixel | CWOverrideRedirect | CWEventMask, &attributes);
+  if (!window_) return false;
+  ownWindow_ = true;
+  XStoreName(display_, window_, kWindowTitle);
+  XClassHint hint = {const_cast<char*>(kProgram), const_cast<char*>(kWindowTitle)};
+  XSetClassHint(display_, window_, &hint);
+  deleteWindow_ = XInternAtom(display_, "WM_DELETE_WINDOW", False);
+  XSetWMProtocols(display_, window_, &deleteWindow_, 1);
+  if (fullScreen) HideCursor(display_, window_);
+  XMapRaised(display_, window_);
+  XEvent mapped;
+  XIfEvent(display_, &mapped, IsMapNotify, reinterpret_cast<XPointer>(&window_));
+  if (fullScreen) {
+    XGrabKeyboard(display_, window_, True, GrabModeAsync, GrabModeAsync, CurrentTime);
+    XSetInputFocus(display_, window_, RevertToParent, CurrentTime);
+  }
+  return true;
+}
+
+// A new field for the target at its current size: the full saver from
+// 640x480 up, the preview below.
+bool SaverRun::StartField() {
+  field_.reset();
+  int32_t width = 0, height = 0;
+  target_->GetClientSize(width, height);
+  const int32_t fullScreen = width >= kFullSaverMinWidth && height >= kFullSaverMinHeight ? 1 : 0;
+  field_ = std::make_unique<ParticleField>(store_);
+  if (Failed(field_->Attach(target_.get(), fullScreen))) {
+    std::fprintf(stderr, "%s: no frame buffer for a %dx%d window\n", kProgram, width, height);
+    field_.reset();
+    return false;
+  }
+  if (fullScreen) {
+    field_->Restart(ProcessRandom().Next() - 0.5, -1, -1, -1);
+  } else {
+    CombinedRandom random;
+    field_->Restart(random.Next() - 0.5, -1, -1, -1);
+  }
+  field_->StartAnimation();
+  const uint32_t period = fullScreen ? ReadFramePeriodMs(store_) : kDefaultFramePeriodMs;
+  pacer_.emplace(period, Now());
+  if (options_.stats) {
+    const std::string pace = period ? "frames every " + std::to_string(period) + " ms" : "unpaced frames";
+    std::fprintf(stderr, "%s: %s at %dx%d, %d grains, %s\n", kProgram, fullScreen ? "full saver" : "preview",
+                 width, height, field_->liveGrains, pace.c_str());
+  }
+  return true;
+}
+
+int SaverRun::Run() {
+  if (!FindWindow()) return 1;
+  XkbSetDetectableAutoRepeat(display_, True, nullptr);
+  target_ = std::make_unique<X11WindowTarget>(display_, window_);
+  if (!target_->Valid()) {
+    std::fprintf(stderr, "%s: window 0x%lx is not a TrueColor window of 15 to 32 bits\n", kProgram, window_);
+    return 1;
+  }
+  if (kind_ == SaverTarget::kFullScreen) rules_ = std::make_unique<SaverInputRules>(CapsLockOn(display_));
+  if (!StartField()) return 1;
+  timing_.emplace(Now());
+
+  const int connection = ConnectionNumber(display_);
+  while (!quit_ && !signalled) {
+    while (!quit_ && XPending(display_)) {
+      XEvent event;
+      XNextEvent(display_, &event);
+      HandleEvent(event);
+    }
+    while (!quit_ && !posted_.empty()) {
+      SaverEvent event;
+      event.kind = posted_.front();
+      posted_.pop_front();
+      Offer(event);
+    }
+    if (quit_ || signalled) break;
+    if (newSize_) {
+      target_->SetSize(newSize_->first, newSize_->second);
+      newSize_.reset();
+      if (!StartField()) return 1;
+    }
+
+    const uint32_t now = Now();
+    if (kind_ == SaverTarget::kFullScreen && timing_->ForegroundDue(now)) XRaiseWindow(display_, window_);
+    const uint32_t wait = pacer_->WaitMs(now);
+    if (wait > 0) {
+      pollfd waits[2] = {{connection, POLLIN, 0}, {signalPipe[0], POLLIN, 0}};
+      poll(waits, 2, static_cast<int>(wait));
+      continue;
+    }
+    const uint64_t errors = ErrorCount();
+    field_->DriveFrame();
+    pacer_->FrameRan(now);
+    if (frames_++ == 0) firstFrame_ = now;
+    if (ErrorCount() != errors && TargetGone()) break;
+  }
+  ReportFrames();
+  return 0;
+}
+
+// An error while drawing: the window may have gone with its owner.
+bool SaverRun::TargetGone() {
+  XWindowAttributes attributes;
+  const uint64_t before = ErrorCount();
+  const Status found = XGetWindowAttributes(display_, window_, &attributes);
+  return !found || ErrorCount() != before;
+}
+
+void SaverRun::ReportFrames() {
+  if (!options_.stats) return;
+  const uint32_t elapsed = Now() - firstFrame_;
+  const double rate = elapsed ? static_cast<double>(frames_) * 1000.0 / elapsed : 0.0;
+  std::fprintf(stderr, "%s: %llu frames in %u ms, %.1f frames a second\n", kProgram,
+               static_cast<unsigned long long>(frames_), elapsed, rate);
+}
+
+void SaverRun::HandleEvent(XEvent& event) {
+  switch (event.type) {
+    case ConfigureNotify:
+      if (event.xconfigure.window == window_) {
+        int32_t width = 0, height = 0;
+        target_->GetClientSize(width, height);
+        if (event.xconfigure.width != width || event.xconfigure.height != height) {
+          newSize_ = {event.xconfigure.width, event.xconfigure.height};
+        }
+      }
+      return;
+    case DestroyNotify:
+      if (event.xdestroywindow.window == window_) {
+        ownWindow_ = false;
+        quit_ = true;
+      }
+      return;
+    case ClientMessage:
+      if (ownWindow_ && static_cast<Atom>(event.xclient.data.l[0]) == deleteWindow_) {
+        SaverEvent close;
+        close.kind = SaverInput::kClose;
+        HandleInput(close);
+      }
+      return;
+    case KeyPress:
+    case KeyRelease: {
+      SaverEvent key;
+      const bool down = event.type == KeyPress;
+      key.kind = down ? SaverInput::kKeyDown : SaverInput::kKeyUp;
+      key.key = KeyOf(XLookupKeysym(&event.xkey, 0));
+      // Auto-repeat sends presses without releases (detectable repeat), so a
+      // press of a key already down is a repeat.
+      bool* held = key.key == kKeyF12 ? &f12Down_ : key.key == kKeyCapsLock ? &capsLockDown_ : nullptr;
+      if (held) {
+        key.plain = down ? !*held : 1;
+        *held = down;
+      }
+      if (!down && key.key == kKeyCapsLock) key.capsLockOn = CapsLockOn(display_);
+      HandleInput(key);
+      return;
+    }
+    case MotionNotify: {
+      SaverEvent move;
+      move.kind = SaverInput::kMouseMove;
+      move.client = {event.xmotion.x, event.xmotion.y};
+      HandleInput(move);
+      return;
+    }
+    case ButtonPress:
+    case ButtonRelease: {
+      SaverEvent button;
+      // Wheel steps come as buttons 4 to 7; the saver ignores the wheel.
+      const bool wheel = event.xbutton.button >= 4 && event.xbutton.button <= 7;
+      button.kind = wheel                          ? SaverInput::kOther
+                    : event.type == ButtonPress ? SaverInput::kButtonDown
+                                                : SaverInput::kOtherMouse;
+      HandleInput(button);
+      return;
+    }
+    default:
+      return;
+  }
+}
+
+// Input by the kind of target: the full-screen rules, the window's own
+// keys, or nothing.
+void SaverRun::HandleInput(const SaverEvent& event) {
+  if (kind_ == SaverTarget::kFullScreen) {
+    Offer(event);
+    return;
+  }
+  if (kind_ != SaverTarget::kOwnWindow) return;
+  if (event.kind == SaverInput::kClose) {
+    quit_ = true;
+  } else if (event.kind == SaverInput::kKeyDown && event.key == kKeyEscape) {
+    quit_ = true;
+  } else if (event.kind == SaverInput::kKeyDown && event.key == kKeyF12 && event.plain) {
+    Process().showFps = !Process().showFps;
+  }
+}
+
+// One event through the full-screen rules, as the run loop and the window
+// procedure take it: dropped during the grace, else answered.
+void SaverRun::Offer(const SaverEvent& event) {
+  if (timing_->Drops(event.kind, Now())) return;
+  const SaverResponse response = rules_->Handle(event, field_.get());
+  // The cursor stays hidden all along, and nudging it does nothing for an X
+  // session; closing needs nothing more than ending the loop.
+  if (response.postClose) posted_.push_back(SaverInput::kClose);
+  if (response.destroyWindow || response.postQuit) quit_ = true;
+}
+
+}  // namespace
+
+int RunX11Saver(const SaverOptions& options, SettingsStore& store) {
+  Display* display = XOpenDisplay(nullptr);
+  if (!display) {
+    const char* name = XDisplayName(nullptr);
+    std::fprintf(stderr, "%s: cannot open the X display \"%s\"\n", kProgram, name ? name : "");
+    return 1;
+  }
+  InstallErrorHandler();
+  if (!CatchSignals()) {
+    std::fprintf(stderr, "%s: cannot catch SIGTERM\n", kProgram);
+    XCloseDisplay(display);
+    return 1;
+  }
+  int code;
+  {
+    SaverRun run(display, options, store);
+    code = run.Run();
+  }
+  XCloseDisplay(display);
+  return code;
+}
+
+}  // namespace brindlemar::x11

@@ -1,0 +1,34 @@
+// The X11 saver shell: opens the display, finds or makes the window to draw
+// in, attaches a field to it and runs frames until the run ends.
+//
+// A target of at least 640x480 runs as the full-screen saver (random
+// favorites, frames paced by "MaxFPS"), a smaller one as the preview (33 ms
+// frames, a quarter of the grains). Input: the full-screen rules in a
+// full-screen window of its own; F12 and Escape in a window of its own;
+// none in the root window or another program's window, where the saver
+// daemon decides. A resized target gets a new field of the new size.
+// SIGTERM and SIGINT end the run with exit code 0, as does the target
+// window going away.
+#pragma once
+
+#include <cstdint>
+
+#include "shell/render_options.h"
+
+namespace brindlemar {
+
+class SettingsStore;
+
+namespace x11 {
+
+// The smallest target that runs as the full-screen saver.
+inline constexpr int32_t kFullSaverMinWidth = 640;
+inline constexpr int32_t kFullSaverMinHeight = 480;
+
+// options.target and windowId say where to draw (the caller has already let
+// XSCREENSAVER_WINDOW decide). Returns the exit code: 0 after a normal end,
+// 1 when the display or the window cannot be had or no field can be made.
+int RunX11Saver(const SaverOptions& options, SettingsStore& store);
+
+}  // namespace x11
+}  // namespace brindlemar

@@ -1,0 +1,144 @@
+# Shared by the X11 end-to-end tests: a virtual X display of the test's own,
+# a fresh settings directory, the saver started and stopped, screenshots and
+# what they show. Sourced; needs SAVER (the program) in the environment.
+set -u
+
+WORK=$(mktemp -d "${TMPDIR:-/tmp}/brindlemar-e2e.XXXXXX")
+export BRINDLEMAR_CONFIG_DIR="$WORK/config"
+unset XSCREENSAVER_WINDOW
+XVFB_PID=""
+SAVER_PID=""
+PIDS=""
+
+cleanup() {
+  for pid in $SAVER_PID $PIDS; do kill "$pid" 2>/dev/null; done
+  [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null && wait "$XVFB_PID" 2>/dev/null
+  rm -rf "$WORK"
+}
+trap cleanup EXIT
+
+fail() {
+  echo "FAIL: $*" >&2
+  [ -s "$WORK/saver.err" ] && sed 's/^/  saver: /' "$WORK/saver.err" >&2
+  exit 1
+}
+
+# Starts Xvfb on a display number nobody holds, from a range away from the
+# usual ones, and makes it DISPLAY. Argument: the screen, WxHxDEPTH.
+start_display() {
+  local screen=${1:-1280x1024x24} first=$((300 + RANDOM % 500)) n tries
+  for n in $(seq "$first" $((first + 40))); do
+    [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
+    Xvfb ":$n" -screen 0 "$screen" -nolisten tcp -noreset >"$WORK/xvfb.log" 2>&1 &
+    XVFB_PID=$!
+    for tries in $(seq 100); do
+      kill -0 "$XVFB_PID" 2>/dev/null || break
+      # Ours only when the lock names our server; another may have won :n.
+      if [ "$(tr -d ' \n' <"/tmp/.X$n-lock" 2>/dev/null)" = "$XVFB_PID" ] &&
+         xdpyinfo -display ":$n" >/dev/null 2>&1; then
+        export DISPLAY=":$n"
+        return 0
+      fi
+      sleep 0.05
+    done
+    kill "$XVFB_PID" 2>/dev/null
+    wait "$XVFB_PID" 2>/dev/null
+    XVFB_PID=""
+  done
+  fail "no X display could be started"
+}
+
+# Starts the saver in the background with the given arguments; its standard
+# error goes to $WORK/saver.err.
+start_saver() {
+  "$SAVER" "$@" 2>"$WORK/saver.err" &
+  SAVER_PID=$!
+}
+
+running() { kill -0 "$SAVER_PID" 2>/dev/null; }
+
+# Waits up to $1 seconds for the saver to end; its exit code in SAVER_CODE.
+wait_saver() {
+  local i
+  for i in $(seq $(($1 * 20))); do
+    running || break
+    sleep 0.05
+  done
+  running && return 1
+  wait "$SAVER_PID"
+  SAVER_CODE=$?
+  SAVER_PID=""
+  return 0
+}
+
+stop_saver() {
+  kill -TERM "$SAVER_PID"
+  wait_saver 10 || fail "the saver did not end on SIGTERM"
+  [ "$SAVER_CODE" -eq 0 ] || fail "the saver exited with $SAVER_CODE on SIGTERM"
+}
+
+# Waits until the saver, started with --stats, has its field running: the
+# moment its run loop, and the full-screen grace, begins.
+wait_started() {
+  local i
+  for i in $(seq 200); do
+    grep -q " grains, " "$WORK/saver.err" 2>/dev/null && return 0
+    running || fail "the saver ended before its first frame"
+    sleep 0.05
+  done
+  fail "the saver did not start in 10 seconds"
+}
+
+# Waits until a window of ours called "Brindlemar" exists; prints its id.
+saver_window() {
+  local i id
+  for i in $(seq 100); do
+    id=$(xdotool search --name '^Brindlemar$' 2>/dev/null | head -1)
+    [ -n "$id" ] && { echo "$id"; return 0; }
+    sleep 0.05
+  done
+  return 1
+}
+
+# shot FILE [WINDOW]: a PNG of the root window, or of one window.
+shot() {
+  if [ -n "${2:-}" ]; then
+    xwd -silent -id "$2" | convert xwd:- "png:$1"
+  else
+    xwd -silent -root | convert xwd:- "png:$1"
+  fi
+}
+
+# The share of a picture's pixels that are not black (any channel above 1%).
+lit_share() { convert "$1" -alpha off -separate -evaluate-sequence max -threshold 1% -format '%[fx:mean]' info:; }
+
+# The share of pixels that differ between two pictures of one size.
+changed_share() {
+  local count size
+  count=$(compare -metric AE "$1" "$2" null: 2>&1 | cut -d' ' -f1)
+  size=$(identify -format '%[fx:w*h]' "$1")
+  awk -v c="$count" -v s="$size" 'BEGIN { printf "%.4f\n", c / s }'
+}
+
+# above VALUE LIMIT: true when VALUE > LIMIT, as decimals.
+above() { awk -v v="$1" -v l="$2" 'BEGIN { exit !(v > l) }'; }
+
+# Two screenshots a second apart show moving coloured grains: both have a
+# clear share of lit pixels and they differ. Arguments: a name for the
+# messages, then the window to take (empty for the root window).
+expect_moving_grains() {
+  local name=$1 window=${2:-} lit changed
+  shot "$WORK/$name-1.png" "$window"
+  sleep 1
+  shot "$WORK/$name-2.png" "$window"
+  for n in 1 2; do
+    lit=$(lit_share "$WORK/$name-$n.png")
+    above "$lit" 0.02 || fail "$name: screenshot $n is nearly black ($lit of its pixels lit)"
+  done
+  changed=$(changed_share "$WORK/$name-1.png" "$WORK/$name-2.png")
+  above "$changed" 0.01 || fail "$name: the picture did not move ($changed of its pixels changed)"
+  echo "$name: $lit of the pixels lit, $changed changed in a second"
+}
+
+# The saver's own report with --stats.
+stat_line() { grep -m1 "$1" "$WORK/saver.err"; }

@@ -1,0 +1,36 @@
+#!/usr/bin/env bash
+# cmake --install lays out what xscreensaver and the savers that share its
+# programs look for: the program in libexec/xscreensaver, the settings dialog
+# in share/xscreensaver/config (valid, and every option it can write one the
+# program takes), the desktop entry in share/applications/screensavers.
+# Needs BUILD_DIR (the build to install) in the environment.
+. "$(dirname "$0")/common.sh"
+
+stage="$WORK/stage"
+cmake --install "$BUILD_DIR" --prefix "$stage" >"$WORK/install.log" 2>&1 || { cat "$WORK/install.log"; fail "cmake --install"; }
+
+program="$stage/libexec/xscreensaver/brindlemar"
+xml="$stage/share/xscreensaver/config/brindlemar.xml"
+desktop="$stage/share/applications/screensavers/brindlemar.desktop"
+[ -x "$program" ] || fail "no program at libexec/xscreensaver/brindlemar"
+[ -f "$xml" ] || fail "no share/xscreensaver/config/brindlemar.xml"
+[ -f "$desktop" ] || fail "no share/applications/screensavers/brindlemar.desktop"
+
+xmllint --noout --dtdvalid "$(dirname "$0")/screensaver.dtd" "$xml" || fail "brindlemar.xml does not validate"
+
+# Each option the dialog can put on the command line, with the slider at its
+# default, is one the program takes.
+args=$(xmllint --xpath '//command/@arg | //@arg-set | //@arg-unset' "$xml" | sed 's/ *[a-z-]*="\([^"]*\)"/\1\n/g')
+while IFS= read -r arg; do
+  [ -z "$arg" ] && continue
+  # shellcheck disable=SC2086 # an option and its value are two words
+  "$program" $arg --list-favorites >/dev/null 2>"$WORK/option.err" || fail "the program refuses '$arg': $(cat "$WORK/option.err")"
+done <<<"$args"
+slider=$(xmllint --xpath 'string(//number[@id="grains"]/@arg)' "$xml")
+default=$(xmllint --xpath 'string(//number[@id="grains"]/@default)' "$xml")
+"$program" ${slider/\%/$default} --list-favorites >/dev/null || fail "the program refuses '${slider/\%/$default}'"
+
+grep -q '^\[Desktop Entry\]$' "$desktop" || fail "the desktop entry has no [Desktop Entry] group"
+grep -q '^Exec=/.*/libexec/xscreensaver/brindlemar --root$' "$desktop" || fail "desktop entry: $(grep ^Exec "$desktop")"
+grep -q '^Categories=Screensaver;$' "$desktop" || fail "the desktop entry is not in the Screensaver category"
+echo "PASS: install"
