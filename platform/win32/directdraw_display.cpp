@@ -17,6 +17,8 @@ constexpr DWORD kExclusiveLevel = 0x51;
 constexpr CLSID kDirectDrawClass = {0xD7B70EE0, 0x4340, 0x11CF, {0xB0, 0x63, 0x00, 0x20, 0xAF, 0xC2, 0xCD, 0x35}};
 constexpr IID kDirectDraw2Interface = {0xB3A6F3E0, 0x2B43, 0x11CF, {0xA2, 0xDE, 0x00, 0xAA, 0x00, 0xB9, 0x33, 0x56}};
 
+constexpr int32_t kMaxLibraryFrees = 64;
+
 HMODULE leftLibrary = nullptr;
 
 // Loads the library and makes a DirectDraw object for the primary display;
@@ -25,8 +27,8 @@ HRESULT CreateDirectDraw(HMODULE& library, IDirectDraw*& object) {
   object = nullptr;
   library = LoadLibraryA("DDraw.dll");
   if (!library) return kFail;
-  auto create = reinterpret_cast<DirectDrawCreateFn>(
-      reinterpret_cast<void*>(GetProcAddress(library, "DirectDrawCreate")));
+  auto create =
+      reinterpret_cast<DirectDrawCreateFn>(reinterpret_cast<void*>(GetProcAddress(library, "DirectDrawCreate")));
   HRESULT code = create ? create(nullptr, &object, nullptr) : kFail;
   if (FAILED(code) || !object) {
     object = nullptr;
@@ -53,8 +55,8 @@ ResultCode DirectDrawDisplay::Open(WindowTarget* window) {
   HMODULE library = LoadLibraryA("DDraw.dll");
   if (!library) return kFail;
   window_ = gdiWindow->Handle();
-  auto create = reinterpret_cast<DirectDrawCreateFn>(
-      reinterpret_cast<void*>(GetProcAddress(library, "DirectDrawCreate")));
+  auto create =
+      reinterpret_cast<DirectDrawCreateFn>(reinterpret_cast<void*>(GetProcAddress(library, "DirectDrawCreate")));
   HRESULT code = create ? create(nullptr, &directDraw_, nullptr) : kFail;
   if (SUCCEEDED(code) && directDraw_) {
     code = directDraw_->SetCooperativeLevel(static_cast<HWND>(window_), kExclusiveLevel);
@@ -113,7 +115,11 @@ bool IsDirectDrawAvailable() {
 
 void FreeLeftDirectDrawLibrary() {
   if (!leftLibrary) return;
-  while (FreeLibrary(leftLibrary)) {
+  // A library the system keeps loaded for good (Wine's built-in one) reports
+  // every free as a success: stop once it says the module is still there
+  // after more frees than this process could have made loads.
+  for (int32_t frees = 0; frees < kMaxLibraryFrees && FreeLibrary(leftLibrary); ++frees) {
+    if (GetModuleHandleA("DDraw.dll") != leftLibrary) break;
   }
   leftLibrary = nullptr;
 }

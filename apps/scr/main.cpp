@@ -1,0 +1,56 @@
+// Brindlemar.scr: the entry point the display settings start with a switch
+// that says what is wanted: full screen (/s), a preview inside one of their
+// windows (/p and its number), the change of the saver password (/a), or the
+// configuration (anything else).
+#include <windows.h>
+
+#include "platform/win32/directdraw_display.h"
+#include "platform/win32/password_dialog.h"
+#include "platform/win32/saver_window.h"
+#include "platform/win32/win32_field.h"
+#include "shell/command_line.h"
+
+namespace {
+
+using namespace brindlemar;
+
+constexpr const char* kOwnerTitle = "Display Properties";
+
+PlatformFamily Family() {
+#ifdef BRINDLEMAR_TEST_WINDOWS_9X
+  // A test build only: the saver asks for its own password as on the 9x
+  // family, so that the prompt can be driven where the system is NT.
+  return PlatformFamily::kWindows9x;
+#else
+  return win32::RunningPlatformFamily();
+#endif
+}
+
+int Run(HINSTANCE instance) {
+  const CommandLine command = ParseCommandLine(GetCommandLineA());
+  switch (command.mode) {
+    case SaverMode::kFullScreen:
+    case SaverMode::kPreview: {
+      if (command.exitNow) return 0;
+      void* parent = command.mode == SaverMode::kPreview
+                         ? reinterpret_cast<void*>(static_cast<intptr_t>(command.previewWindow))
+                         : nullptr;
+      const int code = win32::RunSaver(instance, parent, Family());
+      win32::FreeLeftDirectDrawLibrary();
+      return code;
+    }
+    case SaverMode::kChangePassword:
+      return win32::RunPasswordDialog(instance, FindWindowA(nullptr, kOwnerTitle));
+    case SaverMode::kConfigure:
+      break;
+  }
+  MessageBoxA(FindWindowA(nullptr, kOwnerTitle), "The Brindlemar configuration dialog is not built yet.", "Brindlemar",
+              MB_OK | MB_ICONINFORMATION);
+  return 1;
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+  return Run(instance);
+}

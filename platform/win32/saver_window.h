@@ -1,0 +1,38 @@
+// The saver window and its run loop: the full-screen window (a topmost popup
+// over the whole screen) or the preview (a child of a window of the display
+// settings), the field that animates in it, and the message loop that drives
+// the frames, drops close requests and mouse input in the first two seconds
+// and brings the full-screen window to the front every two seconds.
+//
+// What input does is decided by the portable rules (shell/input_rules.h);
+// this file turns window messages into their events and carries out the
+// answers. One saver window per process, and one per desktop: a second start
+// finds the first by its class and title and gives up.
+#pragma once
+
+#include <cstdint>
+
+#include "shell/input_rules.h"
+#include "shell/password.h"
+
+namespace brindlemar::win32 {
+
+inline constexpr const char* kSaverClassName = "WindowsScreenSaverClass";
+inline constexpr const char* kSaverTitle = "Brindlemar";
+
+// The event a saver-window message stands for. capsLockOn is the toggle
+// state of Caps Lock, used for its release. instance is an HINSTANCE, parent
+// an HWND: opaque so that this header needs no windows.h.
+SaverEvent TranslateSaverMessage(uint32_t message, uintptr_t wParam, intptr_t lParam, int32_t capsLockOn);
+
+// Creates the saver window (full screen when parent is null, else a preview
+// filling parent's client area); false when the class cannot be made, a
+// saver window already exists or the parent's size cannot be read.
+bool CreateSaverWindow(void* instance, void* parent);
+
+// Runs the saver until its window is gone; the exit code of the loop, or 0
+// when no window could be made. family decides whether the saver itself asks
+// for the password.
+int RunSaver(void* instance, void* parent, PlatformFamily family);
+
+}  // namespace brindlemar::win32

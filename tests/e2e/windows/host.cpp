@@ -1,0 +1,147 @@
+// brindlemar-host: the Windows side of the end-to-end tests. It gives the
+// saver a parent window for its preview, reports the display mode, and
+// checks the stored password, so that the test scripts on the host can see
+// what only a Windows program can.
+//
+//   host mode                      prints "width height bits" of the display
+//   host preview <scr> <ms> [aware]
+//                                  opens a parent window, starts "<scr> /p
+//                                  <window>", runs for ms, reports whether the
+//                                  preview window exists and the saver still
+//                                  runs, closes the parent and reports the
+//                                  saver's exit code; "aware" makes this
+//                                  process per-monitor DPI aware first
+//   host checkpass <password>      exit 0 when "Pass" holds its stored form
+//   host setpass <password>        stores the password as the dialog does
+//   host desktop                   prints the desktop window's number
+//   host close                     asks a top-level saver window to close
+#include <windows.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "settings/settings_store.h"
+#include "settings/user_store.h"
+#include "shell/password.h"
+
+namespace {
+
+using namespace brindlemar;
+
+constexpr const char* kHostClass = "BrindlemarPreviewHost";
+constexpr const char* kHostTitle = "Brindlemar Preview Host";
+
+int PrintMode() {
+  DEVMODEA mode{};
+  mode.dmSize = sizeof(mode);
+  if (!EnumDisplaySettingsA(nullptr, ENUM_CURRENT_SETTINGS, &mode)) return 1;
+  std::printf("%lu %lu %lu\n", mode.dmPelsWidth, mode.dmPelsHeight, mode.dmBitsPerPel);
+  return 0;
+}
+
+void Pump(DWORD ms) {
+  const DWORD start = GetTickCount();
+  for (;;) {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&msg);
+      DispatchMessageA(&msg);
+    }
+    const DWORD spent = GetTickCount() - start;
+    if (spent >= ms) return;
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, ms - spent, QS_ALLINPUT);
+  }
+}
+
+void MakeDpiAware() {
+  HMODULE user = GetModuleHandleA("user32.dll");
+  auto set = reinterpret_cast<BOOL(WINAPI*)(DPI_AWARENESS_CONTEXT)>(
+      reinterpret_cast<void*>(GetProcAddress(user, "SetProcessDpiAwarenessContext")));
+  if (set) set(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2);
+}
+
+int Preview(const char* scr, DWORD ms, bool aware) {
+  if (aware) MakeDpiAware();
+  WNDCLASSA wc{};
+  wc.lpfnWndProc = DefWindowProcA;
+  wc.hInstance = GetModuleHandleA(nullptr);
+  wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+  wc.lpszClassName = kHostClass;
+  RegisterClassA(&wc);
+  RECT frame = {0, 0, 320, 240};
+  AdjustWindowRect(&frame, WS_OVERLAPPEDWINDOW, FALSE);
+  HWND host =
+      CreateWindowExA(0, kHostClass, kHostTitle, WS_OVERLAPPEDWINDOW | WS_VISIBLE | WS_CLIPCHILDREN, 100, 100,
+                      frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr, wc.hInstance, nullptr);
+  if (!host) return 2;
+  Pump(200);
+  POINT origin = {0, 0};
+  ClientToScreen(host, &origin);
+  std::printf("client %ld %ld 320 240\n", origin.x, origin.y);
+
+  std::string commandLine = std::string("\"") + scr + "\" /p " +
+                            std::to_string(static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(host)));
+  STARTUPINFOA startup{};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION process{};
+  if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
+    return 3;
+  }
+  std::printf("started\n");
+  std::fflush(stdout);
+  Pump(ms);
+  HWND preview = FindWindowExA(host, nullptr, "WindowsScreenSaverClass", "Brindlemar");
+  RECT inside = {0, 0, 0, 0};
+  if (preview) GetClientRect(preview, &inside);
+  std::printf("preview %s %ld %ld\n", preview ? "yes" : "no", inside.right, inside.bottom);
+  std::printf("running %s\n", WaitForSingleObject(process.hProcess, 0) == WAIT_TIMEOUT ? "yes" : "no");
+  std::fflush(stdout);
+  DestroyWindow(host);
+  DWORD code = 259;
+  for (int i = 0; i < 100 && WaitForSingleObject(process.hProcess, 0) == WAIT_TIMEOUT; ++i) Pump(50);
+  GetExitCodeProcess(process.hProcess, &code);
+  std::printf("exit %lu\n", code);
+  if (code == STILL_ACTIVE) TerminateProcess(process.hProcess, 9);
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  return 0;
+}
+
+int CheckPassword(const char* password) {
+  std::unique_ptr<SettingsStore> store = OpenUserStore();
+  std::string stored;
+  if (!ReadString(*store, kConfigKey, "Pass", 128, stored)) stored = "(missing)";
+  std::string expected = password;
+  ScramblePassword(expected);
+  std::printf("stored %s\nexpected %s\n", stored.c_str(), expected.c_str());
+  return stored == expected ? 0 : 1;
+}
+
+int SetPassword(const char* password) {
+  std::unique_ptr<SettingsStore> store = OpenUserStore();
+  return ApplyNewPassword(*store, password, password).notice.text == kPasswordChangedText ? 0 : 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc >= 2 && std::strcmp(argv[1], "mode") == 0) return PrintMode();
+  if (argc >= 4 && std::strcmp(argv[1], "preview") == 0) {
+    return Preview(argv[2], static_cast<DWORD>(std::atoi(argv[3])), argc >= 5 && std::strcmp(argv[4], "aware") == 0);
+  }
+  if (argc >= 3 && std::strcmp(argv[1], "checkpass") == 0) return CheckPassword(argv[2]);
+  if (argc >= 3 && std::strcmp(argv[1], "setpass") == 0) return SetPassword(argv[2]);
+  if (argc >= 2 && std::strcmp(argv[1], "desktop") == 0) {
+    std::printf("%llu\n", static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(GetDesktopWindow())));
+    return 0;
+  }
+  if (argc >= 2 && std::strcmp(argv[1], "close") == 0) {
+    HWND saver = FindWindowA("WindowsScreenSaverClass", "Brindlemar");
+    return saver && PostMessageA(saver, WM_CLOSE, 0, 0) ? 0 : 1;
+  }
+  std::fprintf(
+      stderr,
+      "usage: host mode | preview <scr> <ms> [aware] | checkpass <password> | setpass <password> | desktop | close\n");
+  return 64;
+}
