@@ -328,10 +328,12 @@ case_preview_desktop() {
   shot a
   sleep 0.5
   shot b
+  # A preview of the whole desktop spreads a sixteenth of the grains (about
+  # 300 of the default 4,700) over 1024x768: a few hundred lit pixels.
   local share changed
   share=$(lit_share b)
   changed=$(changed_pixels a b)
-  if at_least "$share" 0.001; then pass "preview lit share $share"; else fail "preview lit share $share"; fi
+  if at_least "$share" 0.0004; then pass "preview lit share $share"; else fail "preview lit share $share"; fi
   if at_least "$changed" 500; then pass "preview: $changed pixels moved in half a second"; else fail "preview: $changed pixels moved"; fi
   xdotool key x key Escape
   xdotool mousemove 10 10 click 1
