@@ -10,6 +10,7 @@
 #include "engine/particle_field.h"
 #include "engine/process_state.h"
 #include "engine/style_table.h"
+#include "overlays/canvas.h"
 #include "settings/memory_store.h"
 #include "surfaces/fade_kernel.h"
 #include "surfaces/heap_frame_image.h"
@@ -26,25 +27,30 @@ constexpr int32_t kWarmUpFrames = 300;
 // to a screen.
 class NullWindow final : public WindowTarget {
  public:
+  explicit NullWindow(FrameImageFactory factory = CreateHeapFrameImage) : factory_(factory) {}
   ResultCode GetClientSize(int32_t& w, int32_t& h) override {
     w = kWidth;
     h = kHeight;
     return kOk;
   }
-  std::unique_ptr<FrameImage> CreateFrameImage(const BitmapHeader& header) override {
-    return HeapFrameImage::Create(header);
-  }
+  std::unique_ptr<FrameImage> CreateFrameImage(const BitmapHeader& header) override { return factory_(header); }
   void Show(FrameImage&, const BitmapHeader&, int32_t, int32_t) override {}
   void Invalidate() override {}
+
+ private:
+  FrameImageFactory factory_;
 };
 
 struct BenchField {
-  BenchField(int32_t grains, int32_t vortices, int32_t dotStyle, int32_t trails, int32_t twist)
-  {
+  BenchField(int32_t grains, int32_t vortices, int32_t dotStyle, int32_t trails, int32_t twist,
+             FrameImageFactory images = CreateHeapFrameImage)
+      : window(images) {
     ResetProcessState();
     ResetStyleTable();
     clock.tick = 1000;
     field = std::make_unique<ParticleField>(store, clock);
+    // One animation throughout: no rotation to other favorites mid-measure.
+    field->randomFavorites = 0;
     field->BindWindow(&window, 1);
     field->SetGrainCount(grains, 1);
     field->CreateMemorySurface24();
@@ -57,6 +63,7 @@ struct BenchField {
     field->SetStyleParams(count, values);
     field->Restart(0.1, 1, 1, vortices);
     field->StartAnimation();
+    field->CreateOverlayFonts();
     Run(kWarmUpFrames);
   }
 
@@ -98,6 +105,21 @@ void FrameArguments(benchmark::internal::Benchmark* b) {
   b->ArgNames({"grains", "vortices", "style", "trails", "twist", "ref"});
 }
 BENCHMARK(BM_Frame)->Apply(FrameArguments)->Unit(benchmark::kMillisecond);
+
+// What the overlays add to a frame of 4,700 grains drawn on a frame image
+// with the platform's canvas: none, the clock face, or the zodiac ring, each
+// with the frame-rate text.
+void BM_Overlays(benchmark::State& state) {
+  BenchField bench(4700, 4, 4, 1, 1, CreateCanvasFrameImage);
+  ParticleField& f = *bench.field;
+  const int64_t overlay = state.range(0);
+  f.showClock = overlay != 0;
+  f.overlayStyle = overlay == 2 ? 1 : 0;
+  Process().showFps = overlay != 0;
+  for (auto _ : state) bench.Run(1);
+  state.SetLabel(overlay == 0 ? "none" : overlay == 1 ? "clock face + fps text" : "zodiac + fps text");
+}
+BENCHMARK(BM_Overlays)->DenseRange(0, 2)->ArgName("overlay")->Unit(benchmark::kMillisecond);
 
 // The motion kernel alone on a settled field: ns per grain-vortex interaction.
 void BM_Motion(benchmark::State& state) {
