@@ -53,8 +53,10 @@ int32_t ZoomOutPass(ParticleField& f, Pixels& px, const GrainColorPass& color, c
       f.posY[i] = 2 * h;
       ++parked;
     }
-    ColorAndDrawGrains(px, color, draw, f.posX, f.posY, f.velX, f.velY, i, i + 1);
   }
+  // Colour and drawing read only a grain's own values: they can follow the
+  // whole move in one pass, as in the running pass.
+  if (n > 0) ColorAndDrawGrains(px, color, draw, f.posX, f.posY, f.velX, f.velY, 0, n);
   return parked;
 }
 

@@ -45,14 +45,12 @@ void LoadStartupSettings(ParticleField& field, SettingsStore& store, const Displ
   field.showMessages = 0;
   field.useDirectDraw = -1;
   field.screenResX = field.screenResY = field.screenResBits = 0;
-  int32_t minTime = kDefaultMinTime, maxTime = kDefaultMaxTime;
-
   if (InstallPresets(store)) field.presetsInstalled = 1;
+  int32_t minTime, maxTime;
+  ReadTransitionTimes(store, minTime, maxTime);
 
   if (store.OpenKey(kProductKey)) {
     if (store.OpenKey(kMessagesKey)) {
-      ReadDword(store, kMessagesKey, "MinTime", minTime);
-      ReadDword(store, kMessagesKey, "MaxTime", maxTime);
       int32_t bold = 1;
       if (ReadDword(store, kMessagesKey, "Bold", bold)) field.fontWeight = bold ? 700 : 400;
       ReadDword(store, kMessagesKey, "Italic", field.fontItalic);
