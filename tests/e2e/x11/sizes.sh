@@ -14,23 +14,20 @@ window_of_size() {
 
 # 4000 grains: the preview divides them by 4 when they are set and by 4 again
 # when it attaches, so it runs 250.
-small=$(window_of_size 320x240)
-start_saver --window-id "$small" --grains 4000 --stats
-wait_started
-sleep 1.5
-expect_moving_grains preview "$small"
-stop_saver
-line=$(stat_line "at 320x240") || fail "no start line for 320x240"
-[[ "$line" == *"preview at 320x240, 250 grains, frames every 33 ms"* ]] || fail "320x240: $line"
-
-large=$(window_of_size 1024x768)
-start_saver --window-id "$large" --grains 4000 --stats
-wait_started
-sleep 1.5
-expect_moving_grains full "$large"
-stop_saver
-line=$(stat_line "at 1024x768") || fail "no start line for 1024x768"
-[[ "$line" == *"full saver at 1024x768, 4000 grains"* ]] || fail "1024x768: $line"
+# size | name of the shots | what the saver says it runs
+while IFS='|' read -r size name expected <&3; do
+  target=$(window_of_size "$size")
+  start_saver --window-id "$target" --grains 4000 --stats
+  wait_started
+  sleep 1.5
+  expect_moving_grains "$name" "$target"
+  stop_saver
+  line=$(stat_line "at $size") || fail "no start line for $size"
+  [[ "$line" == *"$expected"* ]] || fail "$size: $line"
+done 3<<'CASES'
+320x240|preview|preview at 320x240, 250 grains, frames every 33 ms
+1024x768|full|full saver at 1024x768, 4000 grains
+CASES
 
 # Its own window, shrunk to a preview's size and grown again.
 start_saver --window --geometry 800x600 --grains 4000 --stats
