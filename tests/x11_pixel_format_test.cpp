@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <random>
+#include <string>
 #include <vector>
 
+#include "platform/posix/x11/frame_converter.h"
 #include "platform/posix/x11/pixel_format.h"
 
 namespace brindlemar::x11 {
@@ -44,6 +47,30 @@ struct Frame {
   std::vector<uint8_t> pixels;
 };
 
+// The two conversions the saver has: the plain byte loop and the converter
+// it runs every frame. Every behaviour below holds for both.
+using Conversion = void (*)(const uint8_t*, const BitmapHeader&, int32_t, int32_t, const PixelLayout&, uint8_t*,
+                            size_t);
+
+void ConvertFast(const uint8_t* bits, const BitmapHeader& header, int32_t width, int32_t height,
+                 const PixelLayout& layout, uint8_t* out, size_t outStride) {
+  FrameConverter converter;
+  converter.Convert(bits, header, width, height, layout, out, outStride);
+}
+
+class X11PixelFormat : public testing::TestWithParam<Conversion> {
+ protected:
+  void ConvertFrame(const uint8_t* bits, const BitmapHeader& header, int32_t width, int32_t height,
+                    const PixelLayout& layout, uint8_t* out, size_t outStride) {
+    GetParam()(bits, header, width, height, layout, out, outStride);
+  }
+};
+
+INSTANTIATE_TEST_SUITE_P(Conversions, X11PixelFormat, testing::Values(&ConvertFrameReference, &ConvertFast),
+                         [](const testing::TestParamInfo<Conversion>& info) {
+                           return std::string(info.index == 0 ? "Reference" : "Fast");
+                         });
+
 uint32_t PixelAt(const std::vector<uint8_t>& out, size_t stride, int32_t bytes, bool msbFirst, int32_t x, int32_t y) {
   const uint8_t* p = out.data() + static_cast<size_t>(y) * stride + static_cast<size_t>(x * bytes);
   uint32_t v = 0;
@@ -51,7 +78,7 @@ uint32_t PixelAt(const std::vector<uint8_t>& out, size_t stride, int32_t bytes, 
   return v;
 }
 
-TEST(X11PixelFormat, ChannelsGoUnderTheVisualsMasks) {
+TEST_P(X11PixelFormat, ChannelsGoUnderTheVisualsMasks) {
   struct Case {
     const char* name;
     PixelLayout layout;
@@ -82,7 +109,7 @@ TEST(X11PixelFormat, ChannelsGoUnderTheVisualsMasks) {
   }
 }
 
-TEST(X11PixelFormat, RowsComeTopDownWithoutTheGuardRows) {
+TEST_P(X11PixelFormat, RowsComeTopDownWithoutTheGuardRows) {
   Frame frame(2, 3, 24);
   frame.Set(0, 0, 10, 0, 0);
   frame.Set(0, 1, 20, 0, 0);
@@ -99,7 +126,7 @@ TEST(X11PixelFormat, RowsComeTopDownWithoutTheGuardRows) {
   EXPECT_EQ(PixelAt(out, 8, 4, false, 0, 3), 0u);
 }
 
-TEST(X11PixelFormat, SixteenBitFramesReadTheirBitFields) {
+TEST_P(X11PixelFormat, SixteenBitFramesReadTheirBitFields) {
   Frame frame(2, 1, 16);
   frame.Set(0, 0, 255, 255, 255);
   frame.Set(1, 0, 0, 128, 8);
@@ -110,7 +137,7 @@ TEST(X11PixelFormat, SixteenBitFramesReadTheirBitFields) {
   EXPECT_EQ(PixelAt(out, 8, 4, false, 1, 0), (0x84u << 8) | 0x08u);
 }
 
-TEST(X11PixelFormat, NarrowerRequestsAndOtherDepthsCopyOnlyWhatFits) {
+TEST_P(X11PixelFormat, NarrowerRequestsAndOtherDepthsCopyOnlyWhatFits) {
   Frame frame(4, 2, 24);
   for (int32_t x = 0; x < 4; ++x) frame.Set(x, 0, 200, 100, 50);
   std::vector<uint8_t> out(16 * 2, 0);
@@ -122,6 +149,82 @@ TEST(X11PixelFormat, NarrowerRequestsAndOtherDepthsCopyOnlyWhatFits) {
   std::vector<uint8_t> untouched(16 * 2, 0);
   ConvertFrame(frame.pixels.data(), frame.header, 4, 2, PixelLayout{}, untouched.data(), 16);
   EXPECT_EQ(untouched, std::vector<uint8_t>(16 * 2, 0));
+}
+
+// Every kernel of the converter, on every pixel layout the saver fills and a
+// few it might meet, gives the reference's bytes for frames of random
+// pixels. The widths reach across each kernel's step and its tail, and the
+// rows are padded so that a write past a row's last pixel shows.
+TEST(X11FrameConverter, EveryKernelEqualsTheReferenceByteForByte) {
+  struct Layout {
+    const char* name;
+    PixelLayout layout;
+  };
+  const Layout layouts[] = {
+      {"24 in 32 bits", {0xFF0000, 0x00FF00, 0x0000FF, 0, 4, false}},
+      {"32-bit ARGB", {0xFF0000, 0x00FF00, 0x0000FF, 0xFF000000, 4, false}},
+      {"24 in 32 bits, big-endian", {0xFF0000, 0x00FF00, 0x0000FF, 0, 4, true}},
+      {"32-bit ARGB, big-endian", {0xFF0000, 0x00FF00, 0x0000FF, 0xFF000000, 4, true}},
+      {"blue first", {0x0000FF, 0x00FF00, 0xFF0000, 0, 4, false}},
+      {"24 bits packed", {0xFF0000, 0x00FF00, 0x0000FF, 0, 3, false}},
+      {"24 bits packed, big-endian", {0xFF0000, 0x00FF00, 0x0000FF, 0, 3, true}},
+      {"24 bits packed, blue first", {0x0000FF, 0x00FF00, 0xFF0000, 0, 3, false}},
+      {"5-6-5", {0xF800, 0x07E0, 0x001F, 0, 2, false}},
+      {"5-6-5, big-endian", {0xF800, 0x07E0, 0x001F, 0, 2, true}},
+      {"5-5-5", {0x7C00, 0x03E0, 0x001F, 0, 2, false}},
+      {"10-bit", {0x3FF00000, 0x000FFC00, 0x000003FF, 0xC0000000, 4, false}},
+      {"one mask for two channels", {0x00FF00, 0x00FF00, 0x0000FF, 0, 4, false}},
+  };
+  const int32_t widths[] = {1, 5, 6, 9, 10, 11, 13, 17, 37, 64, 101};
+  const ConvertPath paths[] = {ConvertPath::kTables, ConvertPath::kSsse3, ConvertPath::kAvx2};
+  std::mt19937 random(14);
+  for (int32_t bits : {24, 16}) {
+    for (int32_t width : widths) {
+      const int32_t height = 3;
+      Frame frame(width, height, bits);
+      for (uint8_t& byte : frame.pixels) byte = static_cast<uint8_t>(random());
+      for (const Layout& l : layouts) {
+        const size_t stride = static_cast<size_t>(width * l.layout.bytesPerPixel + 7);
+        std::vector<uint8_t> expected(stride * (height + 1), 0xAA);
+        ConvertFrameReference(frame.pixels.data(), frame.header, width, height + 1, l.layout, expected.data(),
+                              stride);
+        for (ConvertPath path : paths) {
+          FrameConverter converter;
+          converter.LimitPath(path);
+          std::vector<uint8_t> out(expected.size(), 0xAA);
+          converter.Convert(frame.pixels.data(), frame.header, width, height + 1, l.layout, out.data(), stride);
+          EXPECT_EQ(out, expected) << l.name << ", " << bits << "-bit frame, width " << width << ", kernel "
+                                   << static_cast<int32_t>(converter.Path());
+        }
+      }
+    }
+  }
+}
+
+// A converter kept across frames follows a change of layout or of frame
+// depth instead of using what it built for the last one.
+TEST(X11FrameConverter, FollowsAChangeOfLayoutOrDepth) {
+  Frame wide(8, 2, 24), narrow(8, 2, 16);
+  std::mt19937 random(7);
+  for (uint8_t& byte : wide.pixels) byte = static_cast<uint8_t>(random());
+  for (uint8_t& byte : narrow.pixels) byte = static_cast<uint8_t>(random());
+  const PixelLayout argb{0xFF0000, 0x00FF00, 0x0000FF, 0xFF000000, 4, false};
+  const PixelLayout swapped{0xFF0000, 0x00FF00, 0x0000FF, 0, 4, true};
+  const PixelLayout rgb565{0xF800, 0x07E0, 0x001F, 0, 2, false};
+  struct Step {
+    const Frame* frame;
+    PixelLayout layout;
+  };
+  const Step steps[] = {{&wide, argb}, {&wide, swapped}, {&narrow, swapped}, {&narrow, rgb565}, {&wide, rgb565}};
+  FrameConverter converter;
+  for (const Step& step : steps) {
+    const size_t stride = 8 * 4;
+    std::vector<uint8_t> expected(stride * 2, 0), out(stride * 2, 0);
+    ConvertFrameReference(step.frame->pixels.data(), step.frame->header, 8, 2, step.layout, expected.data(), stride);
+    converter.Convert(step.frame->pixels.data(), step.frame->header, 8, 2, step.layout, out.data(), stride);
+    EXPECT_EQ(out, expected) << step.frame->header.bitCount << "-bit frame onto " << step.layout.bytesPerPixel
+                             << " bytes, msb first " << step.layout.msbFirst;
+  }
 }
 
 }  // namespace

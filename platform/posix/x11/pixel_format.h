@@ -4,7 +4,9 @@
 // the visual's mask and in the image's byte order.
 //
 // Plain memory in, plain memory out: no X header, so the conversion can be
-// checked pixel by pixel without a display.
+// checked pixel by pixel without a display. ConvertFrameReference is the
+// plain byte loop, kept as the measure that the fast converter
+// (frame_converter.h) must equal byte for byte.
 #pragma once
 
 #include <algorithm>
@@ -54,18 +56,36 @@ struct ChannelPlace {
   }
 };
 
+// The part of a memory surface's image that a conversion copies: the width
+// and height asked for, cut to the image's visible pixels.
+struct FrameRows {
+  FrameRows(const BitmapHeader& header, int32_t askedWidth, int32_t askedHeight)
+      : visibleRows(header.height - 2),
+        width(std::clamp(std::min(askedWidth, header.width), 0, std::max(header.width, 0))),
+        height(std::clamp(std::min(askedHeight, visibleRows), 0, std::max(visibleRows, 0))),
+        stride(RowStride(header.width, header.bitCount)) {}
+
+  // The y-th visible row from the top; the guard rows lie above the first.
+  const uint8_t* Row(const uint8_t* bits, int32_t y) const {
+    return bits + static_cast<size_t>(visibleRows - 1 - y) * stride;
+  }
+
+  int32_t visibleRows;
+  int32_t width;
+  int32_t height;
+  size_t stride;
+};
+
 // Copies the top width x height visible pixels of a memory surface's image
 // (header as the surface made it; the two guard rows at its top are never
 // shown) into out, top row first, outStride bytes a row. A width or height
 // larger than the image's is cut to it; the caller's rows and columns beyond
 // are left as they were. Depths other than 16 and 24 copy nothing.
-inline void ConvertFrame(const uint8_t* bits, const BitmapHeader& header, int32_t width, int32_t height,
+inline void ConvertFrameReference(const uint8_t* bits, const BitmapHeader& header, int32_t width, int32_t height,
                          const PixelLayout& layout, uint8_t* out, size_t outStride) {
   if (!bits || !out || (header.bitCount != 24 && header.bitCount != 16)) return;
-  const int32_t visibleRows = header.height - 2;
-  const int32_t w = std::clamp(std::min(width, header.width), 0, header.width);
-  const int32_t h = std::clamp(std::min(height, visibleRows), 0, std::max(visibleRows, 0));
-  const size_t stride = RowStride(header.width, header.bitCount);
+  const FrameRows rows(header, width, height);
+  const int32_t w = rows.width, h = rows.height;
   const ChannelPlace red(layout.redMask), green(layout.greenMask), blue(layout.blueMask);
   const ChannelPlace fromRed(header.masks[0]), fromGreen(header.masks[1]), fromBlue(header.masks[2]);
   const int32_t n = layout.bytesPerPixel;
@@ -75,7 +95,7 @@ inline void ConvertFrame(const uint8_t* bits, const BitmapHeader& header, int32_
                        layout.greenMask == 0x00FF00u && layout.blueMask == 0x0000FFu;
 
   for (int32_t y = 0; y < h; ++y) {
-    const uint8_t* row = bits + static_cast<size_t>(visibleRows - 1 - y) * stride;
+    const uint8_t* row = rows.Row(bits, y);
     uint8_t* to = out + static_cast<size_t>(y) * outStride;
     if (plain32) {
       for (int32_t x = 0; x < w; ++x, row += 3, to += 4) {

@@ -123,8 +123,8 @@ void X11WindowTarget::DropImage() {
 
 void X11WindowTarget::Show(FrameImage& image, const BitmapHeader& header, int32_t width, int32_t height) {
   if (!MakeImage()) return;
-  ConvertFrame(image.Bits(), header, std::min(width, width_), std::min(height, height_), layout_,
-               reinterpret_cast<uint8_t*>(image_->data), static_cast<size_t>(image_->bytes_per_line));
+  converter_.Convert(image.Bits(), header, std::min(width, width_), std::min(height, height_), layout_,
+                     reinterpret_cast<uint8_t*>(image_->data), static_cast<size_t>(image_->bytes_per_line));
   Put();
 }
 

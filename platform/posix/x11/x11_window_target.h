@@ -14,7 +14,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "platform/posix/x11/pixel_format.h"
+#include "platform/posix/x11/frame_converter.h"
 #include "surfaces/window_target.h"
 
 namespace brindlemar::x11 {
@@ -58,6 +58,7 @@ class X11WindowTarget final : public WindowTarget {
   // Off after the server refused a shared segment once.
   bool trySharedMemory_ = true;
   PixelLayout layout_;
+  FrameConverter converter_;
 };
 
 }  // namespace brindlemar::x11

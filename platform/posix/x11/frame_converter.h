@@ -1,0 +1,295 @@
+// The conversion of frame images into an X visual's pixels as the saver does
+// it every frame: the same bytes as ConvertFrameReference, with the work that
+// depends only on the pixel layout done once, when the layout changes.
+//
+// 24-bit frames onto 32- or 24-bit pixels whose channels are whole bytes
+// (the TrueColor visuals of 24 and 32 bits in use, either byte order) are
+// byte shuffles: eight pixels a step with AVX2, four or five with SSSE3,
+// chosen at run time. Every other layout, 16-bit frames and the last few
+// pixels of a row go through tables of finished pixels, one lookup a
+// channel (24-bit) or a pixel (16-bit). Off x86 the tables serve everything.
+#pragma once
+
+#include <bit>
+#include <cstdint>
+#include <cstring>
+#include <vector>
+
+#include "platform/posix/x11/pixel_format.h"
+
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
+#define BRINDLEMAR_X11_SHUFFLES 1
+#endif
+
+namespace brindlemar::x11 {
+
+// The row kernels, slowest first; a converter uses the fastest one the
+// layout and the processor allow, never one above its limit.
+enum class ConvertPath : int32_t { kTables, kSsse3, kAvx2 };
+
+namespace convert_detail {
+
+// Where the bytes of one output pixel come from, in memory order: source
+// byte 0 (blue), 1 (green) or 2 (red) of a 24-bit pixel, or kNoByte; and the
+// fixed bits, already in memory order.
+inline constexpr uint8_t kNoByte = 0x80;
+
+struct ByteShuffle {
+  int32_t bytes = 0;  // 3 or 4; 0 when the layout is no shuffle
+  uint8_t from[4] = {kNoByte, kNoByte, kNoByte, kNoByte};
+  uint8_t fixed[4] = {0, 0, 0, 0};
+};
+
+// The byte shuffle that gives layout's pixels from 24-bit blue, green, red
+// pixels, where there is one: every channel a whole byte of the pixel.
+inline ByteShuffle ShuffleFor(const PixelLayout& layout) {
+  ByteShuffle s;
+  const int32_t n = layout.bytesPerPixel;
+  if (n != 3 && n != 4) return s;
+  const uint32_t masks[3] = {layout.blueMask, layout.greenMask, layout.redMask};
+  for (int32_t k = 0; k < n; ++k) {
+    const int32_t pixelByte = layout.msbFirst ? n - 1 - k : k;
+    s.fixed[k] = static_cast<uint8_t>(layout.fixedBits >> (8 * pixelByte));
+    for (int32_t c = 0; c < 3; ++c) {
+      if (masks[c] == 0xFFu << (8 * pixelByte)) s.from[k] = static_cast<uint8_t>(c);
+    }
+  }
+  for (int32_t c = 0; c < 3; ++c) {
+    bool whole = masks[c] == 0;
+    for (int32_t byte = 0; byte < 4; ++byte) whole = whole || masks[c] == 0xFFu << (8 * byte);
+    // Two channels under one mask add up in the reference; no shuffle does.
+    if (!whole || (masks[c] != 0 && masks[c] == masks[(c + 1) % 3])) return s;
+  }
+  s.bytes = n;
+  return s;
+}
+
+// A pixel value as it lies in memory, read as a little-endian word: the
+// first byte of the pixel in the lowest bits.
+inline uint32_t StoredValue(uint32_t pixel, const PixelLayout& layout) {
+  if (!layout.msbFirst) return pixel;
+  return __builtin_bswap32(pixel) >> (8 * (4 - layout.bytesPerPixel));
+}
+
+#if BRINDLEMAR_X11_SHUFFLES
+
+// Four 32-bit pixels from twelve source bytes a step; the source may be read
+// up to four bytes past the last pixel taken, which the loop bounds keep
+// inside the row. Returns the pixels done.
+__attribute__((target("ssse3"))) inline int32_t Shuffle32Ssse3(const uint8_t* from, uint8_t* to, int32_t count,
+                                                               const ByteShuffle& s) {
+  alignas(16) uint8_t pattern[16], fixed[16];
+  for (int32_t p = 0; p < 4; ++p) {
+    for (int32_t k = 0; k < 4; ++k) {
+      pattern[p * 4 + k] = s.from[k] == kNoByte ? kNoByte : static_cast<uint8_t>(p * 3 + s.from[k]);
+      fixed[p * 4 + k] = s.fixed[k];
+    }
+  }
+  const __m128i shuffle = _mm_load_si128(reinterpret_cast<const __m128i*>(pattern));
+  const __m128i bits = _mm_load_si128(reinterpret_cast<const __m128i*>(fixed));
+  int32_t x = 0;
+  for (; x + 6 <= count; x += 4) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + 3 * x));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(to + 4 * x), _mm_or_si128(_mm_shuffle_epi8(v, shuffle), bits));
+  }
+  return x;
+}
+
+// Five 24-bit pixels a step; each store writes one byte of the next pixel,
+// which the next step or the tail then writes properly.
+__attribute__((target("ssse3"))) inline int32_t Shuffle24Ssse3(const uint8_t* from, uint8_t* to, int32_t count,
+                                                               const ByteShuffle& s) {
+  alignas(16) uint8_t pattern[16], fixed[16];
+  for (int32_t i = 0; i < 16; ++i) {
+    const int32_t p = i / 3, k = i % 3;
+    pattern[i] = p == 5 || s.from[k] == kNoByte ? kNoByte : static_cast<uint8_t>(p * 3 + s.from[k]);
+    fixed[i] = p == 5 ? 0 : s.fixed[k];
+  }
+  const __m128i shuffle = _mm_load_si128(reinterpret_cast<const __m128i*>(pattern));
+  const __m128i bits = _mm_load_si128(reinterpret_cast<const __m128i*>(fixed));
+  int32_t x = 0;
+  for (; x + 6 <= count; x += 5) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + 3 * x));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(to + 3 * x), _mm_or_si128(_mm_shuffle_epi8(v, shuffle), bits));
+  }
+  return x;
+}
+
+// Eight 32-bit pixels a step from 24 source bytes: a lane permutation puts
+// each group of twelve bytes in a 128-bit lane, a shuffle spreads them. The
+// source is read up to eight bytes past the last pixel taken.
+__attribute__((target("avx2"))) inline int32_t Shuffle32Avx2(const uint8_t* from, uint8_t* to, int32_t count,
+                                                             const ByteShuffle& s) {
+  alignas(32) uint8_t pattern[32], fixed[32];
+  for (int32_t p = 0; p < 8; ++p) {
+    for (int32_t k = 0; k < 4; ++k) {
+      const int32_t inLane = p % 4;
+      pattern[p * 4 + k] = s.from[k] == kNoByte ? kNoByte : static_cast<uint8_t>(inLane * 3 + s.from[k]);
+      fixed[p * 4 + k] = s.fixed[k];
+    }
+  }
+  const __m256i shuffle = _mm256_load_si256(reinterpret_cast<const __m256i*>(pattern));
+  const __m256i bits = _mm256_load_si256(reinterpret_cast<const __m256i*>(fixed));
+  const __m256i lanes = _mm256_setr_epi32(0, 1, 2, 3, 3, 4, 5, 6);
+  int32_t x = 0;
+  for (; x + 11 <= count; x += 8) {
+    const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(from + 3 * x));
+    const __m256i spread = _mm256_shuffle_epi8(_mm256_permutevar8x32_epi32(v, lanes), shuffle);
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(to + 4 * x), _mm256_or_si256(spread, bits));
+  }
+  return x + Shuffle32Ssse3(from + 3 * x, to + 4 * x, count - x, s);
+}
+
+inline bool ProcessorHas(ConvertPath path) {
+  static const bool ssse3 = __builtin_cpu_supports("ssse3");
+  static const bool avx2 = __builtin_cpu_supports("avx2");
+  return path == ConvertPath::kTables || (path == ConvertPath::kSsse3 && ssse3) ||
+         (path == ConvertPath::kAvx2 && avx2);
+}
+
+#else
+
+inline bool ProcessorHas(ConvertPath path) { return path == ConvertPath::kTables; }
+
+#endif
+
+}  // namespace convert_detail
+
+class FrameConverter {
+ public:
+  // Converts as ConvertFrameReference does, into the same bytes.
+  void Convert(const uint8_t* bits, const BitmapHeader& header, int32_t width, int32_t height,
+               const PixelLayout& layout, uint8_t* out, size_t outStride) {
+    if (!bits || !out || (header.bitCount != 24 && header.bitCount != 16)) return;
+    Prepare(header, layout);
+    const FrameRows rows(header, width, height);
+    for (int32_t y = 0; y < rows.height; ++y) {
+      ConvertRow(rows.Row(bits, y), out + static_cast<size_t>(y) * outStride, rows.width);
+    }
+  }
+
+  // Uses no kernel above path, for tests and measurements that compare the
+  // kernels; the default is the fastest.
+  void LimitPath(ConvertPath path) {
+    limit_ = path;
+    prepared_ = false;
+  }
+
+  // The kernel the last conversion used.
+  ConvertPath Path() const { return path_; }
+
+ private:
+  void Prepare(const BitmapHeader& header, const PixelLayout& layout) {
+    if (prepared_ && header.bitCount == bitCount_ && header.masks[0] == from_[0] && header.masks[1] == from_[1] &&
+        header.masks[2] == from_[2] && layout.redMask == layout_.redMask && layout.greenMask == layout_.greenMask &&
+        layout.blueMask == layout_.blueMask && layout.fixedBits == layout_.fixedBits &&
+        layout.bytesPerPixel == layout_.bytesPerPixel && layout.msbFirst == layout_.msbFirst) {
+      return;
+    }
+    prepared_ = true;
+    bitCount_ = header.bitCount;
+    for (int32_t c = 0; c < 3; ++c) from_[c] = header.masks[c];
+    layout_ = layout;
+    bytes_ = layout.bytesPerPixel;
+    const ChannelPlace red(layout.redMask), green(layout.greenMask), blue(layout.blueMask);
+    const uint32_t fixed = convert_detail::StoredValue(layout.fixedBits, layout);
+    if (bitCount_ == 24) {
+      channels_.resize(3 * 256);
+      for (uint32_t v = 0; v < 256; ++v) {
+        channels_[v] = convert_detail::StoredValue(blue.Place(v), layout) | fixed;
+        channels_[256 + v] = convert_detail::StoredValue(green.Place(v), layout);
+        channels_[512 + v] = convert_detail::StoredValue(red.Place(v), layout);
+      }
+      pixels_.clear();
+    } else {
+      const ChannelPlace fromRed(from_[0]), fromGreen(from_[1]), fromBlue(from_[2]);
+      pixels_.resize(65536);
+      for (uint32_t v = 0; v < 65536; ++v) {
+        const uint32_t pixel = red.Place(fromRed.Take(v)) | green.Place(fromGreen.Take(v)) |
+                               blue.Place(fromBlue.Take(v));
+        pixels_[v] = convert_detail::StoredValue(pixel, layout) | fixed;
+      }
+      channels_.clear();
+    }
+    shuffle_ = bitCount_ == 24 ? convert_detail::ShuffleFor(layout) : convert_detail::ByteShuffle{};
+    copyRows_ = shuffle_.bytes == 3 && shuffle_.from[0] == 0 && shuffle_.from[1] == 1 && shuffle_.from[2] == 2 &&
+                shuffle_.fixed[0] == 0 && shuffle_.fixed[1] == 0 && shuffle_.fixed[2] == 0;
+    path_ = ConvertPath::kTables;
+    for (ConvertPath p : {ConvertPath::kSsse3, ConvertPath::kAvx2}) {
+      if (shuffle_.bytes != 0 && p <= limit_ && convert_detail::ProcessorHas(p)) path_ = p;
+    }
+  }
+
+  void ConvertRow(const uint8_t* from, uint8_t* to, int32_t count) const {
+    int32_t x = 0;
+    if (copyRows_) {
+      std::memcpy(to, from, static_cast<size_t>(count) * 3);
+      return;
+    }
+#if BRINDLEMAR_X11_SHUFFLES
+    if (path_ == ConvertPath::kAvx2 && bytes_ == 4) {
+      x = convert_detail::Shuffle32Avx2(from, to, count, shuffle_);
+    } else if (path_ != ConvertPath::kTables && bytes_ == 4) {
+      x = convert_detail::Shuffle32Ssse3(from, to, count, shuffle_);
+    } else if (path_ != ConvertPath::kTables && bytes_ == 3) {
+      x = convert_detail::Shuffle24Ssse3(from, to, count, shuffle_);
+    }
+#endif
+    switch (bytes_) {
+      case 4:
+        TableRow<4>(from, to, x, count);
+        break;
+      case 3:
+        TableRow<3>(from, to, x, count);
+        break;
+      default:
+        TableRow<2>(from, to, x, count);
+        break;
+    }
+  }
+
+  // Pixels x..count-1 of a row through the tables, n bytes each.
+  template <size_t n>
+  void TableRow(const uint8_t* from, uint8_t* to, int32_t x, int32_t count) const {
+    if (bitCount_ == 24) {
+      const uint32_t* t = channels_.data();
+      for (; x < count; ++x) {
+        const uint8_t* p = from + 3 * static_cast<size_t>(x);
+        Store<n>(t[p[0]] | t[256 + p[1]] | t[512 + p[2]], to + n * static_cast<size_t>(x));
+      }
+    } else {
+      const uint32_t* t = pixels_.data();
+      for (; x < count; ++x) {
+        const uint8_t* p = from + 2 * static_cast<size_t>(x);
+        Store<n>(t[p[0] | (uint32_t{p[1]} << 8)], to + n * static_cast<size_t>(x));
+      }
+    }
+  }
+
+  // The first n bytes of a stored value, lowest first.
+  template <size_t n>
+  static void Store(uint32_t value, uint8_t* to) {
+    if constexpr (std::endian::native == std::endian::little) {
+      std::memcpy(to, &value, n);
+    } else {
+      for (size_t k = 0; k < n; ++k) to[k] = static_cast<uint8_t>(value >> (8 * k));
+    }
+  }
+
+  ConvertPath limit_ = ConvertPath::kAvx2;
+  bool prepared_ = false;
+  int16_t bitCount_ = 0;
+  uint32_t from_[3] = {0, 0, 0};
+  PixelLayout layout_;
+  int32_t bytes_ = 4;
+  convert_detail::ByteShuffle shuffle_;
+  bool copyRows_ = false;
+  ConvertPath path_ = ConvertPath::kTables;
+  // 24-bit frames: the stored value of each blue, green and red byte (the
+  // fixed bits in with blue). 16-bit frames: the stored value of each pixel.
+  std::vector<uint32_t> channels_;
+  std::vector<uint32_t> pixels_;
+};
+
+}  // namespace brindlemar::x11

@@ -1,0 +1,195 @@
+#!/usr/bin/env bash
+# The processor time the saver costs as a user feels it: runs it full screen
+# on an Xvfb display of its own, with one favorite at one screen size, lets it
+# settle, then reads the user and system time of its process from
+# /proc/<pid>/stat over a measured span. Prints one table row: processor time,
+# frames shown, processor time per frame and the share of one core.
+#
+#   scripts/frame_cost.sh [options] [-- more saver options]
+#     --saver PATH      the Linux saver, run with --root
+#                       (default: build/native/apps/saver/brindlemar)
+#     --scr PATH        measure Brindlemar.scr /s under Wine instead, with the
+#                       Config DWORD "DirectDraw" = 0, random favorites off and
+#                       the favorite as the current settings; the processes
+#                       counted are those whose command line names the .scr
+#     --wineprefix DIR  the Wine prefix for --scr (default /tmp/frame-cost-wine;
+#                       made on first use)
+#     --favorite NAME   a built-in preset or stored favorite ("Brindlemar Falls")
+#     --size WxH        the screen (1280x1024)
+#     --depth D         its depth: 24 (32-bit pixels) or 16 (24)
+#     --seconds N       the measured span (5)
+#     --settle S        seconds between the start and the measured span (2)
+#     --max-fps N       the Config DWORD "MaxFPS" (none: the default pacing)
+#     --label TEXT      the row's first column (the program's path)
+#     --header          print the table's header first
+#
+# Frames come from the Linux saver's --stats line (its mean rate times the
+# measured span); Wine runs show none. /proc/<pid>/stat counts in clock ticks
+# (10 ms), so spans of 10 s or more give steadier figures at low costs. The
+# machine's load average is printed beside each row: other work on a shared
+# machine slows the saver's memory traffic, not its frame count.
+set -u
+
+SAVER=build/native/apps/saver/brindlemar
+SCR=""
+PREFIX=/tmp/frame-cost-wine
+FAVORITE="Brindlemar Falls"
+SIZE=1280x1024
+DEPTH=24
+SECONDS_MEASURED=5
+SETTLE=2
+MAX_FPS=""
+LABEL=""
+HEADER=0
+EXTRA=()
+
+usage() {
+  sed -n '2,/^set -u/p' "$0" | sed -n 's/^# \{0,1\}//p' >&2
+  exit 2
+}
+
+while [ $# -gt 0 ]; do
+  case $1 in
+    --saver) SAVER=$2; shift 2 ;;
+    --scr) SCR=$2; shift 2 ;;
+    --wineprefix) PREFIX=$2; shift 2 ;;
+    --favorite) FAVORITE=$2; shift 2 ;;
+    --size) SIZE=$2; shift 2 ;;
+    --depth) DEPTH=$2; shift 2 ;;
+    --seconds) SECONDS_MEASURED=$2; shift 2 ;;
+    --settle) SETTLE=$2; shift 2 ;;
+    --max-fps) MAX_FPS=$2; shift 2 ;;
+    --label) LABEL=$2; shift 2 ;;
+    --header) HEADER=1; shift ;;
+    --) shift; EXTRA=("$@"); break ;;
+    -h|--help) usage ;;
+    *) echo "frame_cost.sh: unknown option $1" >&2; usage ;;
+  esac
+done
+
+die() {
+  echo "frame_cost.sh: $*" >&2
+  exit 1
+}
+
+[[ $SIZE =~ ^[0-9]+x[0-9]+$ ]] || die "--size wants WxH, not $SIZE"
+[[ $SECONDS_MEASURED =~ ^[0-9]+$ && $SECONDS_MEASURED -gt 0 ]] || die "--seconds wants a whole number above 0"
+[[ $SETTLE =~ ^[0-9]+(\.[0-9]+)?$ ]] || die "--settle wants seconds"
+[ -z "$MAX_FPS" ] || [[ $MAX_FPS =~ ^[0-9]+$ ]] || die "--max-fps wants a whole number"
+for tool in Xvfb xdpyinfo awk; do
+  command -v "$tool" >/dev/null || die "$tool is missing (scripts/packages.sh installs it)"
+done
+if [ -n "$SCR" ]; then
+  [ -f "$SCR" ] || die "no $SCR"
+  command -v wine >/dev/null || die "wine is missing (scripts/packages.sh installs it)"
+  [ -n "$LABEL" ] || LABEL=$SCR
+else
+  [ -x "$SAVER" ] || die "no saver at $SAVER (build it, or give --saver)"
+  [ -n "$LABEL" ] || LABEL=$SAVER
+fi
+
+# The end-to-end tests' helpers: a work folder, an Xvfb display of our own
+# (start_display), the saver started and stopped, and the clean-up of both.
+. "$(dirname "$0")/../tests/e2e/x11/common.sh"
+if [ -n "$SCR" ]; then
+  trap 'WINEPREFIX=$PREFIX wineserver -k 2>/dev/null; cleanup' EXIT
+fi
+
+# Clock ticks of user and system time of the given processes, summed.
+ticks_of() {
+  local pid total=0 t
+  for pid in "$@"; do
+    # The command name may hold spaces: the fields after its ")" are fixed.
+    t=$(sed 's/^.*) //' "/proc/$pid/stat" 2>/dev/null | awk '{ print $12 + $13 }')
+    total=$((total + ${t:-0}))
+  done
+  echo "$total"
+}
+
+# The Wine processes of the saver: every process whose command line names
+# the .scr file.
+scr_pids() {
+  local name pid
+  name=$(basename "$SCR")
+  for pid in $(ls /proc | grep -E '^[0-9]+$'); do
+    tr '\0' ' ' <"/proc/$pid/cmdline" 2>/dev/null | grep -qiF "$name" && [ "$pid" != $$ ] && echo "$pid"
+  done
+}
+
+# The built-in preset's record (as the fast machines' table holds it) with
+# "*" for its name, as the current settings hold it.
+preset_record() {
+  grep -h "^    \"$FAVORITE," "$(dirname "$0")/../settings/presets.cpp" 2>/dev/null | head -1 |
+    sed 's/^ *"[^,]*,\(.*\)",$/*,\1/'
+}
+
+run_linux() {
+  mkdir -p "$BRINDLEMAR_CONFIG_DIR"
+  if [ -n "$MAX_FPS" ]; then
+    printf 'REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Tessaloom\\Brindlemar\\Config]\r\n"MaxFPS"=dword:%08x\r\n' \
+      "$MAX_FPS" >"$BRINDLEMAR_CONFIG_DIR/settings.reg"
+  fi
+  start_saver --root --stats --favorite "$FAVORITE" "${EXTRA[@]}"
+  sleep "$SETTLE"
+  running || die "the saver ended early: $(head -3 "$WORK/saver.err")"
+  local before after
+  before=$(ticks_of "$SAVER_PID")
+  sleep "$SECONDS_MEASURED"
+  after=$(ticks_of "$SAVER_PID")
+  stop_saver
+  TICKS=$((after - before))
+  RATE=$(sed -n 's/.* frames in [0-9]* ms, \([0-9.]*\) frames a second/\1/p' "$WORK/saver.err")
+  [ -n "$RATE" ] || die "no frame count from the saver: $(head -3 "$WORK/saver.err")"
+  GRAINS=$(sed -n 's/.*, \([0-9]*\) grains, .*/\1/p' "$WORK/saver.err" | head -1)
+}
+
+run_wine() {
+  export WINEPREFIX=$PREFIX WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    wineboot -i >"$WORK/wineboot.log" 2>&1
+    wineserver -w
+  fi
+  local config='HKCU\Software\Tessaloom\Brindlemar\Config' record
+  record=$(preset_record)
+  [ -n "$record" ] || die "no preset named \"$FAVORITE\""
+  wine reg add "$config" /v DirectDraw /t REG_DWORD /d 0 /f >/dev/null 2>&1
+  wine reg add "$config" /v Random /t REG_DWORD /d 0 /f >/dev/null 2>&1
+  wine reg add "$config" /v Settings /t REG_SZ /d "$record" /f >/dev/null 2>&1
+  if [ -n "$MAX_FPS" ]; then
+    wine reg add "$config" /v MaxFPS /t REG_DWORD /d "$MAX_FPS" /f >/dev/null 2>&1
+  else
+    wine reg delete "$config" /v MaxFPS /f >/dev/null 2>&1
+  fi
+  wine "$SCR" /s >"$WORK/saver.err" 2>&1 &
+  SAVER_PID=$!
+  sleep "$SETTLE"
+  local pids before after
+  pids=$(scr_pids)
+  [ -n "$pids" ] || die "the saver is not running under Wine"
+  before=$(ticks_of $pids)
+  sleep "$SECONDS_MEASURED"
+  after=$(ticks_of $pids)
+  TICKS=$((after - before))
+  RATE=""
+  GRAINS=""
+}
+
+LOAD_BEFORE=$(cut -d' ' -f1 /proc/loadavg)
+start_display "${SIZE}x$DEPTH"
+if [ -n "$SCR" ]; then run_wine; else run_linux; fi
+LOAD_AFTER=$(cut -d' ' -f1 /proc/loadavg)
+
+HZ=$(getconf CLK_TCK)
+if [ "$HEADER" = 1 ]; then
+  echo "| program | favorite | screen | grains | CPU s in ${SECONDS_MEASURED} s | % of one core | frames | fps | ms CPU a frame | load |"
+  echo "| --- | --- | --- | --- | --- | --- | --- | --- | --- | --- |"
+fi
+awk -v label="$LABEL" -v fav="$FAVORITE" -v size="${SIZE}x$DEPTH" -v grains="${GRAINS:--}" \
+    -v ticks="$TICKS" -v hz="$HZ" -v secs="$SECONDS_MEASURED" -v rate="$RATE" \
+    -v load="$LOAD_BEFORE-$LOAD_AFTER" 'BEGIN {
+  cpu = ticks / hz
+  frames = rate == "" ? "-" : sprintf("%d", rate * secs + 0.5)
+  per = rate == "" || rate == 0 ? "-" : sprintf("%.2f", cpu * 1000 / (rate * secs))
+  printf "| %s | %s | %s | %s | %.2f | %.1f %% | %s | %s | %s | %s |\n", label, fav, size, grains, cpu,
+         cpu * 100 / secs, frames, rate == "" ? "-" : rate, per, load
+}'
