@@ -45,10 +45,20 @@ int64_t ReadDecimal(std::string_view text) {
   return negative ? -static_cast<int64_t>(magnitude) : static_cast<int64_t>(magnitude);
 }
 
+// Where the program's own name ends: at the first blank, or, when the name is
+// quoted (as it must be where its path has blanks), after the closing quote.
+size_t ProgramNameEnd(std::string_view commandLine) {
+  if (!commandLine.empty() && commandLine.front() == '"') {
+    const size_t closing = commandLine.find('"', 1);
+    return closing == std::string_view::npos ? std::string_view::npos : closing + 1;
+  }
+  return commandLine.find(' ');
+}
+
 }  // namespace
 
 CommandLine ParseCommandLine(std::string_view commandLine) {
-  size_t nameEnd = commandLine.find(' ');
+  size_t nameEnd = ProgramNameEnd(commandLine);
   std::string_view args = nameEnd == std::string_view::npos ? std::string_view() : commandLine.substr(nameEnd);
   while (!args.empty() && args.front() == ' ') args.remove_prefix(1);
 

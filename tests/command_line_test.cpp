@@ -57,9 +57,15 @@ TEST(CommandLine, SwitchChoosesTheMode) {
       {"saver.scr", SaverMode::kConfigure, 0, false},
       {"saver.scr ", SaverMode::kConfigure, 0, false},
       {"", SaverMode::kConfigure, 0, false},
-      // The name ends at the first blank, even inside quotes.
-      {"\"C:\\My Savers\\saver.scr\" /s", SaverMode::kConfigure, 0, false},
+      // A quoted name may hold blanks: it ends at its closing quote.
+      {"\"C:\\Program Files\\Brindlemar\\Brindlemar.scr\" /s", SaverMode::kFullScreen, 0, false},
+      {"\"C:\\Program Files\\saver.scr\" /p 1234", SaverMode::kPreview, 1234, false},
+      {"\"C:\\Program Files\\saver.scr\"   /a", SaverMode::kChangePassword, 0, false},
+      {"\"C:\\Program Files\\saver.scr\"/s", SaverMode::kFullScreen, 0, false},
+      {"\"C:\\Program Files\\saver.scr\"", SaverMode::kConfigure, 0, false},
       {"\"C:\\Savers\\saver.scr\" /s", SaverMode::kFullScreen, 0, false},
+      // A quote that never closes leaves no switch.
+      {"\"C:\\Program Files\\saver.scr /s", SaverMode::kConfigure, 0, false},
       // With no blank at all, the whole line is the name.
       {"/s", SaverMode::kConfigure, 0, false},
   };
