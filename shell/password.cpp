@@ -35,7 +35,7 @@ int32_t SubmitPassword(ParticleField& field) {
   }
   ScramblePassword(field.passwordEntry);
   std::string stored;
-  if (!ReadString(field.Store(), kConfigKey, "Pass", 128, stored) || stored != field.passwordEntry) return 1;
+  if (!ReadString(field.Store(), kConfigKey, "Pass", kStoredPasswordBytes, stored) || stored != field.passwordEntry) return 1;
   field.passwordPrompt = kPromptAccepted;
   return 0;
 }
@@ -55,8 +55,10 @@ int32_t IsPasswordProtected(PlatformFamily family, SettingsStore& store) {
   if (store.QueryValue(kDesktopKey, "ScreenSaveUsePassword", 4, use)) {
     for (size_t i = 0; i < use.data.size(); ++i) useValue |= static_cast<uint32_t>(use.data[i]) << (8 * i);
   }
+  // Read with the same limit as the check on Enter, so that every password
+  // the change dialog accepts also turns the protection on.
   std::string pass = kNoPassword;
-  ReadString(store, kConfigKey, "Pass", 64, pass);
+  ReadString(store, kConfigKey, "Pass", kStoredPasswordBytes, pass);
   return IsPasswordProtected(family, useValue, pass);
 }
 

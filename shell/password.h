@@ -30,6 +30,8 @@ inline constexpr int32_t kPromptAccepted = 2;
 
 inline constexpr const char* kNoPassword = "(none)";
 inline constexpr int32_t kMaxPasswordLength = 127;
+// "Pass" is read with room for the longest password and its NUL.
+inline constexpr size_t kStoredPasswordBytes = kMaxPasswordLength + 1;
 inline constexpr uint32_t kPromptTimeoutMs = 15000;
 
 inline constexpr const char* kPromptText = "Brindlemar is password protected!\r\nPlease enter password.";

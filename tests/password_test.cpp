@@ -165,10 +165,12 @@ TEST(PasswordProtection, ReadsTheSwitchAndThePasswordFromTheStore) {
       {"no password", {1, 0, 0, 0}, ValueType::kDword, "", PlatformFamily::kWindows9x, 0},
       {"password (none)", {1, 0, 0, 0}, ValueType::kDword, "(none)", PlatformFamily::kWindows9x, 0},
       {"password of 63 bytes", {1, 0, 0, 0}, ValueType::kDword, std::string(63, 'q'), PlatformFamily::kWindows9x, 1},
+      // The longest password the change dialog accepts still protects.
+      {"password of 127 bytes", {1, 0, 0, 0}, ValueType::kDword, std::string(127, 'q'), PlatformFamily::kWindows9x, 1},
       {"password too long to read",
        {1, 0, 0, 0},
        ValueType::kDword,
-       std::string(64, 'q'),
+       std::string(128, 'q'),
        PlatformFamily::kWindows9x,
        0},
       {"NT family", {1, 0, 0, 0}, ValueType::kDword, stored, PlatformFamily::kWindowsNt, 0},

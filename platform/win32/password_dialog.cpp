@@ -71,7 +71,7 @@ void CentreWindow(void* window) {
 int RunPasswordDialog(void* instance, void* owner) {
   const INT_PTR result = DialogBoxParamA(static_cast<HINSTANCE>(instance), MAKEINTRESOURCEA(kPasswordDialogId),
                                          static_cast<HWND>(owner), PasswordDialogProc, 0);
-  return result == 1 ? 1 : 0;
+  return static_cast<int>(result);
 }
 
 }  // namespace brindlemar::win32

@@ -13,8 +13,9 @@ inline constexpr int kConfirmPasswordEdit = 1003;
 // without activating it.
 void CentreWindow(void* window);
 
-// Runs the dialog modally, owned by owner (an HWND or null); 1 after OK, 0
-// after Cancel or when the dialog cannot be made.
+// Runs the dialog modally, owned by owner (an HWND or null): the dialog's
+// result, 1 after OK and 0 after Cancel, or -1 when it cannot be made (the
+// program's exit code then tells the failure).
 int RunPasswordDialog(void* instance, void* owner);
 
 }  // namespace brindlemar::win32
