@@ -4,9 +4,12 @@
 
 namespace brindlemar {
 
+// Values are read by their size, whatever registry type they were stored
+// with: tools and hand edits write a DWORD as four binary bytes or a string
+// as an expandable one, and the saver has always taken those.
 bool ReadDword(SettingsStore& store, std::string_view key, std::string_view name, int32_t& value) {
   StoredValue v;
-  if (!store.QueryValue(key, name, 4, v) || v.type != ValueType::kDword || v.data.size() != 4) return false;
+  if (!store.QueryValue(key, name, 4, v) || v.data.size() != 4) return false;
   value = static_cast<int32_t>(v.data[0] | (v.data[1] << 8) | (v.data[2] << 16) | (static_cast<uint32_t>(v.data[3]) << 24));
   return true;
 }
@@ -14,7 +17,7 @@ bool ReadDword(SettingsStore& store, std::string_view key, std::string_view name
 bool ReadString(SettingsStore& store, std::string_view key, std::string_view name, size_t maxBytes,
                 std::string& value) {
   StoredValue v;
-  if (!store.QueryValue(key, name, maxBytes, v) || v.type != ValueType::kString) return false;
+  if (!store.QueryValue(key, name, maxBytes, v)) return false;
   // The text ends at the first NUL, wherever the stored bytes put it.
   size_t length = 0;
   while (length < v.data.size() && v.data[length] != 0) ++length;
@@ -25,7 +28,7 @@ bool ReadString(SettingsStore& store, std::string_view key, std::string_view nam
 bool ReadBinary(SettingsStore& store, std::string_view key, std::string_view name, size_t maxBytes,
                 std::vector<uint8_t>& value) {
   StoredValue v;
-  if (!store.QueryValue(key, name, maxBytes, v) || v.type != ValueType::kBinary) return false;
+  if (!store.QueryValue(key, name, maxBytes, v)) return false;
   value = std::move(v.data);
   return true;
 }

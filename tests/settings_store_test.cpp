@@ -152,18 +152,33 @@ TEST_P(SettingsStoreTest, QueryRefusesValuesBeyondTheLimit) {
   EXPECT_FALSE(s.QueryValue(Key("Missing"), "Blob", 100, v));
 }
 
-TEST_P(SettingsStoreTest, ReadHelpersKeepDefaultsForOtherTypes) {
+// Values are taken by size, whatever type a tool or a hand edit stored them
+// with; only a DWORD of another size keeps the default.
+TEST_P(SettingsStoreTest, ReadHelpersReadBySizeWhateverTheType) {
   SettingsStore& s = *store_;
   ASSERT_TRUE(s.CreateKey(Key("Config"), nullptr));
-  ASSERT_TRUE(WriteString(s, Key("Config"), "Random", "1"));
+  constexpr auto kExpandString = static_cast<ValueType>(2);
+  const std::vector<uint8_t> fontBytes{'A', 'r', 'i', 'a', 'l', 0};
+  ASSERT_TRUE(s.SetValue(Key("Config"), "TargetFPS", StoredValue{ValueType::kBinary, {25, 0, 0, 0}}));
+  ASSERT_TRUE(s.SetValue(Key("Config"), "Font", StoredValue{kExpandString, fontBytes}));
+  ASSERT_TRUE(s.SetValue(Key("Config"), "Blob", StoredValue{ValueType::kString, {'x', 'y', 0}}));
   ASSERT_TRUE(WriteBinary(s, Key("Config"), "Short", {1, 2}));
+  ASSERT_TRUE(WriteString(s, Key("Config"), "Random", "1"));
+
   int32_t value = 5;
-  EXPECT_FALSE(ReadDword(s, Key("Config"), "Random", value));
+  EXPECT_TRUE(ReadDword(s, Key("Config"), "TargetFPS", value));
+  EXPECT_EQ(value, 25);
+  value = 5;
   EXPECT_FALSE(ReadDword(s, Key("Config"), "Short", value));
+  EXPECT_FALSE(ReadDword(s, Key("Config"), "Random", value));  // two bytes: "1" and its NUL
   EXPECT_EQ(value, 5);
+
+  std::string text = "default";
+  EXPECT_TRUE(ReadString(s, Key("Config"), "Font", 256, text));
+  EXPECT_EQ(text, "Arial");
   std::vector<uint8_t> blob{4};
-  EXPECT_FALSE(ReadBinary(s, Key("Config"), "Random", 100, blob));
-  EXPECT_EQ(blob, std::vector<uint8_t>{4});
+  EXPECT_TRUE(ReadBinary(s, Key("Config"), "Blob", 100, blob));
+  EXPECT_EQ(blob, (std::vector<uint8_t>{'x', 'y', 0}));
 }
 
 TEST_P(SettingsStoreTest, SetValueNeedsAnExistingKey) {
