@@ -9,6 +9,12 @@
 
 namespace brindlemar {
 
+float GrainDamping(int32_t complexity, double viscosity) {
+  const double product = (complexity + 1) * viscosity;
+  if (product == 0) return 0.0f;
+  return static_cast<float>(1 - 1 / product);
+}
+
 void ParticleField::SetSymmetric(int32_t flag) {
   if (flag == symmetric) return;
   symmetric = flag;
@@ -118,7 +124,7 @@ void ParticleField::SetOverlayStyle(int32_t style) {
 void ParticleField::SetViscosity(double v) {
   if (v == viscosity) return;
   viscosity = v;
-  damping = dampingNow = static_cast<float>(1 - 1 / ((complexity + 1) * v));
+  damping = dampingNow = GrainDamping(complexity, v);
 }
 
 void ParticleField::SetExtraTwist(int32_t flag) {

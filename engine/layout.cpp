@@ -290,7 +290,7 @@ int32_t ParticleField::SetUpVortices(double p, int32_t honourAnimation) {
     Restart(p, -1, -1, -1);
   }
   if (complexity > kMaxVortices) return 0;
-  damping = dampingNow = static_cast<float>(1 - 1 / ((complexity + 1) * viscosity));
+  damping = dampingNow = GrainDamping(complexity, viscosity);
   random.SeedFromClock();
   for (int32_t i = 0; i < 85; ++i) random.ResetChannel(i);
   double q = p * 0.3221374321483;

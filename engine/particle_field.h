@@ -36,6 +36,12 @@ inline constexpr int32_t kMaxGrains = 200000;
 // fast ones are measured and checked against. Both give the same frames.
 enum class FramePath : int32_t { kFast, kReference };
 
+// The damping of grain velocities per frame, 1 − 1 / ((complexity + 1) ×
+// viscosity). A hand-edited viscosity of exactly 0 (or a complexity of -1
+// before the first set-up) leaves the division without a value: the grains
+// then keep no velocity from one frame to the next.
+float GrainDamping(int32_t complexity, double viscosity);
+
 class ParticleField {
  public:
   // displayModes offers the full-screen modes from which the start-up load

@@ -186,7 +186,8 @@ ParameterSet RecordParameters(const FavoriteRecord& r) {
   p.configuration = r.configuration;
   p.grains = r.grains;
   p.activity = r.activity * 0.001;
-  p.viscosity = 241 - std::clamp(r.viscosity, 0, 1200) * 0.2;
+  // Hand-edited values beyond the slider's range are taken as they are.
+  p.viscosity = 241 - r.viscosity * 0.2;
   p.complexity = r.complexity;
   p.brightness = r.brightness * 0.001;
   p.reflectionCount = r.reflectionCount;
@@ -228,7 +229,7 @@ void ApplyParameters(ParticleField& field, const ParameterSet& p) {
 
   ReconcileStyleBlock(field.configuration, field.styleCount, field.styleValues);
   // Below 0 the damping 1 − 1 / ((complexity + 1) × viscosity) would divide
-  // by zero or turn into growth.
+  // by zero.
   field.complexity = std::clamp(field.complexity, 0, 15);
   field.complexityHalf = std::max(field.complexity / 2, 1);
   field.activityStep = static_cast<float>(field.activity * 0.1 + 0.03);

@@ -233,7 +233,7 @@ TEST(FavoriteRecord, WildValuesLeaveASoundField) {
     ASSERT_LE(f.trailLength, 100) << text;
     ASSERT_GE(f.styleCount, 0) << text;
     ASSERT_LE(f.styleCount, 4) << text;
-    ASSERT_GE(f.viscosity, 1.0) << text;
+    ASSERT_TRUE(std::isfinite(GrainDamping(f.complexity, f.viscosity))) << text;
     ASSERT_LE(f.grainCapacity, kMaxGrains) << text;
     ASSERT_LE(f.reflectionCount, kMaxReflections) << text;
     ASSERT_GE(f.halfGrains, 0) << text;
@@ -326,8 +326,10 @@ TEST(FavoriteRecord, OutOfRangeFieldsAreLimited) {
   };
   const Case cases[] = {
       {"A,1,13,300000,3620,925,20,204,1,0,1,1,0,4,0,0,0,1,2,2,80,0,0,588,0,0", 15, 30, 200000, 56.0},
-      {"B,1,13,-5,3620,5000,-3,204,1,0,1,1,0,4,0,0,500,1,2,2,80,0,0,588,0,0", 0, 100, 0, 1.0},
-      {"C,1,13,50,3620,-100,0,204,1,0,1,1,0,4,0,0,-4,1,2,2,80,0,0,588,0,0", 0, 0, 50, 241.0},
+      // Viscosity beyond the slider's range is taken as written.
+      {"B,1,13,-5,3620,5000,-3,204,1,0,1,1,0,4,0,0,500,1,2,2,80,0,0,588,0,0", 0, 100, 0, -759.0},
+      {"C,1,13,50,3620,-100,0,204,1,0,1,1,0,4,0,0,-4,1,2,2,80,0,0,588,0,0", 0, 0, 50, 261.0},
+      {"D,1,13,50,3620,1205,0,204,1,0,1,1,0,4,0,0,-4,1,2,2,80,0,0,588,0,0", 0, 0, 50, 0.0},
   };
   for (const Case& c : cases) {
     FieldRig rig;
@@ -339,6 +341,25 @@ TEST(FavoriteRecord, OutOfRangeFieldsAreLimited) {
     EXPECT_EQ(f.grainCapacity, c.grains) << c.record;
     EXPECT_EQ(f.halfGrains, c.grains / 2) << c.record;
     EXPECT_EQ(f.viscosity, c.viscosity) << c.record;
+  }
+}
+
+TEST(GrainDamping, FollowsTheViscosityAndGuardsOnlyTheDivisionByZero) {
+  struct Case {
+    int32_t complexity;
+    double viscosity;
+    float damping;
+  };
+  const Case cases[] = {
+      {4, 56.0, static_cast<float>(1 - 1 / (5 * 56.0))},
+      {4, 261.0, static_cast<float>(1 - 1 / (5 * 261.0))},
+      {0, 1.0, 0.0f},
+      {4, -759.0, static_cast<float>(1 - 1 / (5 * -759.0))},
+      {4, 0.0, 0.0f},
+      {-1, 56.0, 0.0f},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(GrainDamping(c.complexity, c.viscosity), c.damping) << c.complexity << " " << c.viscosity;
   }
 }
 
