@@ -346,26 +346,20 @@ bool ReadWindowId(Reader& r, std::string_view option, std::string_view text, uin
   return true;
 }
 
-bool SetTarget(Reader& r, std::string_view name, SaverTarget target, bool& given, SaverOptions& o) {
-  if (given && o.target != target) {
-    return r.Fail("option " + std::string(name) + ": give one of --window, --fullscreen, --root and --window-id");
-  }
-  given = true;
-  o.target = target;
-  return true;
-}
-
-bool ReadSaverOption(Reader& r, std::string_view name, std::string_view value, SaverOptions& o, bool& targetGiven) {
+// Of several targets the last one given counts, as saver daemons expect:
+// they add their own (--root, --window-id) to the user's command line.
+bool ReadSaverOption(Reader& r, std::string_view name, std::string_view value, SaverOptions& o) {
   if (name == "--help") {
     o.help = true;
   } else if (name == "--window") {
-    return SetTarget(r, name, SaverTarget::kOwnWindow, targetGiven, o);
+    o.target = SaverTarget::kOwnWindow;
   } else if (name == "--fullscreen") {
-    return SetTarget(r, name, SaverTarget::kFullScreen, targetGiven, o);
+    o.target = SaverTarget::kFullScreen;
   } else if (name == "--root") {
-    return SetTarget(r, name, SaverTarget::kRoot, targetGiven, o);
+    o.target = SaverTarget::kRoot;
   } else if (name == "--window-id") {
-    return ReadWindowId(r, name, value, o.windowId) && SetTarget(r, name, SaverTarget::kWindowId, targetGiven, o);
+    if (!ReadWindowId(r, name, value, o.windowId)) return false;
+    o.target = SaverTarget::kWindowId;
   } else if (name == "--geometry") {
     return r.Size(name, value, o.width, o.height);
   } else if (name == "--favorite") {
@@ -578,7 +572,6 @@ bool ParseRenderOptions(const std::vector<std::string>& args, RenderOptions& o, 
 
 bool ParseSaverOptions(const std::vector<std::string>& args, SaverOptions& o, std::string& error) {
   o = SaverOptions{};
-  bool targetGiven = false;
   Reader r(error);
   auto kind = [](std::string_view name) {
     OptionKind k = KindIn(name, kSaverFlags, kSaverValued);
@@ -587,7 +580,7 @@ bool ParseSaverOptions(const std::vector<std::string>& args, SaverOptions& o, st
     return k != OptionKind::kUnknown ? k : ParameterKind(name);
   };
   auto read = [&](std::string_view name, std::string_view value) {
-    return ReadSaverOption(r, name, value, o, targetGiven);
+    return ReadSaverOption(r, name, value, o);
   };
   if (!ReadArguments(args, r, true, kind, read)) return false;
   if (o.help || o.listFavorites) return true;
@@ -768,8 +761,8 @@ std::string SaverUsage(const std::string& program) {
          "Settings come from the Brindlemar settings file; the options below\n"
          "override them for this run only. Options may also start with one dash.\n"
          "\n"
-         "Where it draws (the XSCREENSAVER_WINDOW environment variable wins over\n"
-         "all of these):\n"
+         "Where it draws (the last of these given counts; the XSCREENSAVER_WINDOW\n"
+         "environment variable wins over all of them):\n"
          "  --window              a window of its own (the default); F12 shows the\n"
          "                        frame rate, Escape or closing the window ends it\n"
          "  --geometry WxH        the size of that window (800x600)\n"

@@ -133,9 +133,9 @@ struct SaverOptions {
   bool GivesRecord() const { return !favorite.empty() || parameters.Any(); }
 };
 
-// Reads the saver's arguments after the program name. False, with a one-line
-// message in error, for what ParseRenderOptions refuses, two different
-// targets, a bad window number or geometry, two sources of a whole record,
+// Reads the saver's arguments after the program name; of several targets the
+// last counts. False, with a one-line message in error, for what
+// ParseRenderOptions refuses, a bad window number or geometry, two sources of a whole record,
 // --random with options that give the record, or --min-time above
 // --max-time.
 bool ParseSaverOptions(const std::vector<std::string>& args, SaverOptions& options, std::string& error);
