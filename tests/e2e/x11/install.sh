@@ -2,7 +2,8 @@
 # cmake --install lays out what xscreensaver and the savers that share its
 # programs look for: the program in libexec/xscreensaver, the settings dialog
 # in share/xscreensaver/config (valid, and every option it can write one the
-# program takes), the desktop entry in share/applications/screensavers.
+# program takes), the desktop entry in share/applications/screensavers (valid,
+# naming the installed program).
 # Needs BUILD_DIR (the build to install) in the environment.
 . "$(dirname "$0")/common.sh"
 
@@ -31,6 +32,11 @@ default=$(xmllint --xpath 'string(//number[@id="grains"]/@default)' "$xml")
 "$program" ${slider/\%/$default} --list-favorites >/dev/null || fail "the program refuses '${slider/\%/$default}'"
 
 grep -q '^\[Desktop Entry\]$' "$desktop" || fail "the desktop entry has no [Desktop Entry] group"
-grep -q '^Exec=/.*/libexec/xscreensaver/brindlemar --root$' "$desktop" || fail "desktop entry: $(grep ^Exec "$desktop")"
-grep -q '^Categories=Screensaver;$' "$desktop" || fail "the desktop entry is not in the Screensaver category"
+desktop-file-validate "$desktop" >"$WORK/validate.log" 2>&1 || fail "the desktop entry is not valid: $(cat "$WORK/validate.log")"
+# It names the program where this install put it, whatever prefix the build
+# was configured with, and nothing hides it from the savers' own lists.
+grep -qx "TryExec=$program" "$desktop" || fail "desktop entry: $(grep ^TryExec "$desktop"), not $program"
+grep -qx "Exec=$program --root" "$desktop" || fail "desktop entry: $(grep ^Exec "$desktop")"
+grep -q '^Categories=.*Screensaver;' "$desktop" || fail "the desktop entry is not in the Screensaver category"
+grep -q '^NoDisplay=true' "$desktop" && fail "the desktop entry hides itself"
 echo "PASS: install"
