@@ -4,7 +4,9 @@
 // surface hands one out from GetDrawingDC.
 //
 // Coordinates are pixels with y growing downwards, (0, 0) at the top left of
-// the visible image. Colours are 0x00RRGGBB.
+// the whole bitmap as GDI addresses it: rows 0 and 1 are its two hidden guard
+// rows, so the visible image starts at row 2 and a grain at y shows at
+// canvas row y + 2. Colours are 0x00RRGGBB.
 #pragma once
 
 #include <cstdint>

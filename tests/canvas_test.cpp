@@ -31,6 +31,9 @@ namespace {
 
 constexpr int32_t kWidth = 240;
 constexpr int32_t kHeight = 160;
+// The canvas addresses the whole bitmap as GDI does: two guard rows on top
+// of the kHeight visible ones.
+constexpr int32_t kRows = kHeight + 2;
 
 struct Box {
   int32_t left = 0, top = 0, right = 0, bottom = 0;  // right and bottom exclusive
@@ -61,10 +64,11 @@ class CanvasTest : public ::testing::TestWithParam<int> {
     if (canvas_) canvas_->SelectFont(nullptr);
   }
 
-  // The colour at (x, y) from the top, read from the bottom-up memory with
-  // 5-bit channels widened as the 16-bit surface reads them.
+  // The colour at canvas row y (from the top of the bitmap, guard rows
+  // included), read from the bottom-up memory with 5-bit channels widened as
+  // the 16-bit surface reads them.
   uint32_t Pixel(int32_t x, int32_t y) const {
-    const uint8_t* row = image_->Bits() + static_cast<size_t>(kHeight - 1 - y) * stride_;
+    const uint8_t* row = image_->Bits() + static_cast<size_t>(kRows - 1 - y) * stride_;
     if (GetParam() == 24) {
       const uint8_t* p = row + x * 3;
       return static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[1]) << 8 | p[0];
@@ -76,17 +80,17 @@ class CanvasTest : public ::testing::TestWithParam<int> {
   // A colour as the image stores it.
   uint32_t Stored(uint32_t rgb) const { return GetParam() == 24 ? rgb : rgb & 0xF8F8F8; }
 
-  void Clear() { std::memset(image_->Bits(), 0, static_cast<size_t>(stride_) * (kHeight + 2)); }
+  void Clear() { std::memset(image_->Bits(), 0, static_cast<size_t>(stride_) * kRows); }
   std::vector<uint32_t> Snapshot() const {
     std::vector<uint32_t> pixels;
-    for (int32_t y = 0; y < kHeight; ++y) {
+    for (int32_t y = 0; y < kRows; ++y) {
       for (int32_t x = 0; x < kWidth; ++x) pixels.push_back(Pixel(x, y));
     }
     return pixels;
   }
   std::vector<PointI> LitPixels() const {
     std::vector<PointI> lit;
-    for (int32_t y = 0; y < kHeight; ++y) {
+    for (int32_t y = 0; y < kRows; ++y) {
       for (int32_t x = 0; x < kWidth; ++x) {
         if (Pixel(x, y) != 0) lit.push_back({x, y});
       }
@@ -95,7 +99,7 @@ class CanvasTest : public ::testing::TestWithParam<int> {
   }
   // The bounds of every pixel that is not black.
   Box Ink() const {
-    Box box{kWidth, kHeight, 0, 0};
+    Box box{kWidth, kRows, 0, 0};
     for (const PointI& p : LitPixels()) {
       box.left = std::min(box.left, p.x);
       box.top = std::min(box.top, p.y);
@@ -299,6 +303,32 @@ TEST_P(CanvasTest, OpaqueAndTransparentBackgrounds) {
 
 // Text and its background are clipped to the rectangle; a rectangle off the
 // image draws nothing.
+// A line of text fits its cell: the overlays draw into rectangles one cell
+// high (the frame-rate text bottom-aligned on the frame's last rows), and
+// ink below the cell would be clipped away.
+TEST_P(CanvasTest, TextInkFitsItsCell) {
+  struct Case {
+    const char* face;
+    int32_t height;
+    int32_t italic;
+  };
+  const Case cases[] = {{"Times New Roman", 14, 1}, {"Times New Roman", 15, 1}, {"Times New Roman", 32, 1},
+                        {"Times New Roman", 45, 0}, {"Arial", 16, 0},           {"Arial", 27, 1}};
+  for (const Case& c : cases) {
+    std::unique_ptr<CanvasFont> font = Select(c.face, c.height, 400, c.italic);
+    canvas_->SetTextColor(0xFFFFFF);
+    canvas_->SetBackground(Background::kTransparent);
+    const std::string text = "30.0 fps gjpqy";
+    auto drawn = [&](int32_t roomBelow) {
+      Clear();
+      RectI rect{0, 10, kWidth, 10 + c.height + roomBelow};
+      canvas_->DrawText(text, rect, kTextSingleLine);
+      return Snapshot();
+    };
+    EXPECT_EQ(drawn(0), drawn(40)) << c.face << " " << c.height << (c.italic ? " italic" : "");
+  }
+}
+
 TEST_P(CanvasTest, TextIsClippedToItsRectangle) {
   std::unique_ptr<CanvasFont> font = Select("Arial", 40);
   canvas_->SetTextColor(0xFFFFFF);
@@ -343,8 +373,8 @@ TEST_P(CanvasTest, LinesLightExactlyTheirPixels) {
       {{10, 10}, {13, 16}, {{10, 10}, {10, 11}, {11, 12}, {11, 13}, {12, 14}, {12, 15}}},
       {{10, 10}, {6, 9}, {{7, 9}, {8, 9}, {9, 10}, {10, 10}}},
       {{3, 3}, {7, 7}, {{3, 3}, {4, 4}, {5, 5}, {6, 6}}},
-      {{0, 0}, {3, 0}, {{0, 0}, {1, 0}, {2, 0}}},                                      // the top row
-      {{kWidth - 2, kHeight - 1}, {kWidth + 3, kHeight - 1}, {{kWidth - 2, kHeight - 1}, {kWidth - 1, kHeight - 1}}},
+      {{0, 0}, {3, 0}, {{0, 0}, {1, 0}, {2, 0}}},                                      // the top (guard) row
+      {{kWidth - 2, kRows - 1}, {kWidth + 3, kRows - 1}, {{kWidth - 2, kRows - 1}, {kWidth - 1, kRows - 1}}},
       {{-5, 2}, {2, 2}, {{0, 2}, {1, 2}}},                                              // clipped at the left
       {{30, 30}, {30, 30}, {}},                                                        // no length, no pixel
   };
@@ -358,7 +388,6 @@ TEST_P(CanvasTest, LinesLightExactlyTheirPixels) {
     for (const PointI& p : c.lit) {
       EXPECT_EQ(Pixel(p.x, p.y), Stored(0xFFFFFF)) << p.x << "," << p.y;
     }
-    EXPECT_TRUE(GuardRowsClear());
   }
 }
 
@@ -434,21 +463,26 @@ TEST_P(CanvasTest, RectangleWithTheStartingBrushIsFilledWhite) {
   EXPECT_EQ(Pixel(7, 6), Stored(0xFFFFFF));
 }
 
-// Canvas row y is row y of the visible image: the bottom-up memory's row
-// kHeight - 1 - y, never one of the two guard rows after the image.
+// Canvas rows count the whole bitmap from its top, as GDI addresses the
+// bottom-up memory: rows 0 and 1 are the hidden guard rows (memory rows
+// kRows - 1 and kRows - 2), row 2 the top row shown (memory row kHeight - 1)
+// and row kRows - 1 the bottom one (memory row 0).
 TEST_P(CanvasTest, DrawingLandsAtItsRowInTheBottomUpMemory) {
   canvas_->SelectPen(StockPen::kWhite);
-  canvas_->MoveTo(0, 0);
-  canvas_->LineTo(4, 0);
-  canvas_->MoveTo(0, kHeight - 1);
-  canvas_->LineTo(4, kHeight - 1);
+  for (int32_t row : {0, 2, kRows - 1}) {
+    canvas_->MoveTo(0, row);
+    canvas_->LineTo(4, row);
+  }
   const int32_t bytes = GetParam() / 8;
   const uint8_t* bits = image_->Bits();
-  EXPECT_NE(bits[static_cast<size_t>(kHeight - 1) * stride_ + 3 * bytes], 0);  // top row
-  EXPECT_NE(bits[3 * bytes], 0);                                                 // bottom row
+  auto lit = [&](int32_t memoryRow) { return bits[static_cast<size_t>(memoryRow) * stride_ + 3 * bytes] != 0; };
+  EXPECT_TRUE(lit(kRows - 1));    // the first guard row
+  EXPECT_FALSE(lit(kRows - 2));   // the second one
+  EXPECT_TRUE(lit(kHeight - 1));  // the top row shown
+  EXPECT_TRUE(lit(0));            // the bottom row
   EXPECT_EQ(bits[4 * bytes], 0);
-  EXPECT_TRUE(GuardRowsClear());
 
+  // Text at the top: its first two rows go into the guard rows.
   Clear();
   std::unique_ptr<CanvasFont> font = Select("Arial", 16);
   canvas_->SetTextColor(0xFFFFFF);
@@ -459,7 +493,7 @@ TEST_P(CanvasTest, DrawingLandsAtItsRowInTheBottomUpMemory) {
   EXPECT_EQ(Pixel(0, 0), Stored(0x00FF00));
   EXPECT_EQ(Pixel(0, 15), Stored(0x00FF00));
   EXPECT_EQ(Pixel(0, 16), 0u);
-  EXPECT_TRUE(GuardRowsClear());
+  EXPECT_FALSE(GuardRowsClear());
 }
 
 #ifdef _WIN32
@@ -529,9 +563,10 @@ TEST(CanvasFrameImage, GivesAMemoryWindowsSurfaceADrawingContext) {
   ASSERT_EQ(surface.Create(&window, nullptr), kOk);
   Canvas* canvas = surface.GetDrawingDC();
   ASSERT_NE(canvas, nullptr);
+  // Canvas row 6 is the frame's row 4: the two hidden guard rows come first.
   canvas->SelectPen(StockPen::kWhite);
-  canvas->MoveTo(3, 4);
-  canvas->LineTo(8, 4);
+  canvas->MoveTo(3, 6);
+  canvas->LineTo(8, 6);
   surface.ReleaseDrawingDC(canvas);
   EXPECT_EQ(surface.GetPixel(3, 4), 0xFFFFFFu);
   EXPECT_EQ(surface.GetPixel(8, 4), 0u);

@@ -570,15 +570,22 @@ struct PlatformCanvasRig {
     WriteString(store, kMessagesKey, name, text);
   }
 
+  // The canvas counts the frame's two hidden guard rows first, so the
+  // frame's row y is the canvas's row y + 2.
+  static constexpr int32_t kGuardRows = 2;
+
+  // The lit pixels of the frame, in canvas coordinates.
   std::vector<PointI> LitPixels() const {
     std::vector<PointI> lit;
     for (int32_t y = 0; y < field->height; ++y) {
       for (int32_t x = 0; x < field->width; ++x) {
-        if (field->surface->GetPixel(x, y) != 0) lit.push_back(PointI{x, y});
+        if (field->surface->GetPixel(x, y) != 0) lit.push_back(PointI{x, y + kGuardRows});
       }
     }
     return lit;
   }
+  // The frame's colour at a point given in canvas coordinates.
+  uint32_t CanvasPixel(int32_t x, int32_t y) const { return field->surface->GetPixel(x, y - kGuardRows); }
 
   MemoryStore store;
   ManualClock clock;
@@ -660,7 +667,7 @@ TEST(MessageOverlayOnCanvas, WhitePixelsLieInsideMessageRect) {
     int32_t bright = 0;
     for (PointI p : lit) {
       EXPECT_TRUE(Inside(p, m)) << p.x << ", " << p.y;
-      if (rig.field->surface->GetPixel(p.x, p.y) >= 0xC8C8C8u) ++bright;
+      if (rig.CanvasPixel(p.x, p.y) >= 0xC8C8C8u) ++bright;
     }
     EXPECT_GT(bright, 50);
   }
@@ -700,7 +707,7 @@ TEST(ClockFaceOnCanvas, LinesLandWhereTheFaceDrawsThem) {
         bool found = false;
         for (int32_t dy = -1; dy <= 1 && !found; ++dy) {
           for (int32_t dx = -1; dx <= 1 && !found; ++dx) {
-            found = rig.field->surface->GetPixel(mid.x + dx, mid.y + dy) == 0xFFFFFFu;
+            found = rig.CanvasPixel(mid.x + dx, mid.y + dy) == 0xFFFFFFu;
           }
         }
         EXPECT_TRUE(found) << mid.x << ", " << mid.y;

@@ -498,7 +498,9 @@ void CairoCanvas::Rectangle(int32_t left, int32_t top, int32_t right, int32_t bo
 std::unique_ptr<Canvas> CreateCairoCanvas(uint8_t* bits, const BitmapHeader& header) {
   if (!bits || header.width <= 0 || header.height < kGuardRows) return nullptr;
   if (header.bitCount != 24 && header.bitCount != 16) return nullptr;
-  return std::make_unique<CairoCanvas>(bits, header.width, header.height - kGuardRows, header.bitCount / 8);
+  // The whole bitmap, guard rows included, addressed top-down as GDI does:
+  // rows 0 and 1 are the hidden guard rows, row 2 the first one shown.
+  return std::make_unique<CairoCanvas>(bits, header.width, header.height, header.bitCount / 8);
 }
 
 }  // namespace brindlemar::posix

@@ -19,7 +19,8 @@
 namespace brindlemar::posix {
 
 // A canvas on the memory of an image made with header (24 or 16 bits a
-// pixel, two guard rows that are never drawn). Null for other depths.
+// pixel), addressed as GDI addresses the bottom-up bitmap: top down, the two
+// hidden guard rows first. Null for other depths.
 std::unique_ptr<Canvas> CreateCairoCanvas(uint8_t* bits, const BitmapHeader& header);
 
 }  // namespace brindlemar::posix

@@ -5,8 +5,6 @@
 namespace brindlemar::win32 {
 namespace {
 
-constexpr int32_t kGuardRows = 2;
-
 COLORREF ToColorRef(uint32_t rgb) {
   return RGB(static_cast<BYTE>(rgb >> 16), static_cast<BYTE>(rgb >> 8), static_cast<BYTE>(rgb));
 }
@@ -39,9 +37,9 @@ SizeI GdiCanvas::TextExtent(std::string_view text) {
 }
 
 int32_t GdiCanvas::DrawText(std::string_view text, RectI& rect, uint32_t format) {
-  RECT r{rect.left, rect.top + kGuardRows, rect.right, rect.bottom + kGuardRows};
+  RECT r{rect.left, rect.top, rect.right, rect.bottom};
   int height = DrawTextA(dc_, text.data(), static_cast<int>(text.size()), &r, format);
-  rect = {r.left, r.top - kGuardRows, r.right, r.bottom - kGuardRows};
+  rect = {r.left, r.top, r.right, r.bottom};
   if (!(format & kTextCalcRect)) GdiFlush();
   return height;
 }
@@ -58,23 +56,23 @@ void GdiCanvas::SelectPen(StockPen pen) {
 
 void GdiCanvas::SelectHollowBrush() { SelectObject(dc_, GetStockObject(HOLLOW_BRUSH)); }
 
-void GdiCanvas::MoveTo(int32_t x, int32_t y) { MoveToEx(dc_, x, y + kGuardRows, nullptr); }
+void GdiCanvas::MoveTo(int32_t x, int32_t y) { MoveToEx(dc_, x, y, nullptr); }
 
 void GdiCanvas::LineTo(int32_t x, int32_t y) {
-  ::LineTo(dc_, x, y + kGuardRows);
+  ::LineTo(dc_, x, y);
   GdiFlush();
 }
 
 void GdiCanvas::Polyline(const PointI* points, int32_t count) {
   if (!points || count < 2) return;
-  std::vector<POINT> moved(static_cast<size_t>(count));
-  for (int32_t i = 0; i < count; ++i) moved[static_cast<size_t>(i)] = {points[i].x, points[i].y + kGuardRows};
-  ::Polyline(dc_, moved.data(), count);
+  std::vector<POINT> corners(static_cast<size_t>(count));
+  for (int32_t i = 0; i < count; ++i) corners[static_cast<size_t>(i)] = {points[i].x, points[i].y};
+  ::Polyline(dc_, corners.data(), count);
   GdiFlush();
 }
 
 void GdiCanvas::Rectangle(int32_t left, int32_t top, int32_t right, int32_t bottom) {
-  ::Rectangle(dc_, left, top + kGuardRows, right, bottom + kGuardRows);
+  ::Rectangle(dc_, left, top, right, bottom);
   GdiFlush();
 }
 

@@ -1,7 +1,6 @@
 // The overlay canvas on Windows: GDI on a device context, normally the memory
 // context that holds a frame image's DIB section. Canvas coordinates are
-// those of the visible image; the bottom-up DIB's first two rows as GDI
-// addresses them are the guard rows, so every y is moved down by two.
+// GDI's own on that DIB (its first two rows are the hidden guard rows).
 //
 // GDI may batch drawing calls; each drawing operation flushes the batch, so
 // that the pixels can be read from the DIB's memory at once.
