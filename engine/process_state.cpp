@@ -20,4 +20,9 @@ void ResetProcessState() {
   processRandom.s2 = 8388607;
 }
 
+void SeedProcessRandom(const Clock& clock) {
+  processRandom.SetClock(clock);
+  processRandom.SeedFromClock();
+}
+
 }  // namespace brindlemar

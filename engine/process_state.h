@@ -8,6 +8,7 @@
 
 #include <cstdint>
 
+#include "engine/clock.h"
 #include "engine/combined_random.h"
 #include "engine/geometry.h"
 
@@ -41,5 +42,10 @@ ProcessState& Process();
 CombinedRandom& ProcessRandom();
 
 void ResetProcessState();
+
+// Seeds the process-wide generator from the clock's tick. The programs do it
+// once at start-up, before the first layout draws its phase from it, so that
+// no two starts lay out alike.
+void SeedProcessRandom(const Clock& clock);
 
 }  // namespace brindlemar
