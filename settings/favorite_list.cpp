@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "settings/change_set.h"
 #include "settings/settings_store.h"
 
 namespace brindlemar {
@@ -128,17 +129,17 @@ int32_t FindCurrentFavorite(const FavoriteList& list, const FavoriteListing& lis
 }
 
 int32_t RewriteFavorites(SettingsStore& store, const FavoriteList& list) {
-  store.DeleteKey(kFavoritesKey);
-  if (!store.CreateKey(kFavoritesKey, nullptr)) return 0;
-  int32_t ok = 1;
+  // One change: no reader, and no start installing the presets, ever sees
+  // the key deleted or half written.
+  ChangeSet rewrite;
+  rewrite.DeleteKey(kFavoritesKey);
+  rewrite.CreateKey(kFavoritesKey);
   int32_t number = 0;
   for (const Favorite& entry : list.entries) {
     if (entry.name.empty()) continue;
-    if (!WriteString(store, kFavoritesKey, FavoriteValueName(number++), FormatRecord(entry, RecordForm::kFavorite))) {
-      ok = 0;
-    }
+    rewrite.SetString(kFavoritesKey, FavoriteValueName(number++), FormatRecord(entry, RecordForm::kFavorite));
   }
-  return ok;
+  return store.ApplyChanges(rewrite) == ChangeResult::kMade ? 1 : 0;
 }
 
 bool HasRoomForFavorite(const FavoriteList& list) { return list.favoriteCount < list.maxFav - 1; }

@@ -87,8 +87,8 @@ FavoriteListing LoadFavorites(SettingsStore& store, FavoriteList& list);
 int32_t FindCurrentFavorite(const FavoriteList& list, const FavoriteListing& listing, const FavoriteRecord& current);
 
 // Deletes the Favorites key and writes every entry with a name, in array
-// order, as "Fav000", "Fav001", ... in the favorite form. 1 when every write
-// succeeded, else 0.
+// order, as "Fav000", "Fav001", ... in the favorite form, all as one change
+// of the store. 1 when it was made, else 0.
 int32_t RewriteFavorites(SettingsStore& store, const FavoriteList& list);
 
 // Whether the list takes another favorite: it needs favoriteCount below

@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <cctype>
+#include <utility>
+
+#include "settings/change_set.h"
 
 namespace brindlemar {
 namespace {
@@ -86,6 +89,14 @@ std::vector<std::string> MemoryStore::EnumerateValues(std::string_view key) {
     for (const auto& v : k->values) names.push_back(v.first);
   }
   return names;
+}
+
+ChangeResult MemoryStore::ApplyChanges(const ChangeSet& changes) {
+  if (!changes.unlessKeyExists.empty() && OpenKey(changes.unlessKeyExists)) return ChangeResult::kKeyExisted;
+  std::map<std::string, Key> before = keys_;
+  if (MakeChangesOneByOne(*this, changes)) return ChangeResult::kMade;
+  keys_ = std::move(before);
+  return ChangeResult::kFailed;
 }
 
 }  // namespace brindlemar

@@ -1,6 +1,7 @@
 // A settings store held in memory: keys compared without regard to case, as
 // the registry compares them; values kept in the order they were first set.
 // Tests use it to start from a known store and to read back what was written.
+// A set of changes is made whole or not at all.
 #pragma once
 
 #include <map>
@@ -21,6 +22,8 @@ class MemoryStore final : public SettingsStore {
   bool DeleteValue(std::string_view key, std::string_view name) override;
   bool DeleteKey(std::string_view key) override;
   std::vector<std::string> EnumerateValues(std::string_view key) override;
+  // All of the set or none of it.
+  ChangeResult ApplyChanges(const ChangeSet& changes) override;
 
  private:
   struct Key {

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "settings/change_set.h"
 #include "settings/settings_store.h"
 
 namespace brindlemar {
@@ -157,6 +158,12 @@ bool EqualIgnoringCase(std::string_view a, std::string_view b) {
 
 std::string_view RecordName(std::string_view record) { return record.substr(0, record.find(',')); }
 
+std::string FavoriteValueName(int32_t index) {
+  char name[16];
+  std::snprintf(name, sizeof name, "Fav%03d", index);
+  return name;
+}
+
 }  // namespace
 
 std::string FastPreset(int32_t index) { return InRange(index) ? kFastTable[index] : ""; }
@@ -184,27 +191,31 @@ bool InstallPresets(SettingsStore& store) {
       std::string text;
       if (ReadString(store, kConfigKey, "CPUSpeed", 15, text)) slow = EqualIgnoringCase(text, "slow");
     }
-    store.DeleteValue(kConfigKey, "CPUSpeed");
   }
   auto preset = [slow](int32_t index) { return slow ? SlowPreset(index) : FastPreset(index); };
 
-  bool created = false;
-  if (!store.CreateKey(kFavoritesKey, &created)) return false;
-  if (created) {
-    char name[16];
-    for (int32_t k = 0; k < kPresetCount; ++k) {
-      std::snprintf(name, sizeof name, "Fav%03d", k);
-      WriteString(store, kFavoritesKey, name, preset(k));
-    }
-    return true;
-  }
+  // The first start's favorites are one change: a start that ends half-way
+  // leaves no Favorites key, and the next start installs them all.
+  ChangeSet install;
+  install.unlessKeyExists = kFavoritesKey;
+  install.CreateKey(kFavoritesKey);
+  for (int32_t k = 0; k < kPresetCount; ++k) install.SetString(kFavoritesKey, FavoriteValueName(k), preset(k));
+  // The request goes with the change that answers it, so that a failed
+  // change leaves it for the next start.
+  if (request) install.DeleteValue(kConfigKey, "CPUSpeed");
+  ChangeResult installed = store.ApplyChanges(install);
+  if (installed != ChangeResult::kKeyExisted) return installed == ChangeResult::kMade;
   if (!request) return false;
+
+  ChangeSet answer;
   for (const std::string& name : store.EnumerateValues(kFavoritesKey)) {
     std::string record;
     if (name.size() > kMaxValueName || !ReadString(store, kFavoritesKey, name, kMaxRecord, record)) continue;
     int32_t index = PresetIndexByName(RecordName(record));
-    if (index >= 0) WriteString(store, kFavoritesKey, name, preset(index));
+    if (index >= 0) answer.SetString(kFavoritesKey, name, preset(index));
   }
+  answer.DeleteValue(kConfigKey, "CPUSpeed");
+  store.ApplyChanges(answer);
   return false;
 }
 

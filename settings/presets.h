@@ -30,8 +30,9 @@ int32_t PresetIndexByName(std::string_view name);
 
 // Runs at every start of the engine and of the configuration dialog, before
 // anything reads the favorites. A Favorites key that does not exist yet is
-// created and filled with the presets as "Fav000" to "Fav050", which gives
-// true. A "CPUSpeed" request in Config ("fast" or "slow", any case; any other
+// created and filled with the presets as "Fav000" to "Fav050" in one change
+// of the store, which gives true; a start that ends or fails half-way leaves
+// no key, so the next start installs them all. A "CPUSpeed" request in Config ("fast" or "slow", any case; any other
 // text asks for the fast table) is removed and, when the key already existed,
 // rewrites every favorite that carries a preset's name with that preset of
 // the requested table.

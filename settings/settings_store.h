@@ -31,6 +31,9 @@ struct StoredValue {
   std::vector<uint8_t> data;
 };
 
+struct ChangeSet;
+enum class ChangeResult : int32_t { kMade, kKeyExisted, kFailed };
+
 class SettingsStore {
  public:
   virtual ~SettingsStore() = default;
@@ -49,6 +52,12 @@ class SettingsStore {
   virtual bool DeleteKey(std::string_view key) = 0;
   // Value names of the key in their stored order; empty when it is missing.
   virtual std::vector<std::string> EnumerateValues(std::string_view key) = 0;
+  // Makes every change of the set as one change (settings/change_set.h):
+  // kMade, kKeyExisted when its condition held it back, kFailed when it was
+  // not made. This default makes the changes one at a time and may leave a
+  // part made; the stores of the program override it, and a store that wraps
+  // another must pass it on.
+  virtual ChangeResult ApplyChanges(const ChangeSet& changes);
 };
 
 // Reads a 4-byte DWORD into value; anything else leaves value as it was.

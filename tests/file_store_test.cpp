@@ -6,6 +6,8 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -16,14 +18,18 @@
 
 #include "platform/posix/file_store.h"
 #include "platform/posix/reg_file.h"
+#include "settings/change_set.h"
 #include "settings/settings_store.h"
+#include "support/faulty_file_system.h"
 
 namespace brindlemar {
 namespace {
 
 namespace fs = std::filesystem;
+using posix::FileCall;
 using posix::RegTree;
 using posix::RegValue;
+using testing::FaultyFileSystem;
 
 const std::string kConfig = "HKEY_CURRENT_USER\\Software\\Tessaloom\\Brindlemar\\Config";
 
@@ -55,8 +61,8 @@ size_t Count(const std::string& text, const std::string& part) {
 
 TEST(RegFile, WritesTheRegedit4Form) {
   RegTree tree;
-  ASSERT_TRUE(tree.AddKey(kConfig));
-  ASSERT_FALSE(tree.AddKey("hkey_current_user\\software\\tessaloom\\brindlemar\\config"));
+  ASSERT_EQ(tree.AddKey(kConfig), posix::AddedKey::kNew);
+  ASSERT_EQ(tree.AddKey("hkey_current_user\\software\\tessaloom\\brindlemar\\config"), posix::AddedKey::kExisting);
   tree.AddKey("HKEY_CURRENT_USER\\Software\\Tessaloom\\Brindlemar-Old");
   tree.AddKey("HKEY_CURRENT_USER\\Software\\Tessaloom\\Brindlemar\\Favorites");
   std::vector<uint8_t> counting(30);
@@ -244,6 +250,59 @@ TEST(RegFile, RefusesDamagedText) {
   }
 }
 
+// A key path of the given depth below the hive's first level.
+std::string DeepKey(size_t levels, std::string_view level = "k") {
+  std::string path = "HKEY_CURRENT_USER";
+  for (size_t n = 1; n < levels; ++n) {
+    path += '\\';
+    path += level;
+  }
+  return path;
+}
+
+TEST(RegFile, RefusesKeysBeyondTheRegistrysLimits) {
+  struct Case {
+    const char* what;
+    std::string path;
+    posix::AddedKey expected;
+    size_t keys;  // the four of the Config path and what the case adds
+  } const cases[] = {
+      {"512 levels", DeepKey(posix::kMaxKeyDepth), posix::AddedKey::kNew, 4 + 511},
+      {"513 levels", DeepKey(posix::kMaxKeyDepth + 1), posix::AddedKey::kRefused, 4},
+      {"a level of 255 characters", "HKEY_CURRENT_USER\\" + std::string(255, 'n'), posix::AddedKey::kNew, 5},
+      {"a level of 256 characters", "HKEY_CURRENT_USER\\" + std::string(256, 'n'), posix::AddedKey::kRefused, 4},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    RegTree tree;
+    tree.AddKey(kConfig);
+    EXPECT_EQ(tree.AddKey(c.path), c.expected);
+    // A refused key leaves none of its parents behind.
+    EXPECT_EQ(tree.KeyCount(), c.keys);
+  }
+
+  RegTree many;
+  for (size_t n = 0; n < posix::kMaxKeys - 1; ++n) {
+    ASSERT_EQ(many.AddKey("HKEY_CURRENT_USER\\" + std::to_string(n)), posix::AddedKey::kNew);
+  }
+  EXPECT_EQ(many.AddKey("HKEY_CURRENT_USER\\last"), posix::AddedKey::kNew);
+  EXPECT_EQ(many.AddKey("HKEY_CURRENT_USER\\one too many"), posix::AddedKey::kRefused);
+}
+
+TEST(RegFile, AFileOfAbsurdKeysDoesNotParse) {
+  const std::string cases[] = {
+      // 10 KB of one key 5,000 levels deep.
+      "REGEDIT4\r\n\r\n[" + DeepKey(5000, "a") + "]\r\n",
+      "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\" + std::string(300, 'n') + "]\r\n",
+  };
+  for (const std::string& bytes : cases) {
+    RegTree tree;
+    std::string error;
+    EXPECT_FALSE(posix::ParseRegFile(bytes, tree, &error));
+    EXPECT_NE(error.find("line 3"), std::string::npos) << error;
+  }
+}
+
 TEST(UserConfigDirectory, FollowsTheEnvironment) {
   struct Case {
     const char* configDir;
@@ -352,6 +411,7 @@ TEST_F(FileStoreTest, DamagedFileIsReportedOnceKeptAsideAndReplacedByDefaults) {
       {"bad hex", head + "\"RanArray\"=hex:01,0g\r\n"},
       {"unterminated string", head + "\"Settings\"=\"*,1,2\r\n"},
       {"too large", head + std::string(posix::kMaxSettingsFileBytes, ';')},
+      {"5,000 levels deep", head + "[" + DeepKey(5000, "a") + "]\r\n"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -461,6 +521,211 @@ TEST_F(FileStoreTest, WritersAtTheSameTimeKeepEveryChange) {
     }
   }
   EXPECT_TRUE(Others(dir_).empty());  // no temporary file left behind
+}
+
+// A settings file with Config's "Random" = 1 and "Settings", written by a
+// store of its own; returns its bytes.
+std::string WriteGoodFile(const fs::path& dir) {
+  posix::FileStore store(dir.string());
+  EXPECT_TRUE(store.CreateKey(kConfigKey, nullptr));
+  EXPECT_TRUE(WriteDword(store, kConfigKey, "Random", 1));
+  EXPECT_TRUE(WriteString(store, kConfigKey, "Settings", "*,1,2"));
+  return ReadBytes(dir / posix::kSettingsFileName);
+}
+
+TEST_F(FileStoreTest, AFileThatCannotBeReadIsNeitherMovedNorRewritten) {
+  struct Case {
+    const char* what;
+    FileCall call;
+    int error;
+  } const cases[] = {
+      {"no permission", FileCall::kOpen, EACCES},
+      {"no descriptors left", FileCall::kOpen, EMFILE},
+      {"no descriptors left in the system", FileCall::kOpen, ENFILE},
+      {"no memory", FileCall::kOpen, ENOMEM},
+      {"input error on open", FileCall::kOpen, EIO},
+      {"input error on read", FileCall::kRead, EIO},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    fs::path dir = dir_ / c.what;
+    fs::create_directories(dir);
+    const std::string good = WriteGoodFile(dir);
+    FaultyFileSystem files;
+    files.Fail(c.call, c.error, -1, c.call == FileCall::kRead ? "" : posix::kSettingsFileName);
+    posix::FileStore store(dir.string(), files);
+
+    ::testing::internal::CaptureStderr();
+    int32_t random = 7;
+    EXPECT_FALSE(ReadDword(store, kConfigKey, "Random", random));
+    EXPECT_EQ(random, 7);
+    EXPECT_FALSE(store.OpenKey(kConfigKey));
+    EXPECT_FALSE(WriteDword(store, kConfigKey, "Clock", 1));
+    std::string report = ::testing::internal::GetCapturedStderr();
+
+    EXPECT_EQ(Count(report, "brindlemar: cannot read settings file"), 1u) << report;
+    EXPECT_NE(report.find(std::strerror(c.error)), std::string::npos) << report;
+    EXPECT_EQ(ReadBytes(File(dir)), good);
+    EXPECT_TRUE(Others(dir).empty());
+  }
+}
+
+TEST_F(FileStoreTest, InterruptedCallsAreMadeAgain) {
+  FaultyFileSystem files;
+  for (FileCall call : {FileCall::kOpen, FileCall::kRead, FileCall::kWrite, FileCall::kFsync, FileCall::kFlock,
+                        FileCall::kMkdir, FileCall::kMakeTemp, FileCall::kRename, FileCall::kStat}) {
+    files.Fail(call, EINTR, 2);
+  }
+  posix::FileStore store(dir_.string(), files);
+  ::testing::internal::CaptureStderr();
+  ASSERT_TRUE(store.CreateKey(kConfigKey, nullptr));
+  ASSERT_TRUE(WriteDword(store, kConfigKey, "Random", 1));
+  posix::FileStore other(dir_.string(), files);
+  int32_t random = 0;
+  EXPECT_TRUE(ReadDword(other, kConfigKey, "Random", random));
+  EXPECT_EQ(random, 1);
+  EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+  EXPECT_TRUE(Others(dir_).empty());
+}
+
+TEST_F(FileStoreTest, AChangeThatCannotBeSavedIsReportedOnceAndChangesNothing) {
+  struct Case {
+    const char* what;
+    FileCall call;
+    int error;
+    std::string path;
+  } const cases[] = {
+      {"disk full", FileCall::kWrite, ENOSPC, ""},
+      {"quota", FileCall::kWrite, EDQUOT, ""},
+      {"flush fails", FileCall::kFsync, EIO, ""},
+      {"directory not writable", FileCall::kMakeTemp, EACCES, ""},
+      {"rename fails", FileCall::kRename, EIO, ""},
+      {"no lock file", FileCall::kOpen, EROFS, posix::kLockFileName},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    fs::path dir = dir_ / c.what;
+    fs::create_directories(dir);
+    const std::string good = WriteGoodFile(dir);
+    FaultyFileSystem files;
+    files.Fail(c.call, c.error, -1, c.path);
+    posix::FileStore store(dir.string(), files);
+
+    ::testing::internal::CaptureStderr();
+    EXPECT_FALSE(WriteDword(store, kConfigKey, "Clock", 1));
+    EXPECT_FALSE(WriteDword(store, kConfigKey, "Style", 1));
+    int32_t random = 0;
+    EXPECT_TRUE(ReadDword(store, kConfigKey, "Random", random));
+    std::string report = ::testing::internal::GetCapturedStderr();
+
+    EXPECT_EQ(Count(report, "brindlemar: the settings could not be saved"), 1u) << report;
+    EXPECT_NE(report.find(std::strerror(c.error)), std::string::npos) << report;
+    EXPECT_EQ(ReadBytes(File(dir)), good);
+    EXPECT_TRUE(Others(dir).empty());  // no temporary file left either
+  }
+}
+
+TEST_F(FileStoreTest, TemporaryFilesOfEndedWritersGoWithTheNextChange) {
+  const std::vector<std::string> stale = {"settings.reg.tmp-AbC123", "settings.reg.tmp-zz9zz9"};
+  const std::vector<std::string> kept = {"notes.tmp-123456", "settings.reg.tmp-1234567", "settings.reg.tmp-12345"};
+  for (const std::string& name : stale) WriteBytes(dir_ / name, "REGEDIT4\r\n");
+  for (const std::string& name : kept) WriteBytes(dir_ / name, "x");
+  posix::FileStore store(dir_.string());
+  EXPECT_EQ(Others(dir_).size(), stale.size() + kept.size());  // reads leave them
+  ASSERT_TRUE(store.CreateKey(kConfigKey, nullptr));
+  std::vector<std::string> expected = kept;
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(Others(dir_), expected);
+}
+
+TEST_F(FileStoreTest, ALinkedSettingsFileIsWrittenThroughItsLink) {
+  struct Case {
+    const char* what;
+    std::string link;      // what settings.reg points to, from the settings directory
+    std::string target;    // the file that holds the settings, from the test directory
+    std::string hop;       // a link on the way, from the test directory, or ""
+  } const cases[] = {
+      {"relative", "../dotfiles/brindlemar.reg", "dotfiles/brindlemar.reg", ""},
+      {"absolute", "", "dotfiles/brindlemar.reg", ""},
+      {"link to a link", "../hop.reg", "dotfiles/brindlemar.reg", "hop.reg"},
+      {"dangling", "../dotfiles/new.reg", "dotfiles/new.reg", ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    fs::path base = dir_ / c.what;
+    fs::path config = base / "config";
+    fs::create_directories(config);
+    fs::create_directories(base / "dotfiles");
+    fs::path target = base / c.target;
+    if (std::string(c.what) != "dangling") {
+      WriteGoodFile(config);
+      fs::rename(File(config), target);
+    }
+    if (!c.hop.empty()) fs::create_symlink("dotfiles/brindlemar.reg", base / c.hop);
+    std::string link = c.link.empty() ? target.string() : c.link;
+    fs::create_symlink(link, File(config));
+
+    posix::FileStore store(config.string());
+    ASSERT_TRUE(store.CreateKey(kConfigKey, nullptr));
+    ASSERT_TRUE(WriteDword(store, kConfigKey, "Clock", 1));
+
+    EXPECT_TRUE(fs::is_symlink(File(config)));
+    EXPECT_EQ(fs::read_symlink(File(config)).string(), link);
+    if (!c.hop.empty()) {
+      EXPECT_TRUE(fs::is_symlink(base / c.hop));
+    }
+    EXPECT_NE(ReadBytes(target).find("\"Clock\"=dword:00000001"), std::string::npos);
+    posix::FileStore again(config.string());
+    int32_t clock = 0;
+    EXPECT_TRUE(ReadDword(again, kConfigKey, "Clock", clock));
+    EXPECT_EQ(clock, 1);
+    EXPECT_EQ(std::distance(fs::directory_iterator(base / "dotfiles"), fs::directory_iterator()), 1);
+  }
+}
+
+TEST_F(FileStoreTest, TheFileIsParsedOncePerChange) {
+  constexpr int kValues = 1000;
+  ChangeSet many;
+  many.CreateKey(kFavoritesKey);
+  for (int k = 0; k < kValues; ++k) many.SetString(kFavoritesKey, "Fav" + std::to_string(k), "Name,1,2,3");
+  posix::FileStore writer(dir_.string());
+  ASSERT_EQ(writer.ApplyChanges(many), ChangeResult::kMade);
+
+  FaultyFileSystem files;
+  posix::FileStore reader(dir_.string(), files);
+  std::string text;
+  for (int k = 0; k < kValues; ++k) ASSERT_TRUE(ReadString(reader, kFavoritesKey, "Fav" + std::to_string(k), 64, text));
+  EXPECT_EQ(files.Calls(FileCall::kOpen), 1);
+
+  // Another writer's change is seen at the next read, with one more parse.
+  ASSERT_TRUE(WriteString(writer, kFavoritesKey, "Fav0", "Changed,1"));
+  ASSERT_TRUE(ReadString(reader, kFavoritesKey, "Fav0", 64, text));
+  EXPECT_EQ(text, "Changed,1");
+  ASSERT_TRUE(ReadString(reader, kFavoritesKey, "Fav1", 64, text));
+  EXPECT_EQ(files.Calls(FileCall::kOpen), 2);
+}
+
+TEST_F(FileStoreTest, ASetOfChangesIsOneReplacementOrNothing) {
+  const std::string good = WriteGoodFile(dir_);
+  FaultyFileSystem files;
+  posix::FileStore store(dir_.string(), files);
+  ChangeSet set;
+  set.DeleteKey(kConfigKey).CreateKey(kFavoritesKey);
+  for (int k = 0; k < 51; ++k) set.SetString(kFavoritesKey, "Fav" + std::to_string(k), "Name,1");
+  ASSERT_EQ(store.ApplyChanges(set), ChangeResult::kMade);
+  EXPECT_EQ(files.Calls(FileCall::kRename), 1);
+  EXPECT_FALSE(store.OpenKey(kConfigKey));
+  EXPECT_EQ(store.EnumerateValues(kFavoritesKey).size(), 51u);
+
+  // A set that cannot be made in full changes nothing.
+  ChangeSet broken;
+  broken.SetString(kFavoritesKey, "Fav0", "Other,1").SetString("Software\\Nowhere", "x", "y");
+  std::string before = ReadBytes(File(dir_));
+  EXPECT_EQ(store.ApplyChanges(broken), ChangeResult::kFailed);
+  EXPECT_EQ(ReadBytes(File(dir_)), before);
+  std::string text;
+  ASSERT_TRUE(ReadString(store, kFavoritesKey, "Fav0", 64, text));
+  EXPECT_EQ(text, "Name,1");
 }
 
 }  // namespace

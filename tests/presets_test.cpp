@@ -1,14 +1,27 @@
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <filesystem>
+#include <random>
 #include <set>
 #include <string>
 #include <vector>
 
+#include "settings/change_set.h"
+#include "settings/favorite_list.h"
 #include "settings/favorite_record.h"
 #include "settings/memory_store.h"
 #include "settings/presets.h"
 #include "settings/settings_store.h"
+#include "support/product_store.h"
+#if !defined(_WIN32)
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "platform/posix/file_store.h"
+#include "support/faulty_file_system.h"
+#endif
 
 namespace brindlemar {
 namespace {
@@ -153,6 +166,159 @@ TEST(InstallPresets, RequestOnAFirstStartFillsTheKeyFromTheChosenTable) {
   for (int32_t k = 0; k < kPresetCount; ++k) EXPECT_EQ(Read(store, kFavoritesKey, FavName(k)), SlowPreset(k));
   EXPECT_EQ(Read(store, kConfigKey, "CPUSpeed"), "(missing)");
 }
+
+// Passes everything on to a store, and lets a saver start there (which
+// installs the presets) before each change, as another process may start
+// between any two changes.
+class StartsBetweenChanges final : public SettingsStore {
+ public:
+  explicit StartsBetweenChanges(SettingsStore& store) : store_(store) {}
+
+  bool OpenKey(std::string_view key) override { return store_.OpenKey(key); }
+  bool CreateKey(std::string_view key, bool* created) override {
+    Start();
+    return store_.CreateKey(key, created);
+  }
+  bool QueryValue(std::string_view key, std::string_view name, size_t maxBytes, StoredValue& out) override {
+    return store_.QueryValue(key, name, maxBytes, out);
+  }
+  bool SetValue(std::string_view key, std::string_view name, const StoredValue& value) override {
+    Start();
+    return store_.SetValue(key, name, value);
+  }
+  bool DeleteValue(std::string_view key, std::string_view name) override {
+    Start();
+    return store_.DeleteValue(key, name);
+  }
+  bool DeleteKey(std::string_view key) override {
+    Start();
+    return store_.DeleteKey(key);
+  }
+  std::vector<std::string> EnumerateValues(std::string_view key) override { return store_.EnumerateValues(key); }
+  ChangeResult ApplyChanges(const ChangeSet& changes) override {
+    Start();
+    return store_.ApplyChanges(changes);
+  }
+
+ private:
+  void Start() { InstallPresets(store_); }
+
+  SettingsStore& store_;
+};
+
+using InstallPresetsStores = testing::ProductStoreTest;
+
+TEST_P(InstallPresetsStores, AStartDuringARewriteOfTheFavoritesAddsNothing) {
+  constexpr int32_t kMine = 20;
+  ASSERT_TRUE(InstallPresets(Store()));
+  FavoriteList list;
+  for (int32_t k = 0; k < kMine; ++k) {
+    list.entries[static_cast<size_t>(k)] =
+        ParseRecord("Mine " + std::to_string(k) + ",3,24,1600,1284,855,5,499,1,0,0,1,0,4,0,.252212,40,1,4,1,10,40,120,692,0,1");
+  }
+  list.favoriteCount = kMine;
+  StartsBetweenChanges racing(Store());
+  EXPECT_EQ(RewriteFavorites(racing, list), 1);
+
+  std::vector<std::string> names = Other().EnumerateValues(kFavoritesKey);
+  ASSERT_EQ(names.size(), static_cast<size_t>(kMine));
+  for (int32_t k = 0; k < kMine; ++k) {
+    std::string record;
+    ASSERT_TRUE(ReadString(Other(), kFavoritesKey, FavName(k), 256, record));
+    EXPECT_EQ(ParseRecord(record).name, "Mine " + std::to_string(k));
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, InstallPresetsStores, ::testing::ValuesIn(testing::kProductStoreKinds),
+                         testing::ProductStoreKindName);
+
+#if !defined(_WIN32)
+
+class InstallPresetsFile : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::random_device random;
+    root_ = std::filesystem::temp_directory_path() /
+            ("brindlemar-install-" + std::to_string(random()) + std::to_string(random()));
+  }
+  void TearDown() override {
+    std::error_code ignored;
+    std::filesystem::remove_all(root_, ignored);
+  }
+
+  // The next start, with nothing failing: all the presets, whatever the
+  // first start left, and no temporary file once it has changed anything.
+  static void ExpectAllFavoritesOnTheNextStart(const std::filesystem::path& dir) {
+    posix::FileStore store(dir.string());
+    InstallPresets(store);
+    ASSERT_EQ(store.EnumerateValues(kFavoritesKey).size(), static_cast<size_t>(kPresetCount));
+    for (int32_t k = 0; k < kPresetCount; ++k) {
+      std::string record;
+      ASSERT_TRUE(ReadString(store, kFavoritesKey, FavName(k), 256, record));
+      EXPECT_EQ(record, FastPreset(k));
+    }
+    ASSERT_TRUE(store.CreateKey(kConfigKey, nullptr));
+    for (const auto& entry : std::filesystem::directory_iterator(dir)) {
+      EXPECT_EQ(entry.path().filename().string().find(".tmp-"), std::string::npos) << entry.path();
+    }
+  }
+
+  std::filesystem::path root_;
+};
+
+TEST_F(InstallPresetsFile, AFirstStartEndedAtAnyCallLeavesAllOrNothing) {
+  constexpr int kKilled = 0;
+  constexpr int kFinished = 9;
+  int call = 1;
+  for (;; ++call) {
+    SCOPED_TRACE("ended at call " + std::to_string(call));
+    std::filesystem::path dir = root_ / std::to_string(call);
+    pid_t child = fork();
+    if (child == 0) {
+      testing::FaultyFileSystem files;
+      files.EndAtCall(call, kKilled);
+      posix::FileStore store(dir.string(), files);
+      InstallPresets(store);
+      _exit(kFinished);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    ExpectAllFavoritesOnTheNextStart(dir);
+    if (WEXITSTATUS(status) == kFinished) break;
+    ASSERT_EQ(WEXITSTATUS(status), kKilled);
+    ASSERT_LT(call, 200) << "the first start never finished";
+  }
+  EXPECT_GT(call, 10);
+}
+
+TEST_F(InstallPresetsFile, AFirstStartThatCannotSaveLeavesNoFavoritesKey) {
+  struct Case {
+    const char* what;
+    posix::FileCall call;
+    int error;
+  } const cases[] = {
+      {"disk full", posix::FileCall::kWrite, ENOSPC},
+      {"flush fails", posix::FileCall::kFsync, EIO},
+      {"rename fails", posix::FileCall::kRename, EIO},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::filesystem::path dir = root_ / c.what;
+    {
+      testing::FaultyFileSystem files;
+      files.Fail(c.call, c.error, -1);
+      posix::FileStore store(dir.string(), files);
+      ::testing::internal::CaptureStderr();
+      EXPECT_FALSE(InstallPresets(store));
+      ::testing::internal::GetCapturedStderr();
+      EXPECT_FALSE(store.OpenKey(kFavoritesKey));
+    }
+    ExpectAllFavoritesOnTheNextStart(dir);
+  }
+}
+
+#endif  // !defined(_WIN32)
 
 }  // namespace
 }  // namespace brindlemar

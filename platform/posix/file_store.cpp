@@ -6,17 +6,23 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <ctime>
 #include <system_error>
 #include <utility>
 
-#include "platform/posix/reg_file.h"
+#include "settings/change_set.h"
 
 namespace brindlemar::posix {
 namespace {
 
 constexpr std::string_view kHive = "HKEY_CURRENT_USER\\";
+constexpr std::string_view kTemporaryInfix = ".tmp-";
+// mkostemp's six characters.
+constexpr size_t kTemporarySuffix = 6;
+// As many links as the kernel follows in one path.
+constexpr int kMaxLinks = 40;
 
 std::string TreePath(std::string_view key) {
   std::string path(kHive);
@@ -30,66 +36,89 @@ bool IsValueName(std::string_view name) {
 
 std::string ErrorText(int error) { return std::error_code(error, std::generic_category()).message(); }
 
+// Repeats a call that a signal interrupted.
+template <typename Call>
+auto Retried(Call call) {
+  auto result = call();
+  while (result < 0 && errno == EINTR) result = call();
+  return result;
+}
+
+std::string DirectoryOf(const std::string& path) {
+  size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+std::string NameOf(const std::string& path) {
+  size_t slash = path.rfind('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
 // An exclusive lock on the lock file for the lifetime of the object. flock
 // rather than fcntl: its locks belong to the open file, so two stores in one
 // process exclude each other just as two processes do.
 class FileLock {
  public:
-  explicit FileLock(const std::string& path) {
+  FileLock(FileSystem& files, const std::string& path) : files_(files) {
     if (path.empty()) return;
-    fd_ = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-    while (fd_ >= 0 && flock(fd_, LOCK_EX) != 0) {
-      if (errno != EINTR) {
-        close(fd_);
-        fd_ = -1;
-      }
+    fd_ = Retried([&] { return files_.Open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600); });
+    if (fd_ >= 0 && Retried([&] { return files_.Flock(fd_, LOCK_EX); }) != 0) {
+      error_ = errno;
+      files_.Close(fd_);
+      fd_ = -1;
+    } else if (fd_ < 0) {
+      error_ = errno;
     }
   }
   ~FileLock() {
-    if (fd_ >= 0) close(fd_);
+    if (fd_ >= 0) files_.Close(fd_);
   }
   FileLock(const FileLock&) = delete;
   FileLock& operator=(const FileLock&) = delete;
 
   bool Held() const { return fd_ >= 0; }
+  int Error() const { return error_; }
 
  private:
+  FileSystem& files_;
   int fd_ = -1;
+  int error_ = 0;
 };
 
 struct FileRead {
-  enum class Status { kMissing, kRead, kDamaged };
-  Status status = Status::kDamaged;
+  // kUnreadable: the file is there but its content could not be had;
+  // kDamaged: its content is no settings file.
+  enum class Status { kMissing, kRead, kUnreadable, kDamaged };
+  Status status = Status::kUnreadable;
   std::string bytes;
   std::string reason;
-  // Tells one damaged file from another, so that each is reported once.
-  std::string identity;
+  struct stat info {};
 };
 
-FileRead ReadSettingsFile(const std::string& path) {
+FileRead ReadSettingsFile(FileSystem& files, const std::string& path) {
   FileRead file;
   // O_NONBLOCK: a FIFO put in the file's place must not hang the saver.
-  int fd = path.empty() ? -1 : open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+  int fd = Retried([&] { return files.Open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY); });
   if (fd < 0) {
-    if (path.empty() || errno == ENOENT || errno == ENOTDIR) {
+    if (errno == ENOENT || errno == ENOTDIR) {
       file.status = FileRead::Status::kMissing;
     } else {
-      file.reason = file.identity = ErrorText(errno);
+      file.reason = ErrorText(errno);
     }
     return file;
   }
-  struct stat st {};
-  if (fstat(fd, &st) != 0) {
+  if (files.Fstat(fd, &file.info) != 0) {
     file.reason = ErrorText(errno);
-  } else if (!S_ISREG(st.st_mode)) {
+  } else if (!S_ISREG(file.info.st_mode)) {
     file.reason = "not a regular file";
-  } else if (static_cast<uint64_t>(st.st_size) > kMaxSettingsFileBytes) {
+  } else if (static_cast<uint64_t>(file.info.st_size) > kMaxSettingsFileBytes) {
+    file.status = FileRead::Status::kDamaged;
     file.reason = "larger than 16 MiB";
   } else {
     char buffer[1 << 16];
     for (;;) {
-      ssize_t n = read(fd, buffer, sizeof buffer);
-      if (n < 0 && errno == EINTR) continue;
+      ssize_t n = Retried([&] { return files.Read(fd, buffer, sizeof buffer); });
       if (n < 0) {
         file.reason = ErrorText(errno);
         break;
@@ -100,41 +129,72 @@ FileRead ReadSettingsFile(const std::string& path) {
       }
       file.bytes.append(buffer, static_cast<size_t>(n));
       if (file.bytes.size() > kMaxSettingsFileBytes) {
+        file.status = FileRead::Status::kDamaged;
         file.reason = "larger than 16 MiB";
         break;
       }
     }
   }
-  file.identity = std::to_string(st.st_dev) + ":" + std::to_string(st.st_ino) + ":" + std::to_string(st.st_size) + ":" +
-                  std::to_string(st.st_mtime);
-  close(fd);
+  files.Close(fd);
   return file;
 }
 
-bool MakeDirectories(const std::string& directory) {
+bool MakeDirectories(FileSystem& files, const std::string& directory) {
   for (size_t at = 1; at <= directory.size(); ++at) {
     if (at < directory.size() && directory[at] != '/') continue;
-    if (mkdir(directory.substr(0, at).c_str(), 0700) != 0 && errno != EEXIST) return false;
+    std::string part = directory.substr(0, at);
+    if (Retried([&] { return files.Mkdir(part.c_str(), 0700); }) != 0 && errno != EEXIST) return false;
   }
   return true;
 }
 
-bool WriteAll(int fd, const std::string& bytes) {
+bool WriteAll(FileSystem& files, int fd, const std::string& bytes) {
   for (size_t done = 0; done < bytes.size();) {
-    ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
+    ssize_t n = Retried([&] { return files.Write(fd, bytes.data() + done, bytes.size() - done); });
+    if (n < 0) return false;
+    if (n == 0) {
+      errno = EIO;
+      return false;
+    }
     done += static_cast<size_t>(n);
   }
   return true;
 }
 
 // Makes the rename itself durable.
-void SyncDirectory(const std::string& directory) {
-  int fd = open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+void SyncDirectory(FileSystem& files, const std::string& directory) {
+  int fd = Retried([&] { return files.Open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); });
   if (fd < 0) return;
-  fsync(fd);
-  close(fd);
+  Retried([&] { return files.Fsync(fd); });
+  files.Close(fd);
+}
+
+// Gives the new file a modification time later than the file it replaces,
+// even within one tick of a coarse clock, so that a reader never takes the
+// new file for the old one when it reuses the old one's inode and size.
+bool MarkLater(FileSystem& files, int fd, const struct stat& written, int64_t seconds, int64_t nanoseconds) {
+  if (written.st_mtim.tv_sec > seconds ||
+      (written.st_mtim.tv_sec == seconds && written.st_mtim.tv_nsec > nanoseconds)) {
+    return true;
+  }
+  timespec times[2];
+  times[0].tv_nsec = UTIME_OMIT;
+  times[1].tv_sec = static_cast<time_t>(seconds);
+  times[1].tv_nsec = static_cast<long>(nanoseconds + 1);
+  if (times[1].tv_nsec >= 1000000000) {
+    times[1].tv_sec += 1;
+    times[1].tv_nsec = 0;
+  }
+  if (files.Futimens(fd, times) != 0) return false;
+  struct stat marked {};
+  if (files.Fstat(fd, &marked) != 0) return false;
+  if (marked.st_mtim.tv_sec > seconds || (marked.st_mtim.tv_sec == seconds && marked.st_mtim.tv_nsec > nanoseconds)) {
+    return true;
+  }
+  // A file system that keeps whole seconds only.
+  times[1].tv_sec = static_cast<time_t>(seconds + 1);
+  times[1].tv_nsec = 0;
+  return files.Futimens(fd, times) == 0;
 }
 
 }  // namespace
@@ -147,30 +207,94 @@ std::string UserConfigDirectory(const char* configDir, const char* xdgConfigHome
   return {};
 }
 
-FileStore::FileStore(const std::string& directory) : directory_(directory) {
+FileStore::FileStore(const std::string& directory, FileSystem& files) : files_(files), directory_(directory) {
   if (directory_.empty()) return;
   filePath_ = directory_ + "/" + kSettingsFileName;
   lockPath_ = directory_ + "/" + kLockFileName;
 }
 
-RegTree FileStore::Load() {
+const RegTree& FileStore::Current() {
+  if (filePath_.empty()) return empty_;
+  struct stat info {};
+  if (Retried([&] { return files_.Stat(filePath_.c_str(), &info); }) != 0) {
+    if (errno != ENOENT && errno != ENOTDIR) {
+      ReportUnreadable(ErrorText(errno));
+      return empty_;
+    }
+    if (!snapshot_.valid || snapshot_.identity.exists) snapshot_ = Snapshot{true, {}, {}, {}};
+    return snapshot_.tree;
+  }
+  Identity identity{true, info.st_dev, info.st_ino, info.st_size, info.st_mtim.tv_sec, info.st_mtim.tv_nsec};
+  if (snapshot_.valid && snapshot_.identity == identity) return snapshot_.tree;
+
+  FileRead file = ReadSettingsFile(files_, filePath_);
   RegTree tree;
-  FileRead file = ReadSettingsFile(filePath_);
-  if (file.status == FileRead::Status::kMissing) return tree;
-  if (file.status == FileRead::Status::kRead && ParseRegFile(file.bytes, tree, nullptr)) return tree;
+  switch (file.status) {
+    case FileRead::Status::kMissing:
+      snapshot_ = Snapshot{true, {}, {}, {}};
+      return snapshot_.tree;
+    case FileRead::Status::kUnreadable:
+      ReportUnreadable(file.reason);
+      return empty_;
+    case FileRead::Status::kRead:
+      if (ParseRegFile(file.bytes, tree, nullptr)) {
+        const struct stat& read = file.info;
+        snapshot_ = Snapshot{true,
+                             {true, read.st_dev, read.st_ino, read.st_size, read.st_mtim.tv_sec, read.st_mtim.tv_nsec},
+                             std::move(file.bytes),
+                             std::move(tree)};
+        return snapshot_.tree;
+      }
+      break;
+    case FileRead::Status::kDamaged:
+      break;
+  }
   // Damage is handled under the lock, so that a writer in the middle of its
   // change is not disturbed and only one process sets the file aside. Without
   // a lock file (a read-only directory) it is reported all the same.
-  FileLock lock(lockPath_);
-  LoadLocked(tree);
-  return tree;
+  FileLock lock(files_, lockPath_);
+  if (!LoadLocked()) return empty_;
+  return snapshot_.tree;
 }
 
-bool FileStore::LoadLocked(RegTree& tree) {
-  FileRead file = ReadSettingsFile(filePath_);
-  if (file.status == FileRead::Status::kMissing) return true;
-  if (file.status == FileRead::Status::kRead && ParseRegFile(file.bytes, tree, &file.reason)) return true;
-  return SetAside(file.reason, file.identity);
+bool FileStore::LoadLocked() {
+  FileRead file = ReadSettingsFile(files_, filePath_);
+  const struct stat& read = file.info;
+  switch (file.status) {
+    case FileRead::Status::kMissing:
+      snapshot_ = Snapshot{true, {}, {}, {}};
+      return true;
+    case FileRead::Status::kUnreadable:
+      snapshot_.valid = false;
+      ReportUnreadable(file.reason);
+      return false;
+    case FileRead::Status::kRead: {
+      Identity identity{true, read.st_dev, read.st_ino, read.st_size, read.st_mtim.tv_sec, read.st_mtim.tv_nsec};
+      // Comparing the bytes costs far less than parsing them again, and
+      // does not trust the identity where a lost update would follow.
+      if (snapshot_.valid && snapshot_.identity.exists && snapshot_.bytes == file.bytes) {
+        snapshot_.identity = identity;
+        return true;
+      }
+      RegTree tree;
+      if (ParseRegFile(file.bytes, tree, &file.reason)) {
+        snapshot_ = Snapshot{true, identity, std::move(file.bytes), std::move(tree)};
+        return true;
+      }
+      break;
+    }
+    case FileRead::Status::kDamaged:
+      break;
+  }
+  std::string damage = std::to_string(read.st_dev) + ":" + std::to_string(read.st_ino) + ":" +
+                       std::to_string(read.st_size) + ":" + std::to_string(read.st_mtim.tv_sec) + "." +
+                       std::to_string(read.st_mtim.tv_nsec);
+  if (!SetAside(file.reason, damage)) {
+    snapshot_.valid = false;
+    return false;
+  }
+  snapshot_ = Snapshot{true, {}, {}, {}};
+  return true;
 }
 
 bool FileStore::SetAside(const std::string& reason, const std::string& identity) {
@@ -178,20 +302,24 @@ bool FileStore::SetAside(const std::string& reason, const std::string& identity)
   std::time_t now = std::time(nullptr);
   std::tm local{};
   if (localtime_r(&now, &local)) std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local);
-  std::string base = filePath_ + ".damaged-" + stamp;
+  // A linked settings file keeps its link: the damaged target is kept
+  // beside itself and the next write makes a new one there.
+  std::string damaged = WriteTarget();
+  if (damaged.empty()) damaged = filePath_;
+  std::string base = damaged + ".damaged-" + stamp;
   std::string kept = base;
   struct stat st {};
   // Under the lock nobody else of ours can take the name between the look and the rename.
-  for (int n = 2; lstat(kept.c_str(), &st) == 0; ++n) kept = base + "-" + std::to_string(n);
-  if (rename(filePath_.c_str(), kept.c_str()) == 0) {
-    reportedIdentity_.clear();
+  for (int n = 2; files_.Lstat(kept.c_str(), &st) == 0; ++n) kept = base + "-" + std::to_string(n);
+  if (Retried([&] { return files_.Rename(damaged.c_str(), kept.c_str()); }) == 0) {
+    reportedDamage_.clear();
     std::fprintf(stderr, "brindlemar: settings file %s is damaged (%s); kept as %s, starting from defaults\n",
                  filePath_.c_str(), reason.c_str(), kept.c_str());
     return true;
   }
   std::string why = ErrorText(errno);
-  if (identity != reportedIdentity_) {
-    reportedIdentity_ = identity;
+  if (identity != reportedDamage_) {
+    reportedDamage_ = identity;
     std::fprintf(stderr,
                  "brindlemar: settings file %s is damaged (%s) and cannot be moved aside (%s); "
                  "using defaults and saving nothing\n",
@@ -200,42 +328,147 @@ bool FileStore::SetAside(const std::string& reason, const std::string& identity)
   return false;
 }
 
+void FileStore::ReportUnreadable(const std::string& reason) {
+  if (!reportedUnreadable_.insert(reason).second) return;
+  std::fprintf(stderr, "brindlemar: cannot read settings file %s (%s); using defaults and saving nothing\n",
+               filePath_.c_str(), reason.c_str());
+}
+
+void FileStore::ReportUnsaved(const std::string& path, const std::string& reason) {
+  if (!reportedUnsaved_.insert(reason).second) return;
+  std::fprintf(stderr, "brindlemar: the settings could not be saved: %s: %s\n", path.c_str(), reason.c_str());
+}
+
 bool FileStore::Modify(const std::function<Change(RegTree&)>& change) {
-  if (directory_.empty() || !MakeDirectories(directory_)) return false;
-  FileLock lock(lockPath_);
-  if (!lock.Held()) return false;
-  RegTree tree;
-  if (!LoadLocked(tree)) return false;
-  Change result = change(tree);
-  if (result != Change::kMade) return result == Change::kNone;
-  return Replace(WriteRegFile(tree));
+  if (directory_.empty()) return false;
+  if (!MakeDirectories(files_, directory_)) {
+    ReportUnsaved(directory_, ErrorText(errno));
+    return false;
+  }
+  FileLock lock(files_, lockPath_);
+  if (!lock.Held()) {
+    ReportUnsaved(lockPath_, ErrorText(lock.Error()));
+    return false;
+  }
+  if (!LoadLocked()) return false;
+  Change result = change(snapshot_.tree);
+  if (result == Change::kNone) return true;
+  if (result == Change::kMade) {
+    std::string bytes = WriteRegFile(snapshot_.tree);
+    if (Replace(bytes)) {
+      snapshot_.bytes = std::move(bytes);
+      return true;
+    }
+  }
+  // The tree may hold a part of the change: read the file afresh next time.
+  snapshot_.valid = false;
+  return false;
+}
+
+std::string FileStore::WriteTarget() {
+  std::string path = filePath_;
+  for (int links = 0; links <= kMaxLinks; ++links) {
+    struct stat st {};
+    if (Retried([&] { return files_.Lstat(path.c_str(), &st); }) != 0) return errno == ENOENT ? path : "";
+    if (!S_ISLNK(st.st_mode)) return path;
+    char link[PATH_MAX];
+    ssize_t n = files_.Readlink(path.c_str(), link, sizeof link);
+    if (n < 0) return "";
+    if (static_cast<size_t>(n) == sizeof link) {
+      errno = ENAMETOOLONG;
+      return "";
+    }
+    std::string to(link, static_cast<size_t>(n));
+    path = to[0] == '/' ? to : DirectoryOf(path) + "/" + to;
+  }
+  errno = ELOOP;
+  return "";
+}
+
+void FileStore::RemoveStaleTemporaries(const std::string& directory, const std::string& target) {
+  std::string prefix = NameOf(target) + std::string(kTemporaryInfix);
+  std::vector<std::string> names;
+  if (files_.ListDirectory(directory.c_str(), names) != 0) return;
+  for (const std::string& name : names) {
+    if (name.size() != prefix.size() + kTemporarySuffix || !name.starts_with(prefix)) continue;
+    std::string path = directory + "/" + name;
+    struct stat st {};
+    // Under the lock every temporary file of ours is one whose writer ended.
+    if (files_.Lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == geteuid()) {
+      files_.Unlink(path.c_str());
+    }
+  }
 }
 
 bool FileStore::Replace(const std::string& bytes) {
   // A file the next read would call damaged is never written.
-  if (bytes.size() > kMaxSettingsFileBytes) return false;
-  std::string temp = filePath_ + ".tmp-XXXXXX";
-  int fd = mkostemp(temp.data(), O_CLOEXEC);
-  if (fd < 0) return false;
-  bool ok = WriteAll(fd, bytes) && fsync(fd) == 0;
-  ok = close(fd) == 0 && ok;
-  ok = ok && rename(temp.c_str(), filePath_.c_str()) == 0;
-  if (!ok) {
-    unlink(temp.c_str());
+  if (bytes.size() > kMaxSettingsFileBytes) {
+    ReportUnsaved(filePath_, "the settings would be larger than 16 MiB");
     return false;
   }
-  SyncDirectory(directory_);
+  std::string target = WriteTarget();
+  if (target.empty()) {
+    ReportUnsaved(filePath_, ErrorText(errno));
+    return false;
+  }
+  std::string directory = DirectoryOf(target);
+  RemoveStaleTemporaries(directory, target);
+
+  std::string temp = target + std::string(kTemporaryInfix) + std::string(kTemporarySuffix, 'X');
+  int fd = Retried([&] { return files_.MakeTemp(temp.data()); });
+  if (fd < 0) {
+    ReportUnsaved(directory, ErrorText(errno));
+    return false;
+  }
+  // The replaced file's permissions stay; a new one is the user's alone.
+  struct stat old {};
+  bool replacing = Retried([&] { return files_.Stat(target.c_str(), &old); }) == 0;
+  struct stat written {};
+  int error = 0;
+  // Keeps the first failure's errno for the report.
+  auto step = [&](bool done) {
+    if (!done && error == 0) error = errno != 0 ? errno : EIO;
+    return done;
+  };
+  const Identity& previous = snapshot_.identity;
+  bool ok = step(WriteAll(files_, fd, bytes)) && step(Retried([&] { return files_.Fsync(fd); }) == 0) &&
+            step(!replacing || files_.Fchmod(fd, old.st_mode & 07777) == 0) &&
+            step(files_.Fstat(fd, &written) == 0) &&
+            step(MarkLater(files_, fd, written, previous.modifiedSeconds, previous.modifiedNanoseconds)) &&
+            step(files_.Fstat(fd, &written) == 0);
+  ok = step(files_.Close(fd) == 0) && ok;
+  ok = ok && step(Retried([&] { return files_.Rename(temp.c_str(), target.c_str()); }) == 0);
+  if (!ok) {
+    files_.Unlink(temp.c_str());
+    ReportUnsaved(target, ErrorText(error));
+    return false;
+  }
+  SyncDirectory(files_, directory);
+  snapshot_.identity = Identity{true,
+                                written.st_dev,
+                                written.st_ino,
+                                written.st_size,
+                                written.st_mtim.tv_sec,
+                                written.st_mtim.tv_nsec};
   return true;
 }
 
-bool FileStore::OpenKey(std::string_view key) { return IsKeyPath(key) && Load().HasKey(TreePath(key)); }
+bool FileStore::OpenKey(std::string_view key) { return IsKeyPath(key) && Current().HasKey(TreePath(key)); }
 
 bool FileStore::CreateKey(std::string_view key, bool* created) {
   if (!IsKeyPath(key)) return false;
   bool isNew = false;
   bool ok = Modify([&](RegTree& tree) {
-    isNew = tree.AddKey(TreePath(key));
-    return isNew ? Change::kMade : Change::kNone;
+    switch (tree.AddKey(TreePath(key))) {
+      case AddedKey::kNew:
+        isNew = true;
+        return Change::kMade;
+      case AddedKey::kExisting:
+        return Change::kNone;
+      case AddedKey::kRefused:
+        break;
+    }
+    return Change::kRefused;
   });
   if (ok && created) *created = isNew;
   return ok;
@@ -243,8 +476,7 @@ bool FileStore::CreateKey(std::string_view key, bool* created) {
 
 bool FileStore::QueryValue(std::string_view key, std::string_view name, size_t maxBytes, StoredValue& out) {
   if (!IsKeyPath(key)) return false;
-  RegTree tree = Load();
-  const RegValue* value = tree.FindValue(TreePath(key), name);
+  const RegValue* value = Current().FindValue(TreePath(key), name);
   if (!value || value->data.size() > maxBytes) return false;
   // Types other than the three named ones pass through as the registry's numbers.
   out.type = static_cast<ValueType>(value->type);
@@ -272,11 +504,48 @@ bool FileStore::DeleteKey(std::string_view key) {
 std::vector<std::string> FileStore::EnumerateValues(std::string_view key) {
   std::vector<std::string> names;
   if (!IsKeyPath(key)) return names;
-  RegTree tree = Load();
-  if (const std::vector<RegValue>* values = tree.Values(TreePath(key))) {
+  if (const std::vector<RegValue>* values = Current().Values(TreePath(key))) {
     for (const RegValue& value : *values) names.push_back(value.name);
   }
   return names;
+}
+
+ChangeResult FileStore::ApplyChanges(const ChangeSet& changes) {
+  const std::string condition = changes.unlessKeyExists.empty() ? "" : TreePath(changes.unlessKeyExists);
+  // Most starts find the key there: no lock, no write, nothing to report
+  // where the directory is read-only.
+  if (!condition.empty() && Current().HasKey(condition)) return ChangeResult::kKeyExisted;
+  bool existed = false;
+  bool ok = Modify([&](RegTree& tree) {
+    if (!condition.empty() && tree.HasKey(condition)) {
+      existed = true;
+      return Change::kNone;
+    }
+    for (const StoreChange& change : changes.changes) {
+      if (!IsKeyPath(change.key)) return Change::kRefused;
+      std::string path = TreePath(change.key);
+      switch (change.kind) {
+        case StoreChange::Kind::kCreateKey:
+          if (tree.AddKey(path) == AddedKey::kRefused) return Change::kRefused;
+          break;
+        case StoreChange::Kind::kDeleteKey:
+          tree.RemoveKey(path);
+          break;
+        case StoreChange::Kind::kSetValue:
+          if (!IsValueName(change.name) ||
+              !tree.SetValue(path, RegValue{change.name, static_cast<uint32_t>(change.value.type), change.value.data})) {
+            return Change::kRefused;
+          }
+          break;
+        case StoreChange::Kind::kDeleteValue:
+          tree.DeleteValue(path, change.name);
+          break;
+      }
+    }
+    return changes.changes.empty() ? Change::kNone : Change::kMade;
+  });
+  if (!ok) return ChangeResult::kFailed;
+  return existed ? ChangeResult::kKeyExisted : ChangeResult::kMade;
 }
 
 }  // namespace brindlemar::posix

@@ -26,9 +26,10 @@ bool StartsWithText(std::string_view s, std::string_view prefix) {
   return s.size() >= prefix.size() && SameText(s.substr(0, prefix.size()), prefix);
 }
 
-// A subkey's path continues its parent's with a backslash.
-bool IsBelow(std::string_view path, std::string_view parent) {
-  return path.size() > parent.size() && path[parent.size()] == '\\' && SameText(path.substr(0, parent.size()), parent);
+std::string Folded(std::string_view text) {
+  std::string folded(text);
+  for (char& c : folded) c = Fold(c);
+  return folded;
 }
 
 std::string_view Trim(std::string_view s) {
@@ -133,14 +134,15 @@ class Parser {
     bool remove = !path.empty() && path[0] == '-';
     if (remove) path.remove_prefix(1);
     if (!IsKeyPath(path)) return Fail("bad key name");
-    key_ = std::string(path);
     if (remove) {
       tree_.RemoveKey(path);
       place_ = Place::kDeletedKey;
-    } else {
-      tree_.AddKey(path);
-      place_ = Place::kKey;
+      return true;
     }
+    if (tree_.AddKey(path, &key_) == AddedKey::kRefused) {
+      return Fail("key deeper than 512 levels, with a level longer than 255 characters, or one too many");
+    }
+    place_ = Place::kKey;
     return true;
   }
 
@@ -252,7 +254,7 @@ class Parser {
   size_t at_ = 0;
   bool unicode_ = false;
   Place place_ = Place::kNone;
-  std::string key_;
+  RegTree::KeyId key_ = RegTree::kNoKey;
   std::string error_;
 };
 
@@ -319,83 +321,181 @@ void AppendValue(std::string& out, const RegValue& value) {
 
 }  // namespace
 
-bool KeyPathLess::operator()(std::string_view a, std::string_view b) const {
-  // The separator ranks below every other character.
-  auto rank = [](char c) { return c == '\\' ? 0 : 1 + static_cast<uint8_t>(Fold(c)); };
-  size_t n = std::min(a.size(), b.size());
-  for (size_t i = 0; i < n; ++i) {
-    int ra = rank(a[i]), rb = rank(b[i]);
-    if (ra != rb) return ra < rb;
-  }
-  return a.size() < b.size();
-}
-
 bool IsKeyPath(std::string_view path) {
   return !path.empty() && path.front() != '\\' && path.back() != '\\' && path.find("\\\\") == std::string_view::npos &&
          path.find_first_of(std::string_view("\r\n\0", 3)) == std::string_view::npos;
 }
 
-bool RegTree::HasKey(std::string_view path) const { return keys_.find(path) != keys_.end(); }
+RegTree::KeyId RegTree::Child(const std::map<std::string, KeyId>& children, std::string_view name) const {
+  auto it = children.find(Folded(name));
+  return it == children.end() ? kNoKey : it->second;
+}
 
-bool RegTree::AddKey(std::string_view path) {
-  // The hive itself, the first level, is not a parent worth a section.
-  size_t hiveEnd = path.find('\\');
-  if (hiveEnd != std::string_view::npos) {
-    for (size_t at = path.find('\\', hiveEnd + 1); at != std::string_view::npos; at = path.find('\\', at + 1)) {
-      std::string_view parent = path.substr(0, at);
-      if (!HasKey(parent)) keys_.emplace(std::string(parent), std::vector<RegValue>());
+RegTree::KeyId RegTree::Find(std::string_view path) const {
+  if (!IsKeyPath(path)) return kNoKey;
+  KeyId at = kNoKey;
+  for (size_t begin = 0; begin <= path.size();) {
+    size_t end = std::min(path.find('\\', begin), path.size());
+    std::string_view level = path.substr(begin, end - begin);
+    at = Child(at == kNoKey ? hives_ : nodes_[static_cast<size_t>(at)].children, level);
+    if (at == kNoKey) return kNoKey;
+    begin = end + 1;
+  }
+  return nodes_[static_cast<size_t>(at)].exists ? at : kNoKey;
+}
+
+AddedKey RegTree::AddKey(std::string_view path, KeyId* id) {
+  if (!IsKeyPath(path)) return AddedKey::kRefused;
+  std::vector<std::string_view> levels;
+  for (size_t begin = 0; begin <= path.size();) {
+    size_t end = std::min(path.find('\\', begin), path.size());
+    if (levels.size() == kMaxKeyDepth || end - begin > kMaxKeyNameLength) return AddedKey::kRefused;
+    levels.push_back(path.substr(begin, end - begin));
+    begin = end + 1;
+  }
+  // The hive, the first level, is a key of its own only when it is named
+  // alone; otherwise it just holds the keys below it.
+  auto isKeyLevel = [&](size_t n) { return n > 0 || levels.size() == 1; };
+
+  // What would be new is counted first, so that a refused key leaves no
+  // parents behind.
+  size_t newKeys = 0;
+  size_t newPathBytes = 0;
+  size_t pathBytes = 0;
+  KeyId at = kNoKey;
+  bool known = true;
+  for (size_t n = 0; n < levels.size(); ++n) {
+    pathBytes += (n > 0 ? 1 : 0) + levels[n].size();
+    if (known) {
+      at = Child(n == 0 ? hives_ : nodes_[static_cast<size_t>(at)].children, levels[n]);
+      known = at != kNoKey;
+    }
+    if (isKeyLevel(n) && (!known || !nodes_[static_cast<size_t>(at)].exists)) {
+      ++newKeys;
+      newPathBytes += pathBytes;
     }
   }
-  if (HasKey(path)) return false;
-  keys_.emplace(std::string(path), std::vector<RegValue>());
-  return true;
+  if (newKeys == 0) {
+    if (id) *id = at;
+    return AddedKey::kExisting;
+  }
+  if (keyCount_ + newKeys > kMaxKeys || pathBytes_ + newPathBytes > kMaxKeyPathBytes) return AddedKey::kRefused;
+
+  at = kNoKey;
+  pathBytes = 0;
+  for (size_t n = 0; n < levels.size(); ++n) {
+    pathBytes += (n > 0 ? 1 : 0) + levels[n].size();
+    std::map<std::string, KeyId>& children = n == 0 ? hives_ : nodes_[static_cast<size_t>(at)].children;
+    auto [place, added] = children.try_emplace(Folded(levels[n]), static_cast<KeyId>(nodes_.size()));
+    KeyId next = place->second;
+    if (added) {
+      // Last: growing the nodes moves the map that place points into.
+      Node node;
+      node.name = std::string(levels[n]);
+      node.parent = at;
+      node.pathBytes = pathBytes;
+      nodes_.push_back(std::move(node));
+    }
+    at = next;
+    Node& node = nodes_[static_cast<size_t>(at)];
+    if (isKeyLevel(n) && !node.exists) {
+      node.exists = true;
+      ++keyCount_;
+      pathBytes_ += node.pathBytes;
+    }
+  }
+  if (id) *id = at;
+  return AddedKey::kNew;
+}
+
+void RegTree::Remove(KeyId id) {
+  Node& node = nodes_[static_cast<size_t>(id)];
+  for (const auto& [folded, child] : node.children) Remove(child);
+  if (node.exists) {
+    --keyCount_;
+    pathBytes_ -= node.pathBytes;
+  }
+  // The slot stays, emptied: ids of other keys keep their meaning.
+  node.exists = false;
+  node.children.clear();
+  node.values.clear();
+  node.values.shrink_to_fit();
+  node.valueAt.clear();
 }
 
 bool RegTree::RemoveKey(std::string_view path) {
-  auto it = keys_.find(path);
-  if (it == keys_.end()) return false;
-  it = keys_.erase(it);
-  while (it != keys_.end() && IsBelow(it->first, path)) it = keys_.erase(it);
+  KeyId id = Find(path);
+  if (id == kNoKey) return false;
+  KeyId parent = nodes_[static_cast<size_t>(id)].parent;
+  std::string folded = Folded(nodes_[static_cast<size_t>(id)].name);
+  Remove(id);
+  (parent == kNoKey ? hives_ : nodes_[static_cast<size_t>(parent)].children).erase(folded);
   return true;
 }
 
 const RegValue* RegTree::FindValue(std::string_view path, std::string_view name) const {
-  const std::vector<RegValue>* values = Values(path);
-  if (!values) return nullptr;
-  auto it = std::find_if(values->begin(), values->end(), [&](const RegValue& v) { return SameText(v.name, name); });
-  return it == values->end() ? nullptr : &*it;
+  KeyId id = Find(path);
+  if (id == kNoKey) return nullptr;
+  const Node& node = nodes_[static_cast<size_t>(id)];
+  auto it = node.valueAt.find(Folded(name));
+  return it == node.valueAt.end() ? nullptr : &node.values[it->second];
 }
 
-bool RegTree::SetValue(std::string_view path, RegValue value) {
-  auto key = keys_.find(path);
-  if (key == keys_.end()) return false;
-  auto it = std::find_if(key->second.begin(), key->second.end(),
-                         [&](const RegValue& v) { return SameText(v.name, value.name); });
-  if (it == key->second.end()) {
-    key->second.push_back(std::move(value));
+bool RegTree::SetValue(std::string_view path, RegValue value) { return SetValue(Find(path), std::move(value)); }
+
+bool RegTree::SetValue(KeyId key, RegValue value) {
+  if (key == kNoKey || !nodes_[static_cast<size_t>(key)].exists) return false;
+  Node& node = nodes_[static_cast<size_t>(key)];
+  auto [place, added] = node.valueAt.try_emplace(Folded(value.name), node.values.size());
+  if (added) {
+    node.values.push_back(std::move(value));
   } else {
     // The registry keeps the name as first spelt.
-    it->type = value.type;
-    it->data = std::move(value.data);
+    RegValue& kept = node.values[place->second];
+    kept.type = value.type;
+    kept.data = std::move(value.data);
   }
   return true;
 }
 
-bool RegTree::DeleteValue(std::string_view path, std::string_view name) {
-  auto key = keys_.find(path);
-  if (key == keys_.end()) return false;
-  auto it =
-      std::find_if(key->second.begin(), key->second.end(), [&](const RegValue& v) { return SameText(v.name, name); });
-  if (it == key->second.end()) return false;
-  key->second.erase(it);
+bool RegTree::DeleteValue(std::string_view path, std::string_view name) { return DeleteValue(Find(path), name); }
+
+bool RegTree::DeleteValue(KeyId id, std::string_view name) {
+  if (id == kNoKey || !nodes_[static_cast<size_t>(id)].exists) return false;
+  Node& node = nodes_[static_cast<size_t>(id)];
+  auto it = node.valueAt.find(Folded(name));
+  if (it == node.valueAt.end()) return false;
+  size_t at = it->second;
+  node.valueAt.erase(it);
+  node.values.erase(node.values.begin() + static_cast<std::ptrdiff_t>(at));
+  for (auto& [folded, position] : node.valueAt) {
+    if (position > at) --position;
+  }
   return true;
 }
 
 const std::vector<RegValue>* RegTree::Values(std::string_view path) const {
-  auto it = keys_.find(path);
-  return it == keys_.end() ? nullptr : &it->second;
+  KeyId id = Find(path);
+  return id == kNoKey ? nullptr : &nodes_[static_cast<size_t>(id)].values;
 }
 
+void RegTree::AppendKeys(KeyId id, std::string& path, std::vector<Key>& keys) const {
+  const Node& node = nodes_[static_cast<size_t>(id)];
+  size_t parentLength = path.size();
+  if (node.parent != kNoKey) path += '\\';
+  path += node.name;
+  if (node.exists) keys.push_back(Key{path, node.values});
+  for (const auto& [folded, child] : node.children) AppendKeys(child, path, keys);
+  path.resize(parentLength);
+}
+
+std::vector<RegTree::Key> RegTree::Keys() const {
+  std::vector<Key> keys;
+  keys.reserve(keyCount_);
+  std::string path;
+  for (const auto& [folded, hive] : hives_) AppendKeys(hive, path, keys);
+  return keys;
+}
 bool ParseRegFile(std::string_view bytes, RegTree& tree, std::string* error) {
   std::string converted;
   std::string_view text = bytes;

@@ -8,16 +8,19 @@
 // Key paths are full paths as the file spells them, hive first
 // ("HKEY_CURRENT_USER\\Software\\..."); keys and value names compare without
 // regard to ASCII case and keep the spelling they were first given. A key's
-// parents below its hive exist whenever it does. Value data are the bytes the
+// parents below its hive exist whenever it does. A file with keys beyond the
+// limits below does not parse. Value data are the bytes the
 // narrow-character registry functions hand out: a string carries its
 // terminating NUL, and the UTF-16 string data of the 5.00 form become UTF-8.
 // Value types other than string, binary and DWORD are kept as their bytes.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <map>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace brindlemar::posix {
@@ -32,21 +35,37 @@ struct RegValue {
   std::vector<uint8_t> data;
 };
 
-// Orders key paths level by level, each level without regard to ASCII case,
-// so that a key's subkeys follow it directly.
-struct KeyPathLess {
-  using is_transparent = void;
-  bool operator()(std::string_view a, std::string_view b) const;
-};
+// How far a tree may grow. A registry refuses keys deeper than 512 levels
+// and key names (one level) longer than 255 characters; the counts of keys
+// and the characters of all their full paths keep a damaged or hostile file
+// from costing more than a small multiple of its own size to read and to
+// write back.
+inline constexpr size_t kMaxKeyDepth = 512;
+inline constexpr size_t kMaxKeyNameLength = 255;
+inline constexpr size_t kMaxKeys = 100000;
+inline constexpr size_t kMaxKeyPathBytes = 16u << 20;
 
+enum class AddedKey { kNew, kExisting, kRefused };
+
+// The keys of a file, each held once as its own level with a link to its
+// parent, so that a deep key costs its depth and not its depth squared.
+// Values of a key are found by name through an index.
 class RegTree {
  public:
-  using KeyMap = std::map<std::string, std::vector<RegValue>, KeyPathLess>;
+  // A key's place in the tree, valid until the key is removed.
+  using KeyId = int32_t;
+  static constexpr KeyId kNoKey = -1;
 
-  bool HasKey(std::string_view path) const;
-  // Adds the key and any missing parent below the hive; true when the key
-  // itself is new.
-  bool AddKey(std::string_view path);
+  struct Key {
+    std::string path;
+    const std::vector<RegValue>& values;
+  };
+
+  bool HasKey(std::string_view path) const { return Find(path) != kNoKey; }
+  KeyId Find(std::string_view path) const;
+  // Adds the key and any missing parent below the hive. Refused when the
+  // path is no key path or the tree would outgrow the limits above.
+  AddedKey AddKey(std::string_view path, KeyId* id = nullptr);
   // Removes the key with all its subkeys; false when it is missing.
   bool RemoveKey(std::string_view path);
 
@@ -54,14 +73,37 @@ class RegTree {
   const RegValue* FindValue(std::string_view path, std::string_view name) const;
   // Replaces a value in its place or appends it; false when the key is missing.
   bool SetValue(std::string_view path, RegValue value);
+  bool SetValue(KeyId key, RegValue value);
   bool DeleteValue(std::string_view path, std::string_view name);
+  bool DeleteValue(KeyId key, std::string_view name);
   // The key's values in the order they were first set; null when it is missing.
   const std::vector<RegValue>* Values(std::string_view path) const;
 
-  const KeyMap& Keys() const { return keys_; }
+  // Every key with its full path, parents before their subkeys and
+  // siblings ordered without regard to ASCII case.
+  std::vector<Key> Keys() const;
+  size_t KeyCount() const { return keyCount_; }
 
  private:
-  KeyMap keys_;
+  struct Node {
+    std::string name;  // this level, as first spelt
+    KeyId parent = kNoKey;
+    // False for a hive that only holds keys, and for a removed key.
+    bool exists = false;
+    size_t pathBytes = 0;
+    std::map<std::string, KeyId> children;  // by folded name
+    std::vector<RegValue> values;
+    std::unordered_map<std::string, size_t> valueAt;  // folded name to position
+  };
+
+  KeyId Child(const std::map<std::string, KeyId>& children, std::string_view name) const;
+  void Remove(KeyId id);
+  void AppendKeys(KeyId id, std::string& path, std::vector<Key>& keys) const;
+
+  std::vector<Node> nodes_;
+  std::map<std::string, KeyId> hives_;  // by folded name
+  size_t keyCount_ = 0;
+  size_t pathBytes_ = 0;
 };
 
 // True when the path names a key: not empty, no empty level, no line break.

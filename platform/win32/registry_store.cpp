@@ -3,13 +3,21 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <limits>
 #include <string>
+
+#include "settings/change_set.h"
 
 namespace brindlemar::win32 {
 namespace {
 
 // Value names run to 16383 characters.
 constexpr DWORD kMaxValueName = 16384;
+// The mutex that makes our processes' sets of changes one at a time. A
+// process that holds it does so for a few registry writes; one that waits
+// longer than this goes ahead rather than hang a saver.
+constexpr const char* kChangesMutexName = "Local\\Tessaloom.Brindlemar.SettingsChanges";
+constexpr DWORD kChangesMutexWaitMs = 10000;
 
 bool HasNul(std::string_view text) { return text.find('\0') != std::string_view::npos; }
 
@@ -40,6 +48,27 @@ class OpenedKey {
 
  private:
   HKEY key_ = nullptr;
+};
+
+// The named mutex, held for the lifetime of the object. An abandoned mutex
+// (its holder ended) is held all the same: its journal is then completed.
+class ChangesLock {
+ public:
+  ChangesLock() : mutex_(CreateMutexA(nullptr, FALSE, kChangesMutexName)) {
+    if (!mutex_) return;
+    DWORD waited = WaitForSingleObject(mutex_, kChangesMutexWaitMs);
+    held_ = waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED;
+  }
+  ~ChangesLock() {
+    if (held_) ReleaseMutex(mutex_);
+    if (mutex_) CloseHandle(mutex_);
+  }
+  ChangesLock(const ChangesLock&) = delete;
+  ChangesLock& operator=(const ChangesLock&) = delete;
+
+ private:
+  HANDLE mutex_;
+  bool held_ = false;
 };
 
 }  // namespace
@@ -122,6 +151,26 @@ std::vector<std::string> RegistryStore::EnumerateValues(std::string_view key) {
     }
   }
   return names;
+}
+
+void RegistryStore::CompletePendingChanges() {
+  StoredValue journal;
+  if (!QueryValue(kProductKey, kPendingChangesValue, std::numeric_limits<size_t>::max(), journal)) return;
+  ChangeSet pending;
+  if (DecodeChanges(journal.data, pending)) MakeChangesOneByOne(*this, pending);
+  DeleteValue(kProductKey, kPendingChangesValue);
+}
+
+ChangeResult RegistryStore::ApplyChanges(const ChangeSet& changes) {
+  ChangesLock lock;
+  CompletePendingChanges();
+  if (!changes.unlessKeyExists.empty() && OpenKey(changes.unlessKeyExists)) return ChangeResult::kKeyExisted;
+  // Without its journal a set is still made, only not completed after a crash.
+  bool journaled = CreateKey(kProductKey, nullptr) &&
+                   SetValue(kProductKey, kPendingChangesValue, StoredValue{ValueType::kBinary, EncodeChanges(changes)});
+  bool made = MakeChangesOneByOne(*this, changes);
+  if (journaled) DeleteValue(kProductKey, kPendingChangesValue);
+  return made ? ChangeResult::kMade : ChangeResult::kFailed;
 }
 
 }  // namespace brindlemar::win32

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/posix/reg_file.h"
 
@@ -23,11 +24,11 @@ bool SameValues(const std::vector<RegValue>& a, const std::vector<RegValue>& b) 
 }
 
 bool SameTree(const RegTree& a, const RegTree& b) {
-  const RegTree::KeyMap& ka = a.Keys();
-  const RegTree::KeyMap& kb = b.Keys();
+  std::vector<RegTree::Key> ka = a.Keys();
+  std::vector<RegTree::Key> kb = b.Keys();
   if (ka.size() != kb.size()) return false;
-  for (auto ia = ka.begin(), ib = kb.begin(); ia != ka.end(); ++ia, ++ib) {
-    if (ia->first != ib->first || !SameValues(ia->second, ib->second)) return false;
+  for (size_t i = 0; i < ka.size(); ++i) {
+    if (ka[i].path != kb[i].path || !SameValues(ka[i].values, kb[i].values)) return false;
   }
   return true;
 }

@@ -33,6 +33,7 @@ class RunSettingsStore final : public SettingsStore {
   bool DeleteValue(std::string_view key, std::string_view name) override { return user_.DeleteValue(key, name); }
   bool DeleteKey(std::string_view key) override { return user_.DeleteKey(key); }
   std::vector<std::string> EnumerateValues(std::string_view key) override;
+  ChangeResult ApplyChanges(const ChangeSet& changes) override { return user_.ApplyChanges(changes); }
 
  private:
   SettingsStore& user_;
