@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "engine/process_state.h"
+#include "platform/posix/stop_signals.h"
 #include "platform/posix/x11/run_settings_store.h"
 #include "platform/posix/x11/x11_saver.h"
 #include "settings/favorite_list.h"
@@ -97,6 +98,12 @@ void TakeDaemonWindow(SaverOptions& options) {
 
 int main(int argc, char** argv) {
   using namespace brindlemar;
+  // Before any settings work: a stop signal must end every part of a run,
+  // the first start's installation of the presets included.
+  if (!posix::InstallStopSignals()) {
+    std::fprintf(stderr, "%s: cannot catch SIGTERM\n", kProgram);
+    return 1;
+  }
   SaverOptions options;
   std::string error;
   if (!ParseSaverOptions(std::vector<std::string>(argv + 1, argv + argc), options, error)) return Refuse(error);
@@ -127,5 +134,9 @@ int main(int argc, char** argv) {
   OverrideShow(options.show, run);
 
   TakeDaemonWindow(options);
-  return x11::RunX11Saver(options, run);
+  const int code = x11::RunX11Saver(options, run);
+  // Stopped by a signal: after the clean-up, end as that signal ends a
+  // program, which is what the saver daemon looks for.
+  if (const int signal = posix::StopSignal()) posix::EndBySignal(signal);
+  return code;
 }

@@ -4,11 +4,8 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/keysym.h>
-#include <fcntl.h>
 #include <poll.h>
-#include <unistd.h>
 
-#include <csignal>
 #include <cstdio>
 #include <deque>
 #include <memory>
@@ -18,6 +15,7 @@
 #include "engine/clock.h"
 #include "engine/particle_field.h"
 #include "engine/process_state.h"
+#include "platform/posix/stop_signals.h"
 #include "platform/posix/x11/x11_errors.h"
 #include "platform/posix/x11/x11_window_target.h"
 #include "shell/input_rules.h"
@@ -32,24 +30,6 @@ constexpr const char* kWindowTitle = "Brindlemar";
 // real key has.
 constexpr int32_t kKeyOther = 0xFF;
 constexpr int32_t kKeyEscape = 27;
-
-// SIGTERM and SIGINT: the handler only writes a byte that wakes the loop.
-int signalPipe[2] = {-1, -1};
-volatile std::sig_atomic_t signalled = 0;
-
-void OnSignal(int) {
-  signalled = 1;
-  const char byte = 1;
-  [[maybe_unused]] ssize_t written = write(signalPipe[1], &byte, 1);
-}
-
-bool CatchSignals() {
-  if (pipe2(signalPipe, O_NONBLOCK | O_CLOEXEC) != 0) return false;
-  struct sigaction action = {};
-  action.sa_handler = OnSignal;
-  sigemptyset(&action.sa_mask);
-  return sigaction(SIGTERM, &action, nullptr) == 0 && sigaction(SIGINT, &action, nullptr) == 0;
-}
 
 uint32_t Now() { return SystemClock().TickMs(); }
 
@@ -243,7 +223,10 @@ int SaverRun::Run() {
   timing_.emplace(Now());
 
   const int connection = ConnectionNumber(display_);
-  while (!quit_ && !signalled) {
+  // From here a stop signal ends the loop, which then cleans up.
+  posix::StopCleanlyFromNow();
+  auto stopped = [] { return posix::StopSignal() != 0; };
+  while (!quit_ && !stopped()) {
     while (!quit_ && XPending(display_)) {
       XEvent event;
       XNextEvent(display_, &event);
@@ -255,7 +238,7 @@ int SaverRun::Run() {
       posted_.pop_front();
       Offer(event);
     }
-    if (quit_ || signalled) break;
+    if (quit_ || stopped()) break;
     if (newSize_) {
       target_->SetSize(newSize_->first, newSize_->second);
       newSize_.reset();
@@ -266,7 +249,7 @@ int SaverRun::Run() {
     if (kind_ == SaverTarget::kFullScreen && timing_->ForegroundDue(now)) XRaiseWindow(display_, window_);
     const uint32_t wait = pacer_->WaitMs(now);
     if (wait > 0) {
-      pollfd waits[2] = {{connection, POLLIN, 0}, {signalPipe[0], POLLIN, 0}};
+      pollfd waits[2] = {{connection, POLLIN, 0}, {posix::StopSignalFd(), POLLIN, 0}};
       poll(waits, 2, static_cast<int>(wait));
       continue;
     }
@@ -398,11 +381,6 @@ int RunX11Saver(const SaverOptions& options, SettingsStore& store) {
     return 1;
   }
   InstallErrorHandler();
-  if (!CatchSignals()) {
-    std::fprintf(stderr, "%s: cannot catch SIGTERM\n", kProgram);
-    XCloseDisplay(display);
-    return 1;
-  }
   int code;
   {
     SaverRun run(display, options, store);

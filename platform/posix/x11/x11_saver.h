@@ -7,8 +7,10 @@
 // full-screen window of its own; F12 and Escape in a window of its own;
 // none in the root window or another program's window, where the saver
 // daemon decides. A resized target gets a new field of the new size.
-// SIGTERM and SIGINT end the run with exit code 0, as does the target
-// window going away.
+// The target window going away ends the run with exit code 0. Stop signals
+// (posix/stop_signals.h) end the process at once until the run loop starts;
+// from then on they end the run, and the caller ends the process by the
+// signal after it.
 #pragma once
 
 #include <cstdint>

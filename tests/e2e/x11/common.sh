@@ -71,10 +71,15 @@ wait_saver() {
   return 0
 }
 
+# Stops the saver with a signal (TERM unless given) and expects it to end as
+# that signal ends a program, status 128 + its number, which is what the
+# saver daemon looks for.
 stop_saver() {
-  kill -TERM "$SAVER_PID"
-  wait_saver 10 || fail "the saver did not end on SIGTERM"
-  [ "$SAVER_CODE" -eq 0 ] || fail "the saver exited with $SAVER_CODE on SIGTERM"
+  local signal=${1:-TERM} expected
+  expected=$((128 + $(kill -l "$signal")))
+  kill -"$signal" "$SAVER_PID"
+  wait_saver 10 || fail "the saver did not end on SIG$signal"
+  [ "$SAVER_CODE" -eq "$expected" ] || fail "the saver exited with $SAVER_CODE on SIG$signal, not $expected"
 }
 
 # Waits until the saver, started with --stats, has its field running: the

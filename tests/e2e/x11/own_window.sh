@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # In a window of its own: F12 toggles the frame-rate text (and --fps starts
 # with it), Escape ends the saver, and so does closing the window; every end
-# has exit code 0, and SIGTERM leaves the settings file as it was.
+# has exit code 0. SIGTERM and SIGINT end it as those signals end a program,
+# at any moment of its start too, and leave the settings file as it was.
 . "$(dirname "$0")/common.sh"
 start_display 1280x1024x24
 
@@ -47,5 +48,12 @@ saver_window >/dev/null || fail "no saver window appeared"
 sleep 1
 stop_saver
 [ "$(md5sum <"$BRINDLEMAR_CONFIG_DIR/settings.reg")" = "$before" ] || fail "SIGTERM changed the settings file"
+start_saver --grains 900 --stats
+wait_started
+stop_saver INT
+# Signalled at once, before the run loop: the same end.
+start_saver --grains 900
+stop_saver TERM
+[ "$(md5sum <"$BRINDLEMAR_CONFIG_DIR/settings.reg")" = "$before" ] || fail "a stop signal changed the settings file"
 grep -q '"Fav000"=' "$BRINDLEMAR_CONFIG_DIR/settings.reg" || fail "the settings file lost its favorites"
 echo "PASS: own window"
