@@ -65,3 +65,38 @@ file(READ "${WORK}/gallery.png" header OFFSET 16 LIMIT 8 HEX)
 if(NOT header STREQUAL "000001240000011c")
   message(FATAL_ERROR "gallery.png is not 292x284: IHDR ${header}")
 endif()
+
+# The output file: a link is written through and stays a link; a failed
+# write leaves whatever was at the path as it was (a device behind a link, a
+# file whose new picture outgrows the file size limit) and no temporary file.
+file(WRITE "${WORK}/real.png" "")
+file(CREATE_LINK "real.png" "${WORK}/link.png" SYMBOLIC)
+render(${small} --preset "brindlemar falls" --out "${WORK}/link.png")
+if(NOT IS_SYMLINK "${WORK}/link.png")
+  message(FATAL_ERROR "writing through link.png replaced the link")
+endif()
+expect_same("${WORK}/real.png" "${WORK}/preset.png")
+
+file(CREATE_LINK /dev/full "${WORK}/full.png" SYMBOLIC)
+execute_process(COMMAND "${RENDER}" ${small} --out "${WORK}/full.png" RESULT_VARIABLE rc OUTPUT_QUIET
+                ERROR_VARIABLE err)
+if(rc EQUAL 0 OR NOT err MATCHES "No space left")
+  message(FATAL_ERROR "writing to /dev/full gave exit status ${rc} and message '${err}'")
+endif()
+if(NOT IS_SYMLINK "${WORK}/full.png")
+  message(FATAL_ERROR "a failed write to /dev/full removed the link to it")
+endif()
+
+file(WRITE "${WORK}/kept.png" "the picture before")
+execute_process(COMMAND sh -c "trap '' XFSZ; ulimit -f 1; exec \"$0\" \"$@\"" "${RENDER}" --size 320x240
+                        --grains 20000 --frames 5 --out "${WORK}/kept.png"
+                RESULT_VARIABLE rc OUTPUT_QUIET ERROR_VARIABLE err)
+file(READ "${WORK}/kept.png" kept)
+if(rc EQUAL 0 OR NOT kept STREQUAL "the picture before")
+  message(FATAL_ERROR "a write beyond the file size limit gave exit status ${rc} and left '${kept}'")
+endif()
+
+file(GLOB temporaries "${WORK}/*.tmp-*")
+if(temporaries)
+  message(FATAL_ERROR "temporary files left behind: ${temporaries}")
+endif()
