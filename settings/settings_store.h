@@ -4,9 +4,10 @@
 // 32-bit DWORDs or binary blobs. The registry serves on Windows, a file
 // store elsewhere, and a store in memory in tests.
 //
-// The small helpers below read a value into a caller's variable and leave the
-// caller's default in place when the value is missing, of another type or
-// size, or larger than the caller allows.
+// The small helpers below read a value into a caller's variable by its size,
+// whatever its registry type, and leave the caller's default in place when
+// the value is missing, of another size (a DWORD), or larger than the caller
+// allows.
 #pragma once
 
 #include <cstdint>

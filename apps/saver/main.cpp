@@ -104,6 +104,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "%s: cannot catch SIGTERM\n", kProgram);
     return 1;
   }
+  SeedProcessRandom(SystemClock());
   SaverOptions options;
   std::string error;
   if (!ParseSaverOptions(std::vector<std::string>(argv + 1, argv + argc), options, error)) return Refuse(error);

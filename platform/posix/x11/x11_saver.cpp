@@ -204,8 +204,8 @@ bool SaverRun::StartField() {
   pacer_.emplace(period, Now());
   if (options_.stats) {
     const std::string pace = period ? "frames every " + std::to_string(period) + " ms" : "unpaced frames";
-    std::fprintf(stderr, "%s: %s at %dx%d, %d grains, %s\n", kProgram, fullScreen ? "full saver" : "preview",
-                 width, height, field_->liveGrains, pace.c_str());
+    std::fprintf(stderr, "%s: %s at %dx%d, %d grains, %s, phase %.10f\n", kProgram,
+                 fullScreen ? "full saver" : "preview", width, height, field_->liveGrains, pace.c_str(), field_->phase);
   }
   return true;
 }
