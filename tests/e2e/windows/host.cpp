@@ -6,13 +6,18 @@
 //   host mode                      prints "width height bits" of the display
 //   host preview <scr> <ms> [aware]
 //                                  opens a parent window, starts "<scr> /p
-//                                  <window>", runs for ms, reports whether the
-//                                  preview window exists and the saver still
-//                                  runs, closes the parent and reports the
-//                                  saver's exit code; "aware" makes this
-//                                  process per-monitor DPI aware first
+//                                  <window>", waits up to a minute for the
+//                                  preview window ("shown"), runs for ms more,
+//                                  reports whether the preview window exists
+//                                  and the saver still runs, closes the parent
+//                                  and reports the saver's exit code; "aware"
+//                                  makes this process per-monitor DPI aware
+//                                  first
 //   host checkpass <password>      exit 0 when "Pass" holds its stored form
 //   host setpass <password>        stores the password as the dialog does
+//   host foreground <title>        exit 0 once the foreground window has this
+//                                  title and a focused control (up to a
+//                                  minute), so that keys reach it
 //   host desktop                   prints the desktop window's number
 //   host close                     asks a top-level saver window to close
 #include <windows.h>
@@ -90,8 +95,16 @@ int Preview(const char* scr, DWORD ms, bool aware) {
   }
   std::printf("started\n");
   std::fflush(stdout);
+  // A busy machine may take long to start the saver: wait for its window.
+  HWND preview = nullptr;
+  for (int i = 0; i < 600 && !preview && WaitForSingleObject(process.hProcess, 0) == WAIT_TIMEOUT; ++i) {
+    Pump(100);
+    preview = FindWindowExA(host, nullptr, "WindowsScreenSaverClass", "Brindlemar");
+  }
+  std::printf("shown\n");
+  std::fflush(stdout);
   Pump(ms);
-  HWND preview = FindWindowExA(host, nullptr, "WindowsScreenSaverClass", "Brindlemar");
+  preview = FindWindowExA(host, nullptr, "WindowsScreenSaverClass", "Brindlemar");
   RECT inside = {0, 0, 0, 0};
   if (preview) GetClientRect(preview, &inside);
   std::printf("preview %s %ld %ld\n", preview ? "yes" : "no", inside.right, inside.bottom);
@@ -123,6 +136,23 @@ int SetPassword(const char* password) {
   return ApplyNewPassword(*store, password, password).notice.text == kPasswordChangedText ? 0 : 1;
 }
 
+int WaitForeground(const char* title) {
+  for (int i = 0; i < 600; ++i) {
+    HWND window = GetForegroundWindow();
+    char text[256] = "";
+    if (window) GetWindowTextA(window, text, sizeof(text));
+    GUITHREADINFO thread{};
+    thread.cbSize = sizeof(thread);
+    if (window && std::strcmp(text, title) == 0 &&
+        GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &thread) && thread.hwndFocus) {
+      return 0;
+    }
+    Sleep(100);
+  }
+  std::printf("no foreground window \"%s\"\n", title);
+  return 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -132,6 +162,7 @@ int main(int argc, char** argv) {
   }
   if (argc >= 3 && std::strcmp(argv[1], "checkpass") == 0) return CheckPassword(argv[2]);
   if (argc >= 3 && std::strcmp(argv[1], "setpass") == 0) return SetPassword(argv[2]);
+  if (argc >= 3 && std::strcmp(argv[1], "foreground") == 0) return WaitForeground(argv[2]);
   if (argc >= 2 && std::strcmp(argv[1], "desktop") == 0) {
     std::printf("%llu\n", static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(GetDesktopWindow())));
     return 0;
@@ -142,6 +173,7 @@ int main(int argc, char** argv) {
   }
   std::fprintf(
       stderr,
-      "usage: host mode | preview <scr> <ms> [aware] | checkpass <password> | setpass <password> | desktop | close\n");
+      "usage: host mode | preview <scr> <ms> [aware] | checkpass <password> | setpass <password> | foreground "
+      "<title> | desktop | close\n");
   return 64;
 }

@@ -2,6 +2,7 @@
 # a fresh settings directory, the saver started and stopped, screenshots and
 # what they show. Sourced; needs SAVER (the program) in the environment.
 set -u
+. "$(dirname "${BASH_SOURCE[0]}")/../timing.sh"
 
 WORK=$(mktemp -d "${TMPDIR:-/tmp}/brindlemar-e2e.XXXXXX")
 export BRINDLEMAR_CONFIG_DIR="$WORK/config"
@@ -58,6 +59,7 @@ start_saver() {
 running() { kill -0 "$SAVER_PID" 2>/dev/null; }
 
 # Waits up to $1 seconds for the saver to end; its exit code in SAVER_CODE.
+# Deadlines are generous: the test machine may be busy.
 wait_saver() {
   local i
   for i in $(seq $(($1 * 20))); do
@@ -78,26 +80,30 @@ stop_saver() {
   local signal=${1:-TERM} expected
   expected=$((128 + $(kill -l "$signal")))
   kill -"$signal" "$SAVER_PID"
-  wait_saver 10 || fail "the saver did not end on SIG$signal"
+  wait_saver 30 || fail "the saver did not end on SIG$signal"
   [ "$SAVER_CODE" -eq "$expected" ] || fail "the saver exited with $SAVER_CODE on SIG$signal, not $expected"
 }
 
 # Waits until the saver, started with --stats, has its field running: the
-# moment its run loop, and the full-screen grace, begins.
+# moment its run loop, and the full-screen grace, begins. STARTED is the
+# moment that was seen, no earlier than the grace's start.
 wait_started() {
   local i
-  for i in $(seq 200); do
-    grep -q " grains, " "$WORK/saver.err" 2>/dev/null && return 0
+  for i in $(seq 1200); do
+    if grep -q " grains, " "$WORK/saver.err" 2>/dev/null; then
+      STARTED=$(now)
+      return 0
+    fi
     running || fail "the saver ended before its first frame"
     sleep 0.05
   done
-  fail "the saver did not start in 10 seconds"
+  fail "the saver did not start in a minute"
 }
 
 # Waits until a window of ours called "Brindlemar" exists; prints its id.
 saver_window() {
   local i id
-  for i in $(seq 100); do
+  for i in $(seq 600); do
     id=$(xdotool search --name '^Brindlemar$' 2>/dev/null | head -1)
     [ -n "$id" ] && { echo "$id"; return 0; }
     sleep 0.05
@@ -129,21 +135,59 @@ changed_share() {
 above() { awk -v v="$1" -v l="$2" 'BEGIN { exit !(v > l) }'; }
 
 # Two screenshots a second apart show moving coloured grains: both have a
-# clear share of lit pixels and they differ. Arguments: a name for the
-# messages, then the window to take (empty for the root window).
+# clear share of lit pixels and they differ. Tried for up to half a minute,
+# since the first frames may be slow to come on a busy machine. Arguments: a
+# name for the messages, then the window to take (empty for the root
+# window).
 expect_moving_grains() {
-  local name=$1 window=${2:-} lit changed
-  shot "$WORK/$name-1.png" "$window"
-  sleep 1
-  shot "$WORK/$name-2.png" "$window"
-  for n in 1 2; do
-    lit=$(lit_share "$WORK/$name-$n.png")
-    above "$lit" 0.02 || fail "$name: screenshot $n is nearly black ($lit of its pixels lit)"
+  local name=$1 window=${2:-} lit1 lit2 changed
+  for _ in $(seq 15); do
+    shot "$WORK/$name-1.png" "$window"
+    sleep 1
+    shot "$WORK/$name-2.png" "$window"
+    lit1=$(lit_share "$WORK/$name-1.png")
+    lit2=$(lit_share "$WORK/$name-2.png")
+    changed=$(changed_share "$WORK/$name-1.png" "$WORK/$name-2.png")
+    above "$lit1" 0.02 && above "$lit2" 0.02 && above "$changed" 0.01 && break
   done
-  changed=$(changed_share "$WORK/$name-1.png" "$WORK/$name-2.png")
+  above "$lit1" 0.02 || fail "$name: screenshot 1 is nearly black ($lit1 of its pixels lit)"
+  above "$lit2" 0.02 || fail "$name: screenshot 2 is nearly black ($lit2 of its pixels lit)"
   above "$changed" 0.01 || fail "$name: the picture did not move ($changed of its pixels changed)"
-  echo "$name: $lit of the pixels lit, $changed changed in a second"
+  echo "$name: $lit2 of the pixels lit, $changed changed in a second"
+}
+
+# Waits until the saver has presented $1 new frames (default 2), each seen
+# as a screenshot that differs from the one before. The saver takes every
+# pending event before it draws a frame, so after two new frames it has
+# taken all the input sent before the call. Needs a picture that moves.
+wait_frames() {
+  local n
+  shot "$WORK/frame-0.png"
+  for n in $(seq "${1:-2}"); do
+    for _ in $(seq 100); do
+      sleep 0.1
+      shot "$WORK/frame-$n.png"
+      above "$(changed_share "$WORK/frame-$((n - 1)).png" "$WORK/frame-$n.png")" 0 && continue 2
+    done
+    fail "the saver drew no new frame in 10 seconds"
+  done
+}
+
+# Runs the command "$@" (which prints a number) until it prints more than
+# $1, for up to half a minute; prints the last number.
+poll_above() {
+  local limit=$1 value
+  shift
+  for _ in $(seq 60); do
+    value=$("$@")
+    above "$value" "$limit" && break
+    sleep 0.5
+  done
+  echo "$value"
 }
 
 # The saver's own report with --stats.
 stat_line() { grep -m1 "$1" "$WORK/saver.err"; }
+
+# The phase of the first layout, from the report of a run with --stats.
+first_phase() { stat_line " grains, " | sed -n 's/.*phase \([-0-9.]*\).*/\1/p'; }

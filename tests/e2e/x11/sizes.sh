@@ -8,7 +8,7 @@ start_display 1280x1024x24
 window_of_size() {
   "$TEST_WINDOW" "$1" >"$WORK/window-$1" &
   PIDS="$PIDS $!"
-  for i in $(seq 100); do [ -s "$WORK/window-$1" ] && break; sleep 0.05; done
+  for i in $(seq 600); do [ -s "$WORK/window-$1" ] && break; sleep 0.05; done
   head -1 "$WORK/window-$1"
 }
 
@@ -19,7 +19,6 @@ while IFS='|' read -r size name expected <&3; do
   target=$(window_of_size "$size")
   start_saver --window-id "$target" --grains 4000 --stats
   wait_started
-  sleep 1.5
   expect_moving_grains "$name" "$target"
   stop_saver
   line=$(stat_line "at $size") || fail "no start line for $size"
@@ -29,20 +28,25 @@ done 3<<'CASES'
 1024x768|full|full saver at 1024x768, 4000 grains
 CASES
 
+# Waits up to half a minute for the saver to report a field it started.
+wait_line() {
+  for _ in $(seq 300); do
+    grep -q "$1" "$WORK/saver.err" && return 0
+    running || fail "the saver ended on a resize"
+    sleep 0.1
+  done
+  fail "after resizing, no line \"$1\""
+}
+
 # Its own window, shrunk to a preview's size and grown again.
 start_saver --window --geometry 800x600 --grains 4000 --stats
 wait_started
 id=$(saver_window) || fail "no saver window appeared"
-sleep 1
+wait_line "full saver at 800x600, 4000 grains"
 xdotool windowsize "$id" 320 240
-sleep 1
+wait_line "preview at 320x240, 250 grains"
 xdotool windowsize "$id" 900 700
-sleep 1
-running || fail "the saver ended on a resize"
+wait_line "full saver at 900x700, 4000 grains"
 expect_moving_grains resized "$id"
 stop_saver
-for expected in "full saver at 800x600, 4000 grains" "preview at 320x240, 250 grains" \
-                "full saver at 900x700, 4000 grains"; do
-  grep -q "$expected" "$WORK/saver.err" || fail "after resizing, no line \"$expected\""
-done
 echo "PASS: sizes"
