@@ -32,7 +32,7 @@ mkdir -p "$findings"
 
 passed=0
 failed=0
-for target in record reg_file; do
+for target in record reg_file change_set; do
   mkdir -p "$scratch/$target"
   log="$build/$target.log"
   echo "=== fuzz $target (${seconds}s)"
