@@ -139,11 +139,20 @@ class Parser {
       place_ = Place::kDeletedKey;
       return true;
     }
-    if (tree_.AddKey(path, &key_) == AddedKey::kRefused) {
-      return Fail("key deeper than 512 levels, with a level longer than 255 characters, or one too many");
-    }
+    if (tree_.AddKey(path, &key_) == AddedKey::kRefused) return Fail(Refusal(path));
     place_ = Place::kKey;
     return true;
+  }
+
+  // Why the tree refused a key.
+  static std::string_view Refusal(std::string_view path) {
+    size_t levels = 0;
+    for (size_t begin = 0; begin <= path.size(); ++levels) {
+      size_t end = std::min(path.find('\\', begin), path.size());
+      if (end - begin > kMaxKeyNameLength) return "a key name longer than 255 characters";
+      begin = end + 1;
+    }
+    return levels > kMaxKeyDepth ? "a key deeper than 512 levels" : "more keys than a settings file may hold";
   }
 
   // Reads a quoted text starting at s[pos], the opening quote, and leaves pos
