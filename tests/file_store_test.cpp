@@ -1,8 +1,14 @@
 // The settings file outside Windows: the Registry Editor text it writes and
-// reads, damaged files set aside, and writers that run at the same time.
+// reads, keys beyond the limits, damaged files set aside, files that cannot
+// be read left alone, changes that cannot be saved, interrupted calls, links,
+// temporary files of ended writers, parsing once, sets of changes, and
+// writers that run at the same time. Failures of the file system are
+// injected through its seam.
 #include <gtest/gtest.h>
 
 #if !defined(_WIN32)
+
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <atomic>
@@ -566,6 +572,27 @@ TEST_F(FileStoreTest, AFileThatCannotBeReadIsNeitherMovedNorRewritten) {
     EXPECT_EQ(Count(report, "brindlemar: cannot read settings file"), 1u) << report;
     EXPECT_NE(report.find(std::strerror(c.error)), std::string::npos) << report;
     EXPECT_EQ(ReadBytes(File(dir)), good);
+    EXPECT_TRUE(Others(dir).empty());
+  }
+}
+
+TEST_F(FileStoreTest, SomethingElseInTheFilesPlaceIsLeftAlone) {
+  for (const char* what : {"pipe", "directory"}) {
+    SCOPED_TRACE(what);
+    fs::path dir = dir_ / what;
+    fs::create_directories(dir);
+    if (std::string(what) == "pipe") {
+      ASSERT_EQ(mkfifo(File(dir).c_str(), 0600), 0);
+    } else {
+      fs::create_directories(File(dir));
+    }
+    posix::FileStore store(dir.string());
+    ::testing::internal::CaptureStderr();
+    EXPECT_FALSE(store.OpenKey(kConfigKey));
+    EXPECT_FALSE(store.CreateKey(kConfigKey, nullptr));
+    std::string report = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(Count(report, "brindlemar: cannot read settings file"), 1u) << report;
+    EXPECT_TRUE(std::string(what) == "pipe" ? fs::is_fifo(File(dir)) : fs::is_directory(File(dir)));
     EXPECT_TRUE(Others(dir).empty());
   }
 }
