@@ -182,13 +182,17 @@ void MoveVortices(ParticleField& f, int32_t vortexCount, float meanX, float mean
 void ParticleField::DriveFrame() {
   if (!stepping || !animating) return;
   StepFrame();
-  if (surface) surface->Present(window);
+  const bool fading = trails && surface;
+  if (fading) surface->UseTableFade(framePath == FramePath::kReference);
+  if (fading && framePath == FramePath::kFast) {
+    // Shown and faded in one pass over the image where the target allows.
+    surface->PresentAndFade(window);
+  } else if (surface) {
+    surface->Present(window);
+  }
   if (frameCount == 0) firstFrameTick = GetClock().TickMs();
   ++frameCount;
-  if (trails && surface) {
-    surface->UseTableFade(framePath == FramePath::kReference);
-    surface->Fade();
-  }
+  if (fading && framePath == FramePath::kReference) surface->Fade();
 }
 
 void ParticleField::StepFrame() {

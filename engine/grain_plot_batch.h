@@ -76,6 +76,9 @@ class StampedPixels {
     if (stamps_.count > 0) DrawGrainStamps(*surface_, dotStyle_, stamps_);
     stamps_.count = 0;
   }
+  // The rows of a grain still to be recorded are brought into the cache;
+  // a record of them stays there until it is drawn.
+  void Prefetch(int32_t x, int32_t y, int32_t reach) const { surface_->Prefetch(x, y, reach); }
 
  private:
   MemorySurface24* surface_;

@@ -1,5 +1,6 @@
 #include "surfaces/draw_surface.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <new>
@@ -49,7 +50,16 @@ void DrawSurface::SetFade(int32_t level, int32_t dither) {
 }
 
 void DrawSurface::Clear() {
-  if (bits) std::memset(bits, 0, imageSize);
+  if (!bits) return;
+  // Most of a saver's picture is black already: blocks of it are read and
+  // only those with light in them written, which leaves the rest of the
+  // memory clean.
+  constexpr uint32_t kBlock = 256;
+  uint32_t at = 0;
+  for (; at + kBlock <= imageSize; at += kBlock) {
+    if (!IsBlack(bits + at, kBlock)) std::memset(bits + at, 0, kBlock);
+  }
+  std::memset(bits + at, 0, imageSize - at);
 }
 
 Canvas* DrawSurface::GetDrawingDC() { return image ? image->GetCanvas() : nullptr; }
@@ -109,29 +119,59 @@ void DrawSurface::Fade24() {
     }
     return;
   }
-  if (fadeSpacing <= 1) {
-    // The tables are byte-separable: scaling each byte directly gives the
-    // pair table's bytes, at memory speed.
-    FadeBytes(bits, imageSize, static_cast<uint32_t>(fadeLevel));
+  // Dense, the tables are byte-separable: scaling each byte directly gives
+  // the pair table's bytes, at memory speed.
+  TrailFade fade(bits, imageSize, fadeLevel, fadeSpacing, byteFade.get());
+  fade.Finish();
+}
+
+void DrawSurface::PresentAndFade(WindowTarget* target) {
+  Present(target);
+  Fade();
+}
+
+void TrailFade::Advance(uint32_t end, bool toTheEnd) {
+  if (spacing_ <= 1) {
+    end = std::min(end, imageSize_);
+    if (end > at_) {
+      FadeBytes(bits_ + at_, end - at_, static_cast<uint32_t>(multiplier_));
+      at_ = end;
+    }
     return;
   }
-  // Dithered: fade one pixel, skip 1..spacing pixels at random. The last
-  // triple may run up to two bytes into the guard rows.
-  const uint8_t* table = byteFade.get();
+  // Dithered: fade one pixel, skip 1..spacing pixels at random. Kept in
+  // locals: every byte written might otherwise alias the walk's state.
+  uint32_t at = at_, chunkEnd = chunkEnd_;
+  int32_t index = index_;
   int32_t steps[64];
-  uint32_t at = 0;
-  while (at < imageSize) {
-    uint32_t chunkEnd = at + 36000 < imageSize ? at + 36000 : imageSize;
-    for (int32_t& step : steps) step = (QuickRandom() % fadeSpacing + 1) * 3;
-    int32_t index = QuickRandom() % 64;
-    while (at < chunkEnd) {
-      bits[at] = table[bits[at]];
-      bits[at + 1] = table[bits[at + 1]];
-      bits[at + 2] = table[bits[at + 2]];
+  std::memcpy(steps, steps_, sizeof steps);
+  const uint8_t* table = table_;
+  for (;;) {
+    if (at >= chunkEnd) {
+      if (at >= imageSize_) break;
+      chunkEnd = at + 36000 < imageSize_ ? at + 36000 : imageSize_;
+      for (int32_t& step : steps) step = (QuickRandom() % spacing_ + 1) * 3;
+      index = QuickRandom() % 64;
+    }
+    // Part by part, a triple is faded only once all three bytes lie below end.
+    uint32_t stop = chunkEnd;
+    if (!toTheEnd) stop = std::min(stop, end >= 2 ? end - 2 : 0u);
+    while (at < stop) {
+      // A black pixel stays black; not writing it keeps its memory clean.
+      if (bits_[at] | bits_[at + 1] | bits_[at + 2]) {
+        bits_[at] = table[bits_[at]];
+        bits_[at + 1] = table[bits_[at + 1]];
+        bits_[at + 2] = table[bits_[at + 2]];
+      }
       at += 3 + steps[index % 64];
       ++index;
     }
+    if (at < chunkEnd) break;
   }
+  at_ = at;
+  chunkEnd_ = chunkEnd;
+  index_ = index;
+  std::memcpy(steps_, steps, sizeof steps);
 }
 
 void MemorySurface::Destroy() { ResetFields(); }
@@ -151,6 +191,18 @@ ResultCode MemorySurface::CreateForWindow(WindowTarget* window, int32_t bitsPerP
 }
 
 ResultCode MemorySurface24::Create(WindowTarget* window, DisplayInterface*) { return CreateForWindow(window, 24); }
+
+void MemorySurface24::PresentAndFade(WindowTarget* target) {
+  if (target && image && header && FadesInParts()) {
+    TrailFade fade(bits, imageSize, fadeLevel, fadeSpacing, byteFade.get());
+    if (target->ShowAndFade(*image, *header, width, height, fade)) {
+      fade.Finish();
+      return;
+    }
+  }
+  Present(target);
+  Fade();
+}
 
 uint32_t MemorySurface24::GetPixel(int32_t x, int32_t y) {
   if (!Writable(x, y)) return 0;

@@ -32,6 +32,10 @@ class DrawSurface {
   virtual Canvas* GetDrawingDC();
   virtual void ReleaseDrawingDC(Canvas* canvas);
   virtual void ResetFields();
+  // Present followed by Fade, as the frame driver does them with trails on.
+  // A 24-bit memory surface whose target can fade while it shows does both
+  // in one pass over the image; the result is the same.
+  virtual void PresentAndFade(WindowTarget* target);
 
   // Dense fading through the pair table as built, instead of the byte
   // kernels that give the same bytes faster: the reference for measurements.
@@ -78,6 +82,41 @@ class DrawSurface {
   }
   // The 24-bit fade: dense through the pair table, or dithered.
   void Fade24();
+  // Whether Fade24 fades through the byte kernels and the dithered walk,
+  // which TrailFade can do a part at a time.
+  bool FadesInParts() const { return fadeLevel != -1 && byteFade && pairFade && bits && !tableFade; }
+};
+
+// The 24-bit trail fade of an image as Fade does it, a part at a time in
+// memory order: dense, every byte scaled by the multiplier; or dithered, the
+// walk that fades one pixel and skips 1..spacing, drawing its steps from
+// QuickRandom per chunk of 36,000 bytes. The walk's state carries over from
+// one part to the next, so the parts together fade exactly the bytes one
+// whole Fade does, with the same random draws.
+class TrailFade final : public ImageFader {
+ public:
+  TrailFade(uint8_t* bits, uint32_t imageSize, int32_t multiplier, int32_t spacing, const uint8_t* byteTable)
+      : bits_(bits), imageSize_(imageSize), multiplier_(multiplier), spacing_(spacing), table_(byteTable) {}
+
+  // Fades what lies below end: a dithered triple only once all three of its
+  // bytes do.
+  void Through(uint32_t end) override { Advance(end, false); }
+  // Fades the rest; the last dithered triple may reach two bytes past the
+  // image, into the guard rows.
+  void Finish() { Advance(imageSize_, true); }
+
+ private:
+  void Advance(uint32_t end, bool toTheEnd);
+
+  uint8_t* bits_;
+  uint32_t imageSize_;
+  int32_t multiplier_;
+  int32_t spacing_;
+  const uint8_t* table_;
+  uint32_t at_ = 0;
+  uint32_t chunkEnd_ = 0;
+  int32_t index_ = 0;
+  int32_t steps_[64] = {};
 };
 
 // The fade multiplier and spacing SetFade builds for a level.
@@ -142,6 +181,7 @@ class MemorySurface24 : public MemorySurface {
  public:
   ResultCode Create(WindowTarget* window, DisplayInterface* display) override;
   void Fade() override { Fade24(); }
+  void PresentAndFade(WindowTarget* target) override;
   void AddPixel(int32_t x, int32_t y, int32_t blue, int32_t green, int32_t red) override {
     AddPixelInline(x, y, blue, green, red);
   }

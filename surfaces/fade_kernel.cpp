@@ -25,6 +25,8 @@ void FadeBytesSse2(uint8_t* bytes, uint32_t count, uint32_t multiplier) {
   uint32_t i = 0;
   for (; i + 16 <= count; i += 16) {
     __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + i));
+    // Black stays black: not writing it keeps its memory clean.
+    if (_mm_movemask_epi8(_mm_cmpeq_epi8(v, zero)) == 0xFFFF) continue;
     __m128i lo = _mm_srli_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(v, zero), m), 8);
     __m128i hi = _mm_srli_epi16(_mm_mullo_epi16(_mm_unpackhi_epi8(v, zero), m), 8);
     _mm_storeu_si128(reinterpret_cast<__m128i*>(bytes + i), _mm_packus_epi16(lo, hi));

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "surfaces/fading_rows.h"
 #include "surfaces/heap_frame_image.h"
 
 namespace brindlemar {
@@ -27,32 +28,46 @@ std::unique_ptr<FrameImage> MemoryWindow::CreateFrameImage(const BitmapHeader& h
 void MemoryWindow::Show(FrameImage& image, const BitmapHeader& header, int32_t width, int32_t height) {
   const uint8_t* bits = image.Bits();
   if (!bits || (header.bitCount != 24 && header.bitCount != 16)) return;
+  const int32_t visibleRows = header.height - 2;
+  const int32_t w = std::clamp(std::min(width, header.width), 0, width_);
+  const int32_t h = std::clamp(std::min(height, visibleRows), 0, height_);
+  std::fill(rgb_.begin(), rgb_.end(), uint8_t{0});
+  for (int32_t y = 0; y < h; ++y) CopyRow(bits, header, y, w);
+  ++shownFrames_;
+}
+
+bool MemoryWindow::ShowAndFade(FrameImage& image, const BitmapHeader& header, int32_t width, int32_t height,
+                               ImageFader& fader) {
+  const uint8_t* bits = image.Bits();
+  if (!bits || header.bitCount != 24) return false;
+  const int32_t w = std::clamp(std::min(width, header.width), 0, width_);
+  const int32_t h = std::clamp(std::min(height, header.height - 2), 0, height_);
+  std::fill(rgb_.begin(), rgb_.end(), uint8_t{0});
+  ShowRowsFading(header, h, fader, [&](int32_t y) { CopyRow(bits, header, y, w); });
+  ++shownFrames_;
+  return true;
+}
+
+// Row y from the top of the picture, its first w pixels, into the copy.
+void MemoryWindow::CopyRow(const uint8_t* bits, const BitmapHeader& header, int32_t y, int32_t w) {
   // Rows in memory run bottom-up and the two guard rows come last, so the
   // top visible row sits just below them.
-  int32_t visibleRows = header.height - 2;
-  int32_t w = std::clamp(std::min(width, header.width), 0, width_);
-  int32_t h = std::clamp(std::min(height, visibleRows), 0, height_);
-  uint32_t stride = RowStride(header.width, header.bitCount);
-  std::fill(rgb_.begin(), rgb_.end(), uint8_t{0});
-  for (int32_t y = 0; y < h; ++y) {
-    const uint8_t* row = bits + static_cast<size_t>(visibleRows - 1 - y) * stride;
-    uint8_t* out = rgb_.data() + static_cast<size_t>(y) * static_cast<size_t>(width_) * 3;
-    for (int32_t x = 0; x < w; ++x, out += 3) {
-      if (header.bitCount == 24) {
-        const uint8_t* p = row + static_cast<size_t>(x) * 3;
-        out[0] = p[2];
-        out[1] = p[1];
-        out[2] = p[0];
-      } else {
-        const uint8_t* p = row + static_cast<size_t>(x) * 2;
-        uint32_t v = p[0] | (p[1] << 8);
-        out[0] = static_cast<uint8_t>(((v >> 10) & 0x1F) << 3);
-        out[1] = static_cast<uint8_t>(((v >> 5) & 0x1F) << 3);
-        out[2] = static_cast<uint8_t>((v & 0x1F) << 3);
-      }
+  const uint8_t* row = bits + static_cast<size_t>(header.height - 3 - y) * RowStride(header.width, header.bitCount);
+  uint8_t* out = rgb_.data() + static_cast<size_t>(y) * static_cast<size_t>(width_) * 3;
+  for (int32_t x = 0; x < w; ++x, out += 3) {
+    if (header.bitCount == 24) {
+      const uint8_t* p = row + static_cast<size_t>(x) * 3;
+      out[0] = p[2];
+      out[1] = p[1];
+      out[2] = p[0];
+    } else {
+      const uint8_t* p = row + static_cast<size_t>(x) * 2;
+      uint32_t v = p[0] | (p[1] << 8);
+      out[0] = static_cast<uint8_t>(((v >> 10) & 0x1F) << 3);
+      out[1] = static_cast<uint8_t>(((v >> 5) & 0x1F) << 3);
+      out[2] = static_cast<uint8_t>((v & 0x1F) << 3);
     }
   }
-  ++shownFrames_;
 }
 
 }  // namespace brindlemar

@@ -34,6 +34,9 @@ class MemoryWindow final : public WindowTarget {
   // Copies the top width x height pixels of the image, clipped to the window;
   // the rest of the picture turns black.
   void Show(FrameImage& image, const BitmapHeader& header, int32_t width, int32_t height) override;
+  // The same for a 24-bit image, fading each band of rows once copied.
+  bool ShowAndFade(FrameImage& image, const BitmapHeader& header, int32_t width, int32_t height,
+                   ImageFader& fader) override;
   void Invalidate() override {}
 
   int32_t Width() const { return width_; }
@@ -43,6 +46,8 @@ class MemoryWindow final : public WindowTarget {
   uint32_t ShownFrames() const { return shownFrames_; }
 
  private:
+  void CopyRow(const uint8_t* bits, const BitmapHeader& header, int32_t y, int32_t w);
+
   int32_t width_;
   int32_t height_;
   FrameImageFactory factory_;

@@ -35,6 +35,17 @@ class FrameImage {
   virtual Canvas* GetCanvas() = 0;
 };
 
+// The trail fade of an image, done a part at a time in memory order, so that
+// a target can fade each band of rows right after showing it, while the
+// band is still in the cache: one pass over the image instead of two.
+class ImageFader {
+ public:
+  virtual ~ImageFader() = default;
+  // Every byte of the image below byte end may be faded now; the bytes from
+  // end up are left as they are. Calls come with rising ends.
+  virtual void Through(uint32_t end) = 0;
+};
+
 class WindowTarget {
  public:
   virtual ~WindowTarget() = default;
@@ -46,6 +57,11 @@ class WindowTarget {
   // Shows the top width x height pixels of the image (the guard rows are
   // the image's last two rows in memory and are never shown).
   virtual void Show(FrameImage& image, const BitmapHeader& header, int32_t width, int32_t height) = 0;
+  // Shows the picture as Show does and has fader fade the image for the next
+  // frame, each band of rows right after it is shown (see fading_rows.h).
+  // Returns false, having done neither, where the target cannot: the surface
+  // then shows and fades in turn.
+  virtual bool ShowAndFade(FrameImage&, const BitmapHeader&, int32_t, int32_t, ImageFader&) { return false; }
   // Invalidates the whole client area with erase and repaints at once.
   virtual void Invalidate() = 0;
   // Bits per pixel of the desktop the window is on; windows made of memory

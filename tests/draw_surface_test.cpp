@@ -9,6 +9,7 @@
 #include "support/test_window.h"
 #include "surfaces/draw_surface.h"
 #include "surfaces/heap_frame_image.h"
+#include "surfaces/memory_window.h"
 
 namespace brindlemar {
 namespace {
@@ -432,6 +433,64 @@ TEST_F(DrawSurfaceTest, ClearBlanksTheImageButNotTheGuardRows) {
   std::fill(s->Bits(), s->Bits() + AllBytes(*s), 0xAB);
   s->Clear();
   for (size_t i = 0; i < AllBytes(*s); ++i) ASSERT_EQ(s->Bits()[i], i < s->ImageSize() ? 0 : 0xAB) << i;
+}
+
+// Showing and fading in one pass shows the picture as it was before the fade
+// and leaves the image as Present and then Fade do, with the same random
+// draws: dense and dithered, over images that span several chunks of the
+// dithered walk, rows with and without padding, and a window of its own.
+TEST_F(DrawSurfaceTest, PresentAndFadeInOnePassEqualsPresentThenFade) {
+  struct Case {
+    int32_t width, height, level, dither;
+  };
+  const Case cases[] = {{200, 90, 92, 0}, {200, 90, 92, 1}, {201, 131, 30, 1}, {37, 5, 100, 1},
+                        {37, 5, 1, 0},    {1, 1, 50, 1},    {333, 77, 10, 1},  {64, 300, 0, 0}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::Message() << c.width << "x" << c.height << " level " << c.level << " dither "
+                                      << c.dither);
+    MemoryWindow twoCalls(c.width, c.height), onePass(c.width, c.height);
+    MemorySurface24 a, b;
+    ASSERT_EQ(a.Create(&twoCalls, nullptr), kOk);
+    ASSERT_EQ(b.Create(&onePass, nullptr), kOk);
+    for (size_t i = 0; i < AllBytes(a); ++i) a.Bits()[i] = b.Bits()[i] = static_cast<uint8_t>(i * 131 + i / 7);
+    a.SetFade(c.level, c.dither);
+    b.SetFade(c.level, c.dither);
+    for (int32_t frame = 0; frame < 3; ++frame) {
+      Process().quickRandomState = 12345u + static_cast<uint32_t>(frame);
+      a.Present(&twoCalls);
+      a.Fade();
+      const uint32_t drawsOfTwoCalls = Process().quickRandomState;
+      Process().quickRandomState = 12345u + static_cast<uint32_t>(frame);
+      b.PresentAndFade(&onePass);
+      EXPECT_EQ(Process().quickRandomState, drawsOfTwoCalls) << frame;
+      EXPECT_EQ(onePass.Rgb(), twoCalls.Rgb()) << frame;
+      EXPECT_EQ(Snapshot(b), Snapshot(a)) << frame;
+    }
+    EXPECT_EQ(onePass.ShownFrames(), 3u);
+  }
+}
+
+// Part by part, the dithered walk fades a triple only once all of its bytes
+// lie below the end it was given, and the parts add up to one whole fade.
+TEST_F(DrawSurfaceTest, TrailFadeInPartsKeepsToTheirEnds) {
+  const uint32_t size = 3 * 36000 + 600;
+  const uint8_t kUntouched = 200;
+  for (int32_t spacing : {1, 2, 18}) {
+    SCOPED_TRACE(spacing);
+    std::vector<uint8_t> whole(size + 2, kUntouched), parts(size + 2, kUntouched);
+    uint8_t table[256];
+    for (int32_t i = 0; i < 256; ++i) table[i] = static_cast<uint8_t>(i / 2);
+    Process().quickRandomState = 99;
+    TrailFade(whole.data(), size, 128, spacing, table).Finish();
+    Process().quickRandomState = 99;
+    TrailFade fade(parts.data(), size, 128, spacing, table);
+    for (uint32_t end : {0u, 1u, 2u, 3u, 5u, 4000u, 35999u, 36000u, 36001u, 72002u, 100000u, size - 1}) {
+      fade.Through(end);
+      for (uint32_t at = end; at < size + 2; ++at) ASSERT_EQ(parts[at], kUntouched) << "end " << end << ", " << at;
+    }
+    fade.Finish();
+    EXPECT_EQ(parts, whole);
+  }
 }
 
 TEST_F(DrawSurfaceTest, PresentShowsTheImageInTheWindow) {

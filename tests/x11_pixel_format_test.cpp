@@ -201,6 +201,89 @@ TEST(X11FrameConverter, EveryKernelEqualsTheReferenceByteForByte) {
   }
 }
 
+// A fader that blacks out what it is given, and checks that its ends rise.
+class BlackingFader final : public ImageFader {
+ public:
+  explicit BlackingFader(std::vector<uint8_t>& image) : image_(image) {}
+  void Through(uint32_t end) override {
+    EXPECT_GE(end, done_);
+    for (; done_ < end && done_ < image_.size(); ++done_) image_[done_] = 0;
+  }
+  uint32_t done_ = 0;
+
+ private:
+  std::vector<uint8_t>& image_;
+};
+
+// Converting while fading shows every row as it was before the fade reached
+// it, and leaves the fader everything up to the guard rows, the rows below a
+// smaller window included.
+TEST(X11FrameConverter, FadingConvertsEachRowBeforeItFades) {
+  const PixelLayout argb{0xFF0000, 0x00FF00, 0x0000FF, 0xFF000000, 4, false};
+  struct Case {
+    int32_t width, height, shownWidth, shownHeight;
+  };
+  const Case cases[] = {{40, 50, 40, 50}, {13, 17, 13, 17}, {40, 50, 25, 20}, {7, 3, 7, 0}};
+  std::mt19937 random(3);
+  for (const Case& c : cases) {
+    Frame frame(c.width, c.height, 24);
+    for (uint8_t& byte : frame.pixels) byte = static_cast<uint8_t>(random() | 1);
+    const size_t stride = static_cast<size_t>(c.width) * 4;
+    std::vector<uint8_t> expected(stride * c.height, 0x55), out(stride * c.height, 0x55);
+    ConvertFrameReference(frame.pixels.data(), frame.header, c.shownWidth, c.shownHeight, argb, expected.data(),
+                          stride);
+    BlackingFader fader(frame.pixels);
+    FrameConverter converter;
+    converter.ConvertFading(frame.pixels.data(), frame.header, c.shownWidth, c.shownHeight, argb, out.data(),
+                            stride, fader);
+    EXPECT_EQ(out, expected) << c.width << "x" << c.height << " shown " << c.shownWidth << "x" << c.shownHeight;
+    EXPECT_EQ(fader.done_, RowStride(c.width, 24) * static_cast<uint32_t>(c.height));
+  }
+}
+
+// Black stays black without being written again, but only where the output
+// is known to hold it: frames whose black parts come and go, pixel layouts
+// whose black is not zero, new output memory, and output written by others.
+TEST(X11FrameConverter, LeavesOnlyShownBlackAlone) {
+  const int32_t width = 150, height = 6;
+  struct Layout {
+    const char* name;
+    PixelLayout layout;
+  };
+  const Layout layouts[] = {{"32-bit ARGB", {0xFF0000, 0x00FF00, 0x0000FF, 0xFF000000, 4, false}},
+                            {"24 bits packed, big-endian", {0xFF0000, 0x00FF00, 0x0000FF, 0, 3, true}},
+                            {"5-6-5", {0xF800, 0x07E0, 0x001F, 0, 2, false}}};
+  std::mt19937 random(11);
+  for (int32_t bits : {24, 16}) {
+    for (const Layout& l : layouts) {
+      SCOPED_TRACE(::testing::Message() << bits << "-bit frames onto " << l.name);
+      const size_t stride = static_cast<size_t>(width * l.layout.bytesPerPixel + 4);
+      std::vector<uint8_t> out(stride * height, 0), other(stride * height, 0);
+      FrameConverter converter;
+      for (int32_t frame = 0; frame < 12; ++frame) {
+        // Each row black but for a few lit pixels that move from frame to
+        // frame; every fourth frame all black.
+        Frame picture(width, height, bits);
+        for (int32_t y = 0; y < height && frame % 4 != 3; ++y) {
+          for (int32_t k = 0; k < 3; ++k) {
+            picture.Set(static_cast<int32_t>(random() % width), y, static_cast<uint8_t>(random() | 8), 0, 0);
+          }
+        }
+        // Frames 5 and 9 go to other memory; before frame 7 others write.
+        std::vector<uint8_t>& target = frame == 5 || frame == 9 ? other : out;
+        if (frame == 7) {
+          std::fill(out.begin(), out.end(), 0x3C);
+          converter.Forget();
+        }
+        std::vector<uint8_t> expected = target;
+        ConvertFrameReference(picture.pixels.data(), picture.header, width, height, l.layout, expected.data(), stride);
+        converter.Convert(picture.pixels.data(), picture.header, width, height, l.layout, target.data(), stride);
+        ASSERT_EQ(target, expected) << "frame " << frame;
+      }
+    }
+  }
+}
+
 // A converter kept across frames follows a change of layout or of frame
 // depth instead of using what it built for the last one.
 TEST(X11FrameConverter, FollowsAChangeOfLayoutOrDepth) {

@@ -21,6 +21,12 @@ class FrontBufferSurface final : public Memory {
   // display must be an open DirectDrawDisplay; kInvalidArg without one.
   ResultCode Create(WindowTarget* window, DisplayInterface* display) override;
   void Present(WindowTarget* target) override;
+  // Shown on the primary surface, not through the window target: never in
+  // one pass with the fade.
+  void PresentAndFade(WindowTarget* target) override {
+    Present(target);
+    this->Fade();
+  }
   void Destroy() override;
   void ResetFields() override;
 

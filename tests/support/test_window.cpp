@@ -1,5 +1,7 @@
 #include "support/test_window.h"
 
+#include "surfaces/fading_rows.h"
+
 namespace brindlemar::testing {
 
 ResultCode TestWindow::GetClientSize(int32_t& w, int32_t& h) {
@@ -16,5 +18,12 @@ std::unique_ptr<FrameImage> TestWindow::CreateFrameImage(const BitmapHeader& hea
 }
 
 void TestWindow::Show(FrameImage&, const BitmapHeader&, int32_t, int32_t) { ++shows; }
+
+bool TestWindow::ShowAndFade(FrameImage&, const BitmapHeader& header, int32_t, int32_t h, ImageFader& fader) {
+  if (!fadesWhileShowing) return false;
+  ShowRowsFading(header, h, fader, [](int32_t) {});
+  ++shows;
+  return true;
+}
 
 }  // namespace brindlemar::testing

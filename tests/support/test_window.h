@@ -14,6 +14,9 @@ class TestWindow final : public WindowTarget {
   ResultCode GetClientSize(int32_t& w, int32_t& h) override;
   std::unique_ptr<FrameImage> CreateFrameImage(const BitmapHeader& header) override;
   void Show(FrameImage& image, const BitmapHeader& header, int32_t w, int32_t h) override;
+  // Shows nothing, as Show, but lets the surface fade band by band as a
+  // screen's target does, unless fadesWhileShowing is off.
+  bool ShowAndFade(FrameImage& image, const BitmapHeader& header, int32_t w, int32_t h, ImageFader& fader) override;
   void Invalidate() override { ++invalidations; }
   int32_t DesktopBits() override { return desktopBits; }
 
@@ -24,6 +27,7 @@ class TestWindow final : public WindowTarget {
   bool refuseImage = false;
   int32_t invalidations = 0;
   int32_t shows = 0;
+  bool fadesWhileShowing = true;
   BitmapHeader lastHeader;
 };
 

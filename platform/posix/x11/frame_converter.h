@@ -10,12 +10,15 @@
 // channel (24-bit) or a pixel (16-bit). Off x86 the tables serve everything.
 #pragma once
 
+#include <algorithm>
 #include <bit>
 #include <cstdint>
 #include <cstring>
 #include <vector>
 
 #include "platform/posix/x11/pixel_format.h"
+#include "surfaces/fade_kernel.h"
+#include "surfaces/fading_rows.h"
 
 #if defined(__x86_64__) || defined(__i386__)
 #include <immintrin.h>
@@ -164,10 +167,29 @@ class FrameConverter {
     if (!bits || !out || (header.bitCount != 24 && header.bitCount != 16)) return;
     Prepare(header, layout);
     const FrameRows rows(header, width, height);
+    Track(out, outStride, rows);
     for (int32_t y = 0; y < rows.height; ++y) {
-      ConvertRow(rows.Row(bits, y), out + static_cast<size_t>(y) * outStride, rows.width);
+      ConvertRow(rows.Row(bits, y), out + static_cast<size_t>(y) * outStride, rows.width, y);
     }
   }
+
+  // The same, with the frame image faded for the next frame by fader, each
+  // band of rows right after it is converted (ShowRowsFading); the rest of
+  // the image is left for the caller to finish.
+  void ConvertFading(const uint8_t* bits, const BitmapHeader& header, int32_t width, int32_t height,
+                     const PixelLayout& layout, uint8_t* out, size_t outStride, ImageFader& fader) {
+    if (!bits || !out || (header.bitCount != 24 && header.bitCount != 16)) return;
+    Prepare(header, layout);
+    const FrameRows rows(header, width, height);
+    Track(out, outStride, rows);
+    ShowRowsFading(header, rows.height, fader, [&](int32_t y) {
+      ConvertRow(rows.Row(bits, y), out + static_cast<size_t>(y) * outStride, rows.width, y);
+    });
+  }
+
+  // Forgets what the output holds: for a caller whose output memory was
+  // made anew or written by others since the last conversion.
+  void Forget() { black_.clear(); }
 
   // Uses no kernel above path, for tests and measurements that compare the
   // kernels; the default is the fastest.
@@ -219,9 +241,48 @@ class FrameConverter {
     for (ConvertPath p : {ConvertPath::kSsse3, ConvertPath::kAvx2}) {
       if (shuffle_.bytes != 0 && p <= limit_ && convert_detail::ProcessorHas(p)) path_ = p;
     }
+    Forget();
   }
 
-  void ConvertRow(const uint8_t* from, uint8_t* to, int32_t count) const {
+  // Where the output's black blocks are known: the same memory, rows and
+  // layout as last time, or nothing is known.
+  void Track(const uint8_t* out, size_t outStride, const FrameRows& rows) {
+    const int32_t blocks = (rows.width + kBlockPixels - 1) / kBlockPixels;
+    if (out == out_ && outStride == outStride_ && rows.width == shownWidth_ && rows.height == shownHeight_ &&
+        !black_.empty()) {
+      return;
+    }
+    out_ = out;
+    outStride_ = outStride;
+    shownWidth_ = rows.width;
+    shownHeight_ = rows.height;
+    blocksPerRow_ = blocks;
+    black_.assign(static_cast<size_t>(blocks) * static_cast<size_t>(std::max(rows.height, 0)), 0);
+  }
+
+  // A row y, kBlockPixels at a time: a block whose pixels are all black and
+  // whose output already holds black is left alone, the rest converted in
+  // runs. Most of a saver's picture is black, and then a frame costs little
+  // more than reading it.
+  void ConvertRow(const uint8_t* from, uint8_t* to, int32_t count, int32_t y) {
+    const size_t in = static_cast<size_t>(bitCount_ / 8), n = static_cast<size_t>(bytes_);
+    uint8_t* known = black_.data() + static_cast<size_t>(y) * static_cast<size_t>(blocksPerRow_);
+    int32_t run = 0;  // the first pixel of the run still to convert
+    for (int32_t block = 0, x = 0; x < count; ++block, x += kBlockPixels) {
+      const int32_t pixels = std::min(kBlockPixels, count - x);
+      const bool black = IsBlack(from + in * static_cast<size_t>(x), in * static_cast<size_t>(pixels));
+      if (black && known[block]) {
+        ConvertRun(from + in * static_cast<size_t>(run), to + n * static_cast<size_t>(run), x - run);
+        run = x + pixels;
+      }
+      known[block] = black ? 1 : 0;
+    }
+    ConvertRun(from + in * static_cast<size_t>(run), to + n * static_cast<size_t>(run), count - run);
+  }
+
+  // count pixels from the start of a run.
+  void ConvertRun(const uint8_t* from, uint8_t* to, int32_t count) const {
+    if (count <= 0) return;
     int32_t x = 0;
     if (copyRows_) {
       std::memcpy(to, from, static_cast<size_t>(count) * 3);
@@ -249,7 +310,7 @@ class FrameConverter {
     }
   }
 
-  // Pixels x..count-1 of a row through the tables, n bytes each.
+  // Pixels x..count-1 of a run through the tables, n bytes each.
   template <size_t n>
   void TableRow(const uint8_t* from, uint8_t* to, int32_t x, int32_t count) const {
     if (bitCount_ == 24) {
@@ -277,6 +338,9 @@ class FrameConverter {
     }
   }
 
+  // Blocks of this many pixels are skipped where black stays black.
+  static constexpr int32_t kBlockPixels = 64;
+
   ConvertPath limit_ = ConvertPath::kAvx2;
   bool prepared_ = false;
   int16_t bitCount_ = 0;
@@ -290,6 +354,14 @@ class FrameConverter {
   // fixed bits in with blue). 16-bit frames: the stored value of each pixel.
   std::vector<uint32_t> channels_;
   std::vector<uint32_t> pixels_;
+  // The output the last conversion wrote, and for each of its blocks
+  // whether it holds the conversion of black pixels.
+  const uint8_t* out_ = nullptr;
+  size_t outStride_ = 0;
+  int32_t shownWidth_ = 0;
+  int32_t shownHeight_ = 0;
+  int32_t blocksPerRow_ = 0;
+  std::vector<uint8_t> black_;
 };
 
 }  // namespace brindlemar::x11

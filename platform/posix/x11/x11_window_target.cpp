@@ -93,6 +93,8 @@ bool X11WindowTarget::MakeImage() {
       return false;
     }
   }
+  // New memory, whatever its address: nothing in it is known to be shown.
+  converter_.Forget();
   layout_.redMask = static_cast<uint32_t>(image_->red_mask);
   layout_.greenMask = static_cast<uint32_t>(image_->green_mask);
   layout_.blueMask = static_cast<uint32_t>(image_->blue_mask);
@@ -126,6 +128,16 @@ void X11WindowTarget::Show(FrameImage& image, const BitmapHeader& header, int32_
   converter_.Convert(image.Bits(), header, std::min(width, width_), std::min(height, height_), layout_,
                      reinterpret_cast<uint8_t*>(image_->data), static_cast<size_t>(image_->bytes_per_line));
   Put();
+}
+
+bool X11WindowTarget::ShowAndFade(FrameImage& image, const BitmapHeader& header, int32_t width, int32_t height,
+                                  ImageFader& fader) {
+  if (!MakeImage()) return false;
+  converter_.ConvertFading(image.Bits(), header, std::min(width, width_), std::min(height, height_), layout_,
+                           reinterpret_cast<uint8_t*>(image_->data), static_cast<size_t>(image_->bytes_per_line),
+                           fader);
+  Put();
+  return true;
 }
 
 void X11WindowTarget::Invalidate() {

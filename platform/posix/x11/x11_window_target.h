@@ -35,6 +35,9 @@ class X11WindowTarget final : public WindowTarget {
   ResultCode GetClientSize(int32_t& width, int32_t& height) override;
   std::unique_ptr<FrameImage> CreateFrameImage(const BitmapHeader& header) override;
   void Show(FrameImage& image, const BitmapHeader& header, int32_t width, int32_t height) override;
+  // Converts and fades in one pass over the frame image.
+  bool ShowAndFade(FrameImage& image, const BitmapHeader& header, int32_t width, int32_t height,
+                   ImageFader& fader) override;
   // Puts the last picture again; the next frame paints everything anyway.
   void Invalidate() override;
   int32_t DesktopBits() override { return depth_; }
