@@ -11,6 +11,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <type_traits>
 
 #include "engine/grain_color.h"
 #include "engine/grain_plot_batch.h"
@@ -206,7 +207,11 @@ inline void ColorAndDrawGrains(Pixels& px, const GrainColorPass& color, const Gr
   constexpr int32_t kAhead = 16;
   const bool plain = draw.reflectionCount == 1 && !draw.symmetric;
   const int32_t reach = draw.dotStyle == 4 ? 3 : draw.dotStyle == 1 ? 2 : 1;
-  for (int32_t i = begin; i < end; ++i) {
+  int32_t i = begin;
+  if constexpr (std::is_same_v<Pixels, StampedPixels>) {
+    if (plain) i = px.ColorAndStamp(color, draw.dotStyle, reach, posX, posY, velX, velY, begin, end);
+  }
+  for (; i < end; ++i) {
     if constexpr (requires { px.Prefetch(0, 0, 0); }) {
       if (plain && i + kAhead < end) px.Prefetch(TruncCoord(posX[i + kAhead]), TruncCoord(posY[i + kAhead]), reach);
     }

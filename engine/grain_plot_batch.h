@@ -15,6 +15,7 @@
 
 #include <cstdint>
 
+#include "engine/grain_color.h"
 #include "surfaces/draw_surface.h"
 
 namespace brindlemar {
@@ -48,6 +49,14 @@ void DrawGrainStamps(MemorySurface24& surface, int32_t dotStyle, const GrainStam
 void PlotGrainStamps(MemorySurface24& surface, int32_t dotStyle, const GrainStamps& stamps, int32_t begin,
                      uint32_t lanes);
 
+// The colour update of grains begin.. and their stamps for drawing without
+// reflections, eight grains at a time while eight more fit in the record;
+// their rows are brought into the cache meanwhile. Returns the first grain
+// not done. Exactly UpdateGrainColor, DrawnChannel and TruncCoord per grain.
+int32_t ColorAndStampGrainsAvx2(const GrainColorPass& color, const StampImage& image, int32_t reach,
+                                const float* posX, const float* posY, const float* velX, const float* velY,
+                                int32_t begin, int32_t end, GrainStamps& stamps);
+
 // The AVX2 kernel behind DrawGrainStamps.
 void DrawGrainStampsAvx2(const StampImage& image, MemorySurface24& surface, int32_t dotStyle,
                          const GrainStamps& stamps);
@@ -79,6 +88,25 @@ class StampedPixels {
   // The rows of a grain still to be recorded are brought into the cache;
   // a record of them stays there until it is drawn.
   void Prefetch(int32_t x, int32_t y, int32_t reach) const { surface_->Prefetch(x, y, reach); }
+
+  // Colour update and stamps of grains begin..end - 1 drawn once each in
+  // dotStyle with pattern reach, eight at a time; returns the first grain
+  // left for the one-by-one way (fewer than eight).
+  int32_t ColorAndStamp(const GrainColorPass& color, int32_t dotStyle, int32_t reach, const float* posX,
+                        const float* posY, const float* velX, const float* velY, int32_t begin, int32_t end) {
+    if (dotStyle != dotStyle_) {
+      Flush();
+      dotStyle_ = dotStyle;
+    }
+    const StampImage image = {surface_->Bits(), static_cast<int32_t>(surface_->Stride()), surface_->Width(),
+                              surface_->Height()};
+    int32_t i = begin;
+    while (end - i >= 8) {
+      if (stamps_.count + 8 > GrainStamps::kCapacity) Flush();
+      i = ColorAndStampGrainsAvx2(color, image, reach, posX, posY, velX, velY, i, end, stamps_);
+    }
+    return i;
+  }
 
  private:
   MemorySurface24* surface_;

@@ -187,7 +187,110 @@ void DrawStamps(const StampImage& image, MemorySurface24& surface, int32_t dotSt
   PlotGrainStamps(surface, dotStyle, s, i, (1u << (s.count - i)) - 1);
 }
 
+__m256 LoadFloats(const float* p) { return _mm256_loadu_ps(p); }
+
+// float(v * k) with the product taken in double, as the scalar colour
+// update writes it.
+[[gnu::always_inline]] inline __m256 TimesInDouble(__m256 v, double k) {
+  const __m256d factor = _mm256_set1_pd(k);
+  const __m128 lo = _mm256_cvtpd_ps(_mm256_mul_pd(_mm256_cvtps_pd(_mm256_castps256_ps128(v)), factor));
+  const __m128 hi = _mm256_cvtpd_ps(_mm256_mul_pd(_mm256_cvtps_pd(_mm256_extractf128_ps(v, 1)), factor));
+  return _mm256_insertf128_ps(_mm256_castps128_ps256(lo), hi, 1);
+}
+
+// The horizontal feed and relaxation of roles A and C (FeedHorizontal).
+[[gnu::always_inline]] inline void FeedHorizontal8(const GrainColorPass& p, __m256& a, __m256& c, __m256 vx) {
+  const __m256 right = _mm256_cmp_ps(vx, _mm256_setzero_ps(), _CMP_GT_OQ);
+  const __m256 fedA = _mm256_add_ps(a, _mm256_mul_ps(_mm256_set1_ps(p.gainA), vx));
+  const __m256 fedC = _mm256_sub_ps(c, _mm256_mul_ps(_mm256_set1_ps(p.gainC), vx));
+  a = _mm256_blendv_ps(a, fedA, right);
+  c = _mm256_blendv_ps(fedC, c, right);
+  a = _mm256_sub_ps(a, _mm256_mul_ps(a, _mm256_set1_ps(p.rateA)));
+  c = _mm256_sub_ps(c, _mm256_mul_ps(c, _mm256_set1_ps(p.rateC)));
+}
+
+// UpdateGrainColor for grains i .. i + 7, each lane taking the branch its
+// grain takes.
+[[gnu::always_inline]] inline void UpdateColors8(const GrainColorPass& p, int32_t i, __m256 vx, __m256 vy) {
+  __m256 a = LoadFloats(p.a + i), b = LoadFloats(p.b + i), c = LoadFloats(p.c + i);
+  const __m256 zero = _mm256_setzero_ps();
+  const __m256 gainVy = _mm256_mul_ps(_mm256_set1_ps(p.gainB), vy);
+  if (p.risingGlow) {
+    const __m256 still = _mm256_cmp_ps(vy, zero, _CMP_GE_OQ);
+    const __m256 rising = _mm256_cmp_ps(vy, zero, _CMP_LT_OQ);
+    __m256 fedA = a, fedC = c;
+    FeedHorizontal8(p, fedA, fedC, vx);
+    __m256 fedB = _mm256_sub_ps(b, gainVy);
+    fedB = _mm256_add_ps(fedB, _mm256_mul_ps(fedB, _mm256_set1_ps(p.rateB)));
+    // Neither branch for a NaN vy: the channels stay.
+    a = _mm256_blendv_ps(_mm256_blendv_ps(a, fedA, rising), TimesInDouble(a, 0.951), still);
+    c = _mm256_blendv_ps(_mm256_blendv_ps(c, fedC, rising), TimesInDouble(c, 0.9552), still);
+    b = _mm256_blendv_ps(_mm256_blendv_ps(b, fedB, rising), TimesInDouble(b, 0.9472354), still);
+  } else {
+    FeedHorizontal8(p, a, c, vx);
+    const __m256 down = _mm256_cmp_ps(vy, zero, _CMP_GT_OQ);
+    const __m256 fedDown = _mm256_add_ps(b, _mm256_mul_ps(gainVy, _mm256_set1_ps(p.downFactor)));
+    const __m256 fedUp = _mm256_sub_ps(b, _mm256_mul_ps(gainVy, _mm256_set1_ps(p.upFactor)));
+    b = _mm256_blendv_ps(fedUp, fedDown, down);
+    b = _mm256_sub_ps(b, _mm256_mul_ps(b, _mm256_set1_ps(p.rateB)));
+  }
+  _mm256_storeu_ps(p.a + i, a);
+  _mm256_storeu_ps(p.b + i, b);
+  _mm256_storeu_ps(p.c + i, c);
+}
+
+// DrawnChannel: truncated towards zero (values from 2^31 up count as the
+// largest int32, NaN and values below -2^31 as 0 or less), then held to
+// 0 .. colorMax.
+[[gnu::always_inline]] inline __m256i Drawn8(__m256 v, int32_t colorMax) {
+  const __m256 huge = _mm256_cmp_ps(v, _mm256_set1_ps(2147483648.0f), _CMP_GE_OQ);
+  __m256i t = _mm256_cvttps_epi32(v);
+  t = _mm256_blendv_epi8(t, _mm256_set1_epi32(INT32_MAX), _mm256_castps_si256(huge));
+  return _mm256_max_epi32(_mm256_min_epi32(t, _mm256_set1_epi32(colorMax)), _mm256_setzero_si256());
+}
+
+// TruncCoord: truncated towards zero within +-2^29, else held there (NaN
+// below).
+[[gnu::always_inline]] inline __m256i Coord8(__m256 v) {
+  const __m256 limit = _mm256_set1_ps(536870912.0f);
+  const __m256 inside = _mm256_and_ps(_mm256_cmp_ps(v, _mm256_sub_ps(_mm256_setzero_ps(), limit), _CMP_GT_OQ),
+                                      _mm256_cmp_ps(v, limit, _CMP_LT_OQ));
+  const __m256 above = _mm256_cmp_ps(v, limit, _CMP_GE_OQ);
+  const __m256i held = _mm256_blendv_epi8(_mm256_set1_epi32(-536870912), _mm256_set1_epi32(536870912),
+                                          _mm256_castps_si256(above));
+  return _mm256_blendv_epi8(held, _mm256_cvttps_epi32(v), _mm256_castps_si256(inside));
+}
+
 }  // namespace
+
+int32_t ColorAndStampGrainsAvx2(const GrainColorPass& color, const StampImage& image, int32_t reach,
+                                const float* posX, const float* posY, const float* velX, const float* velY,
+                                int32_t begin, int32_t end, GrainStamps& stamps) {
+  int32_t i = begin;
+  for (; i + 8 <= end && stamps.count + 8 <= GrainStamps::kCapacity; i += 8) {
+    UpdateColors8(color, i, LoadFloats(velX + i), LoadFloats(velY + i));
+    const int32_t k = stamps.count;
+    const __m256i x = Coord8(LoadFloats(posX + i)), y = Coord8(LoadFloats(posY + i));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(stamps.x + k), x);
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(stamps.y + k), y);
+    int32_t* drawn[3] = {stamps.c0 + k, stamps.c1 + k, stamps.c2 + k};
+    for (int32_t ch = 0; ch < 3; ++ch) {
+      _mm256_storeu_si256(reinterpret_cast<__m256i*>(drawn[ch]), Drawn8(LoadFloats(color.channels[ch] + i), color.colorMax));
+    }
+    stamps.count = k + 8;
+    // The grains' rows are asked for now; they are drawn when the record is.
+    for (int32_t j = 0; j < 8; ++j) {
+      const int32_t gx = stamps.x[k + j], gy = stamps.y[k + j];
+      if (gx < 1 || gx >= image.width || gy < 1 || gy >= image.height) continue;
+      const int32_t top = gy - reach < 1 ? 1 : gy - reach;
+      const int32_t bottom = gy + reach >= image.height ? image.height - 1 : gy + reach;
+      for (int32_t row = top; row <= bottom; ++row) {
+        __builtin_prefetch(image.bits + static_cast<ptrdiff_t>(image.height - row - 1) * image.stride + gx * 3, 1);
+      }
+    }
+  }
+  return i;
+}
 
 void DrawGrainStampsAvx2(const StampImage& image, MemorySurface24& surface, int32_t dotStyle,
                          const GrainStamps& stamps) {
@@ -216,6 +319,11 @@ void DrawGrainStampsAvx2(const StampImage& image, MemorySurface24& surface, int3
 #else
 
 namespace brindlemar {
+
+int32_t ColorAndStampGrainsAvx2(const GrainColorPass&, const StampImage&, int32_t, const float*, const float*,
+                                const float*, const float*, int32_t begin, int32_t, GrainStamps&) {
+  return begin;
+}
 
 void DrawGrainStampsAvx2(const StampImage&, MemorySurface24& surface, int32_t dotStyle, const GrainStamps& stamps) {
   for (int32_t i = 0; i < stamps.count; i += 8) {

@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstring>
+#include <limits>
 #include <random>
 #include <vector>
 
@@ -151,6 +153,71 @@ TEST(GrainBatch, RecordFlushesWhenFullAndWhenTheStyleChanges) {
                       static_cast<int32_t>(random() % 256)});
   }
   EXPECT_EQ(twins.Draw(stamps), -1);
+}
+
+// Colour update and drawing of a run of grains, eight at a time through the
+// recording sink, change the channels and the image exactly as the
+// one-by-one loop does: both colour models, every direction of motion, and
+// positions, velocities and channels at and beyond the limits of the
+// conversions (NaN, infinities, 2^29, 2^31), in runs that do not end on a
+// multiple of eight.
+TEST(GrainBatch, ColourAndStampsOfARunEqualTheOneByOneLoop) {
+  const float inf = std::numeric_limits<float>::infinity();
+  const float nan = std::numeric_limits<float>::quiet_NaN();
+  const float odd[] = {nan, inf, -inf, 536870912.0f, -536870912.0f, 536870880.0f, 2147483648.0f, -2147483904.0f,
+                       3e9f, -3e9f, 0.0f, -0.0f, 255.9f, -0.5f, 1e-30f};
+  std::mt19937 random(21);
+  std::uniform_real_distribution<float> speed(-3.0f, 3.0f), place(-20.0f, 220.0f), channel(-40.0f, 300.0f);
+  for (int32_t risingGlow : {0, 1}) {
+    for (int32_t dotStyle : {0, 2, 4}) {
+      SCOPED_TRACE(::testing::Message() << "rising glow " << risingGlow << ", dot style " << dotStyle);
+      const int32_t n = 203;
+      std::vector<float> channels[2][3];
+      for (auto& copy : channels) {
+        for (auto& c : copy) c.resize(n);
+      }
+      std::vector<float> posX(n), posY(n), velX(n), velY(n);
+      for (int32_t i = 0; i < n; ++i) {
+        posX[i] = i % 17 == 3 ? odd[i % 15] : place(random);
+        posY[i] = i % 19 == 5 ? odd[(i + 4) % 15] : place(random);
+        velX[i] = i % 13 == 7 ? odd[(i + 8) % 15] : speed(random);
+        velY[i] = i % 11 == 2 ? odd[(i + 2) % 15] : i % 5 == 0 ? 0.0f : speed(random);
+        for (int32_t c = 0; c < 3; ++c) {
+          channels[0][c][i] = channels[1][c][i] = i % 23 == 9 + c ? odd[(i + c) % 15] : channel(random);
+        }
+      }
+      TwinSurfaces twins(200, 200, 5);
+      GrainColorPass pass[2];
+      for (int32_t k = 0; k < 2; ++k) {
+        GrainColorPass& p = pass[k];
+        for (int32_t c = 0; c < 3; ++c) p.channels[c] = channels[k][c].data();
+        p.a = p.channels[2];
+        p.b = p.channels[0];
+        p.c = p.channels[1];
+        p.gainA = 0.41f;
+        p.gainB = 0.37f;
+        p.gainC = 0.43f;
+        p.downFactor = 1.0f;
+        p.upFactor = 0.0f;
+        p.rateA = 0.02f;
+        p.rateB = 0.031f;
+        p.rateC = 0.017f;
+        p.risingGlow = risingGlow;
+        p.colorMax = 231;
+      }
+      const GrainDrawFrame draw = {dotStyle, 1, 0, 100, 100, nullptr, nullptr};
+      WithPixelSink(twins.batched, [&](auto& px) {
+        ColorAndDrawGrains(px, pass[0], draw, posX.data(), posY.data(), velX.data(), velY.data(), 0, 100);
+        ColorAndDrawGrains(px, pass[0], draw, posX.data(), posY.data(), velX.data(), velY.data(), 100, n);
+      });
+      VirtualPixels single(twins.single);
+      ColorAndDrawGrains(single, pass[1], draw, posX.data(), posY.data(), velX.data(), velY.data(), 0, n);
+      for (int32_t c = 0; c < 3; ++c) {
+        EXPECT_EQ(std::memcmp(channels[0][c].data(), channels[1][c].data(), n * sizeof(float)), 0) << c;
+      }
+      for (size_t i = 0; i < twins.Size(); ++i) ASSERT_EQ(twins.batched.Bits()[i], twins.single.Bits()[i]) << i;
+    }
+  }
 }
 
 }  // namespace
