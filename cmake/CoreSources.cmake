@@ -35,7 +35,7 @@ target_link_libraries(brindlemar_core PUBLIC brindlemar_flags)
 if(WIN32)
   file(GLOB platform_sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/platform/win32/*.cpp)
   add_library(brindlemar_platform STATIC ${platform_sources})
-  target_link_libraries(brindlemar_platform PUBLIC brindlemar_core gdi32 user32 advapi32 ole32)
+  target_link_libraries(brindlemar_platform PUBLIC brindlemar_core gdi32 user32 advapi32 ole32 comctl32 shell32 uxtheme)
 else()
   # The overlay canvas draws with Cairo and Pango.
   find_package(PkgConfig REQUIRED)

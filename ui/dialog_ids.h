@@ -126,4 +126,12 @@
 /* Dialog 100. */
 #define IDC_ABOUT_VERSION 1201
 
+/* The help pages built into the program (ui/help_pages.h names them). */
+#define IDR_HELP_INDEX 301
+#define IDR_HELP_MAIN 302
+#define IDR_HELP_MESSAGES 303
+#define IDR_HELP_ADDITIONAL 304
+#define IDR_HELP_ABOUT 305
+#define IDR_HELP_STYLE 306
+
 #endif

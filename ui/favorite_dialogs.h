@@ -20,7 +20,7 @@ inline constexpr const char* kNewFavoriteName = "My New Favorite";
 inline constexpr const char* kCommaInNameText =
     "A favorite's name cannot contain a comma: the stored favorite would end its name there and lose its "
     "settings.  Please choose a name without one.";
-inline constexpr const char* kCommaInNameTitle = "Brindlemar";
+inline constexpr const char* kCommaInNameTitle = "Invalid Name";
 
 class AddFavoriteDialog final : public DialogLogic {
  public:

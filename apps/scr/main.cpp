@@ -4,6 +4,7 @@
 // configuration (anything else).
 #include <windows.h>
 
+#include "platform/win32/config_dialog_win32.h"
 #include "platform/win32/directdraw_display.h"
 #include "platform/win32/password_dialog.h"
 #include "platform/win32/saver_window.h"
@@ -44,9 +45,9 @@ int Run(HINSTANCE instance) {
     case SaverMode::kConfigure:
       break;
   }
-  MessageBoxA(FindWindowA(nullptr, kOwnerTitle), "The Brindlemar configuration dialog is not built yet.", "Brindlemar",
-              MB_OK | MB_ICONINFORMATION);
-  return 1;
+  const int code = win32::RunConfigDialog(instance, FindWindowA(nullptr, kOwnerTitle), Family());
+  win32::FreeLeftDirectDrawLibrary();
+  return code;
 }
 
 }  // namespace
