@@ -3,7 +3,7 @@
 # programs look for: the program in libexec/xscreensaver, the settings dialog
 # in share/xscreensaver/config (valid, and every option it can write one the
 # program takes), the desktop entry in share/applications/screensavers (valid,
-# naming the installed program).
+# naming the installed program), and the help pages in share/doc/brindlemar.
 # Needs BUILD_DIR (the build to install) in the environment.
 . "$(dirname "$0")/common.sh"
 
@@ -39,4 +39,9 @@ grep -qx "TryExec=$program" "$desktop" || fail "desktop entry: $(grep ^TryExec "
 grep -qx "Exec=$program --root" "$desktop" || fail "desktop entry: $(grep ^Exec "$desktop")"
 grep -q '^Categories=.*Screensaver;' "$desktop" || fail "the desktop entry is not in the Screensaver category"
 grep -q '^NoDisplay=true' "$desktop" && fail "the desktop entry hides itself"
+# The help pages, each help keyword's page among them.
+for page in index.html main.html messages.html additional.html about.html help.css; do
+  [ -s "$stage/share/doc/brindlemar/$page" ] || fail "no share/doc/brindlemar/$page"
+done
+grep -q 'href="help.css"' "$stage/share/doc/brindlemar/main.html" || fail "the help pages lost their style sheet"
 echo "PASS: install"
