@@ -1,5 +1,5 @@
 # Debian packages each part of the build needs; sourced by the scripts.
-NATIVE_PACKAGES="cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev libpng-dev libcairo2-dev libpango1.0-dev fonts-liberation fonts-dejavu-core libx11-dev libxext-dev"
+NATIVE_PACKAGES="cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev libpng-dev libcairo2-dev libpango1.0-dev fonts-liberation fonts-dejavu-core libx11-dev libxext-dev libgtkmm-4.0-dev"
 FUZZ_PACKAGES="clang-14 libclang-rt-14-dev"
 # "wine" brings the wine, wineserver, wineboot and regedit commands; wine64
 # alone (without recommends) brings none of them.

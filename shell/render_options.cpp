@@ -31,7 +31,7 @@ constexpr std::string_view kShowFlags[] = {"--random", "--clock", "--zodiac", "-
 constexpr std::string_view kShowValued[] = {"--message", "--message-font", "--min-time", "--max-time", "--start-time"};
 constexpr std::string_view kSaverFlags[] = {"--help",      "--root",           "--window", "--fullscreen",
                                             "--no-random", "--list-favorites", "--fps",    "--no-clock",
-                                            "--no-messages", "--stats"};
+                                            "--no-messages", "--stats", "--settings"};
 constexpr std::string_view kSaverValued[] = {"--window-id", "--geometry", "--favorite"};
 
 const char* const kDimensionalityNames[] = {"Aurora", "Clouds", "Organic", "Recursive"};
@@ -367,6 +367,8 @@ bool ReadSaverOption(Reader& r, std::string_view name, std::string_view value, S
     o.favorite = value;
   } else if (name == "--list-favorites") {
     o.listFavorites = true;
+  } else if (name == "--settings") {
+    o.settings = true;
   } else if (name == "--stats") {
     o.stats = true;
   } else if (name == "--no-random") {
@@ -583,7 +585,7 @@ bool ParseSaverOptions(const std::vector<std::string>& args, SaverOptions& o, st
     return ReadSaverOption(r, name, value, o);
   };
   if (!ReadArguments(args, r, true, kind, read)) return false;
-  if (o.help || o.listFavorites) return true;
+  if (o.help || o.listFavorites || o.settings) return true;
   if (o.parameters.record && o.parameters.preset) {
     return r.Fail("options --record and --preset each give a whole record; give one");
   }
@@ -775,6 +777,8 @@ std::string SaverUsage(const std::string& program) {
          "What it shows:\n"
          "  --favorite NAME       a stored favorite, or a built-in preset, by name\n"
          "  --list-favorites      list the stored favorites and exit\n"
+         "  --settings            open the settings window (brindlemar-settings),\n"
+         "                        which edits what the saver shows, with a preview\n"
          "  --random, --no-random   draw random favorites, full screen (stored)\n"
          "  --clock, --zodiac, --no-clock   the clock face or zodiac ring (stored)\n"
          "  --messages, --no-messages       the pop-up messages (stored)\n"

@@ -125,6 +125,8 @@ struct SaverOptions {
   ShowOptions show;
   bool stats = false;  // a line of frame counts on standard error at the end
   bool listFavorites = false;
+  // --settings: open the settings window (brindlemar-settings) instead.
+  bool settings = false;
   bool help = false;
   ParameterOptions parameters;
 

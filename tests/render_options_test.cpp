@@ -341,6 +341,33 @@ TEST(SaverOptions, TargetsAndTheirOneDashForms) {
   }
 }
 
+// --settings hands over to the settings window whatever else the command
+// line says (a daemon's -root included); what cannot be read is still refused.
+TEST(SaverOptions, SettingsOpensTheSettingsWindowInstead) {
+  struct Case {
+    Args args;
+    bool accepted;
+  };
+  const Case cases[] = {
+      {{"--settings"}, true},
+      {{"-settings", "-root"}, true},
+      {{"--random", "--grains", "500", "--settings"}, true},
+      {{"--settings", "--no-such-option"}, false},
+  };
+  for (const Case& c : cases) {
+    SaverOptions o;
+    std::string error;
+    EXPECT_EQ(ParseSaver(c.args, o, error), c.accepted) << c.args.back() << ": " << error;
+    if (c.accepted) {
+      EXPECT_TRUE(o.settings) << c.args.back();
+    }
+  }
+  SaverOptions plain;
+  std::string error;
+  ASSERT_TRUE(ParseSaver({"--root"}, plain, error)) << error;
+  EXPECT_FALSE(plain.settings);
+}
+
 TEST(SaverOptions, ShowAndParameterOptionsLandInTheirPlaces) {
   SaverOptions o;
   std::string error;

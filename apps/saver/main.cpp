@@ -2,13 +2,18 @@
 // window or the window the daemon names), a full-screen saver or a window of
 // its own. Settings come from the user's settings file; the command line
 // overrides some of them for one run without writing them.
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "engine/process_state.h"
+#include "platform/posix/program_files.h"
 #include "platform/posix/stop_signals.h"
 #include "platform/posix/x11/run_settings_store.h"
 #include "platform/posix/x11/x11_saver.h"
@@ -78,6 +83,17 @@ void OverrideShow(const ShowOptions& show, x11::RunSettingsStore& run) {
   if (show.showFps) Process().showFps = 1;
 }
 
+// Becomes the settings program: the installed one beside this saver, the
+// build tree's, or the one on the search path. Returns only on failure.
+int OpenSettingsProgram() {
+  const std::string found = posix::FindProgramBeside({BRINDLEMAR_INSTALLED_SETTINGS, "../settings/brindlemar-settings"});
+  const std::string program = found.empty() ? "brindlemar-settings" : found;
+  char* const args[] = {const_cast<char*>(program.c_str()), nullptr};
+  execvp(args[0], args);
+  std::fprintf(stderr, "%s: cannot start %s: %s\n", kProgram, program.c_str(), std::strerror(errno));
+  return 1;
+}
+
 // xscreensaver names the window to draw in through the environment, and that
 // wins over the command line.
 void TakeDaemonWindow(SaverOptions& options) {
@@ -112,6 +128,7 @@ int main(int argc, char** argv) {
     std::fputs(SaverUsage(kProgram).c_str(), stdout);
     return 0;
   }
+  if (options.settings) return OpenSettingsProgram();
   std::unique_ptr<SettingsStore> user = OpenUserStore();
   if (options.listFavorites) return ListFavorites(*user);
 

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/posix/text_utf8.h"
+
 namespace brindlemar::posix {
 namespace {
 
@@ -73,37 +75,12 @@ bool IsWingdings(std::string_view face) {
   return true;
 }
 
-void AppendUtf8(std::string& out, uint32_t c) {
-  if (c < 0x80) {
-    out += static_cast<char>(c);
-  } else if (c < 0x800) {
-    out += static_cast<char>(0xC0 | (c >> 6));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else {
-    out += static_cast<char>(0xE0 | (c >> 12));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  }
-}
-
-// A byte as the Windows code page 1252 reads it; its 0x80..0x9F are
-// printable where Latin-1 has control codes.
-uint32_t Cp1252(uint8_t b) {
-  static constexpr uint16_t kHigh[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-                                         0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
-                                         0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-                                         0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-  return b >= 0x80 && b < 0xA0 ? kHigh[b - 0x80] : b;
-}
-
-// The text as UTF-8 for Pango. Texts are UTF-8 here; a byte that does not
-// fit is taken as code page 1252, as the settings of a Windows installation
-// may hold it. A symbol font's bytes are its character codes, of which the
-// zodiac signs have Unicode equivalents.
+// The text as UTF-8 for Pango (see text_utf8.h). A symbol font's bytes are
+// its character codes, of which the zodiac signs have Unicode equivalents.
 std::string ToUtf8(std::string_view text, bool symbol) {
-  std::string out;
-  out.reserve(text.size() * 3);
   if (symbol) {
+    std::string out;
+    out.reserve(text.size() * 3);
     for (char ch : text) {
       uint8_t b = static_cast<uint8_t>(ch);
       if (b == 0) continue;
@@ -111,19 +88,7 @@ std::string ToUtf8(std::string_view text, bool symbol) {
     }
     return out;
   }
-  const char* p = text.data();
-  const char* end = p + text.size();
-  while (p < end) {
-    const gchar* bad = nullptr;
-    if (g_utf8_validate(p, end - p, &bad)) {
-      out.append(p, end);
-      break;
-    }
-    out.append(p, bad);
-    if (*bad != 0) AppendUtf8(out, Cp1252(static_cast<uint8_t>(*bad)));
-    p = bad + 1;
-  }
-  return out;
+  return TextAsUtf8(text);
 }
 
 // Lines end at a carriage return (with a line feed after it, if any) or at a

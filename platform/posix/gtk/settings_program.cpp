@@ -1,0 +1,87 @@
+#include "platform/posix/gtk/settings_program.h"
+
+#include <gtkmm/init.h>
+
+#include <cstdio>
+#include <functional>
+
+#include "engine/process_state.h"
+#include "platform/posix/program_files.h"
+
+namespace brindlemar::gtk {
+namespace {
+
+constexpr const char* kProgram = "brindlemar-settings";
+
+constexpr const char* kUsage =
+    "Usage: brindlemar-settings\n"
+    "\n"
+    "Opens Brindlemar's settings: the animation with a live preview, the\n"
+    "favorites and the random rotation among them, the clock face or zodiac,\n"
+    "and the pop-up messages. OK saves them in the settings file that the\n"
+    "saver reads (~/.config/brindlemar/settings.reg, or $BRINDLEMAR_CONFIG_DIR);\n"
+    "Cancel leaves it as it was. Favorites and messages are saved as soon as\n"
+    "they are changed. \"brindlemar --settings\" opens the same window.\n"
+    "\n"
+    "Exit status: 0 closed, 1 no display, 2 bad arguments.\n";
+
+}  // namespace
+
+SettingsSession::SettingsSession(const std::string& directory, FrameTimer& timer, ProgramPlaces places)
+    : directory_(directory),
+      file_(directory, watch_),
+      store_(file_),
+      preview_(kPreviewWidth, kPreviewHeight, timer),
+      host_(store_, preview_, std::move(places)),
+      field_(store_),
+      window_(preview_),
+      logic_(window_.Controls(), host_, store_, field_) {
+  host_.SetParent(window_);
+  setAside_ = watch_.TakeSetAside();
+  auto runner = [this](const std::function<void()>& action) {
+    store_.BeginAction();
+    action();
+    store_.EndAction();
+    Report();
+  };
+  window_.Controls().SetActionRunner(runner);
+  host_.SetActionRunner(runner);
+  Report();
+}
+
+SettingsSession::~SettingsSession() { preview_.Stop(); }
+
+int32_t SettingsSession::Run() { return window_.Run(logic_, nullptr); }
+
+void SettingsSession::Report() {
+  if (std::string kept = watch_.TakeSetAside(); !kept.empty()) setAside_ = kept;
+  window_.ShowNotice(SettingsFileNotice(directory_, setAside_));
+}
+
+int RunSettingsProgram(const std::vector<std::string>& args, const SettingsProgramPaths& paths) {
+  for (const std::string& arg : args) {
+    if (arg == "--help" || arg == "-h") {
+      std::fputs(kUsage, stdout);
+      return 0;
+    }
+    std::fprintf(stderr, "%s: unknown argument '%s'\nTry '%s --help'.\n", kProgram, arg.c_str(), kProgram);
+    return 2;
+  }
+  Glib::set_prgname(kProgram);
+  Glib::set_application_name("Brindlemar");
+  if (!gtk_init_check()) {
+    std::fprintf(stderr, "%s: cannot open the display\n", kProgram);
+    return 1;
+  }
+  Gtk::init_gtkmm_internals();
+  Gtk::Window::set_default_icon_name("preferences-desktop-screensaver");
+  SeedProcessRandom(SystemClock());
+
+  GlibFrameTimer timer;
+  SettingsSession session(UserSettingsDirectory(), timer,
+                          ProgramPlaces{posix::FindProgramBeside(paths.saver), posix::FindDirectoryBeside(paths.help)});
+  session.Run();
+  return 0;
+}
+
+}  // namespace brindlemar::gtk

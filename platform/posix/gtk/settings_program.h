@@ -1,0 +1,75 @@
+// brindlemar-settings: Brindlemar's configuration dialog on Linux. One
+// window drives the same dialog logic as the Windows dialogs (ui/) over GTK
+// widgets, with a live preview, and reads and writes the settings file the
+// saver reads (~/.config/brindlemar/settings.reg).
+//
+// A SettingsSession is everything one run of the window lives with, made in
+// the order it needs: the settings file's store (each user action one change
+// of the file, the display-mode values left alone), the preview, the host,
+// the preview's field (which reads the settings and, on a first run,
+// installs the presets), the window and the dialog logic.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine/particle_field.h"
+#include "platform/posix/file_store.h"
+#include "platform/posix/gtk/dialog_windows.h"
+#include "platform/posix/gtk/gtk_dialog_host.h"
+#include "platform/posix/gtk/preview_area.h"
+#include "platform/posix/gtk/settings_file_watch.h"
+#include "platform/posix/gtk/settings_window_store.h"
+#include "ui/config_dialog.h"
+
+namespace brindlemar::gtk {
+
+// Where the program looks for the saver and the help pages: paths relative
+// to its own directory, installed layout first, then the build tree's.
+struct SettingsProgramPaths {
+  std::vector<std::string> saver;
+  std::vector<std::string> help;
+};
+
+// The size of the preview, in pixels.
+inline constexpr int32_t kPreviewWidth = 320;
+inline constexpr int32_t kPreviewHeight = 240;
+
+class SettingsSession {
+ public:
+  // GTK must be initialised; directory is the settings directory.
+  SettingsSession(const std::string& directory, FrameTimer& timer, ProgramPlaces places);
+  ~SettingsSession();
+
+  // Runs the window until OK or Cancel ends it: 1 after OK, 0 after Cancel.
+  int32_t Run();
+
+  ConfigWindow& Window() { return window_; }
+  GtkDialogHost& Host() { return host_; }
+  PreviewArea& Preview() { return preview_; }
+  ParticleField& Field() { return field_; }
+  ui::ConfigDialog& Logic() { return logic_; }
+
+ private:
+  // Shows what is wrong with the settings file, if anything.
+  void Report();
+
+  std::string directory_;
+  SettingsFileWatch watch_;
+  posix::FileStore file_;
+  SettingsWindowStore store_;
+  PreviewArea preview_;
+  GtkDialogHost host_;
+  ParticleField field_;
+  ConfigWindow window_;
+  ui::ConfigDialog logic_;
+  std::string setAside_;
+};
+
+// Runs the program; its exit status: 0 after OK or Cancel, 1 without a
+// display, 2 for bad arguments.
+int RunSettingsProgram(const std::vector<std::string>& args, const SettingsProgramPaths& paths);
+
+}  // namespace brindlemar::gtk

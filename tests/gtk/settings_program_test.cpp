@@ -1,0 +1,217 @@
+// The settings file's round trip through the settings window: the window
+// (real widgets, the logic from ui/, the real settings file in a directory
+// of the test's own) is driven as a user drives it, and what OK, Cancel and
+// the messages editor leave in the file is read back with a fresh store. The
+// preview's timer is the test's, so the window runs without real time.
+#include <gtest/gtest.h>
+#include <gtkmm.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <sstream>
+#include <string>
+
+#include "engine/process_state.h"
+#include "engine/style_table.h"
+#include "gtk/manual_timer.h"
+#include "platform/posix/file_store.h"
+#include "platform/posix/gtk/settings_program.h"
+#include "settings/favorite_record.h"
+#include "settings/settings_store.h"
+#include "ui/dialog_ids.h"
+
+namespace brindlemar::gtk {
+namespace {
+
+namespace fs = std::filesystem;
+
+// A click as the button's gesture makes it (activating a button clicks it
+// only after a delay).
+void Click(Gtk::Widget& button) { g_signal_emit_by_name(button.gobj(), "clicked"); }
+
+template <typename Widget>
+Widget& Get(LogicWindow& window, int32_t id) {
+  auto* widget = dynamic_cast<Widget*>(window.Controls().WidgetOf(id));
+  if (!widget) throw std::runtime_error("no widget of that kind for control " + std::to_string(id));
+  return *widget;
+}
+
+// The position of the entry with this text in a list of the window.
+int32_t Find(LogicWindow& window, int32_t id, const std::string& text) {
+  GtkDialogControls& c = window.Controls();
+  for (int32_t i = 0; i < c.EntryCount(id); ++i) {
+    if (c.EntryText(id, i) == text) return i;
+  }
+  return -1;
+}
+
+std::string FileText(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+class SettingsProgramTest : public ::testing::Test {
+ protected:
+  SettingsProgramTest() : dir_(fs::temp_directory_path() / ("h15-program-" + std::to_string(::getpid()))) {
+    fs::remove_all(dir_);
+    ResetProcessState();
+    ResetStyleTable();
+  }
+  ~SettingsProgramTest() override { fs::remove_all(dir_); }
+
+  // Runs a window over the settings directory; steps act in it once it runs.
+  int32_t RunWindow(const std::function<void(SettingsSession&)>& steps) {
+    SettingsSession session(dir_.string(), timer_, ProgramPlaces{});
+    notice_ = session.Window().Notice().get_visible() ? session.Window().Notice().get_text() : "";
+    Glib::signal_idle().connect_once([&] { steps(session); });
+    return session.Run();
+  }
+
+  int32_t Dword(const char* key, const char* name) {
+    posix::FileStore store(dir_.string());
+    int32_t value = -99;
+    ReadDword(store, key, name, value);
+    return value;
+  }
+  std::string String(const char* key, const char* name) {
+    posix::FileStore store(dir_.string());
+    std::string value = "(missing)";
+    ReadString(store, key, name, 1024, value);
+    return value;
+  }
+
+  fs::path dir_;
+  ManualTimer timer_;
+  std::string notice_;
+};
+
+TEST_F(SettingsProgramTest, OkSavesWhatTheWindowShowsAndLeavesTheDisplayModeAlone) {
+  {
+    posix::FileStore store(dir_.string());
+    store.CreateKey(kConfigKey, nullptr);
+    WriteDword(store, kConfigKey, "DirectDraw", 1);
+    WriteDword(store, kConfigKey, "ScreenResX", 1024);
+    WriteDword(store, kConfigKey, "ScreenResY", 768);
+    WriteDword(store, kConfigKey, "ScreenResBits", 16);
+  }
+  int32_t fountain = -1;
+  const int32_t result = RunWindow([&](SettingsSession& s) {
+    ConfigWindow& w = s.Window();
+    // A first run starts on the random rotation: the user turns it off and
+    // goes to the Main page.
+    Get<Gtk::CheckButton>(w, IDC_RANDOM_CHOSEN).activate();
+    Get<Gtk::Stack>(w, IDC_TABS).set_visible_child("main");
+    const int32_t line = Find(w, IDC_CONFIGURATION, "Fountain");
+    fountain = w.Controls().EntryData(IDC_CONFIGURATION, line);
+    Get<Gtk::DropDown>(w, IDC_CONFIGURATION).set_selected(static_cast<guint>(line));
+    Get<Gtk::SpinButton>(w, IDC_GRAINS).set_value(2345);
+    g_signal_emit_by_name(Get<Gtk::Scale>(w, IDC_BRIGHTNESS).gobj(), "move-slider", GTK_SCROLL_START);
+    Get<Gtk::CheckButton>(w, IDC_LARGE_DOTS).activate();
+    Get<Gtk::CheckButton>(w, IDC_SHOW_ZODIAC).activate();
+    for (int frame = 0; frame < 3; ++frame) timer_.Fire();
+    EXPECT_EQ(s.Preview().Memory().ShownFrames(), 3u);
+    EXPECT_EQ(s.Field().configuration, fountain) << "the preview shows the change at once";
+    EXPECT_EQ(s.Field().dotStyle, 3);
+    Click(Get<Gtk::Button>(w, IDC_OK));
+  });
+  EXPECT_EQ(result, 1);
+  EXPECT_TRUE(notice_.empty()) << notice_;
+
+  const FavoriteRecord saved = ParseRecord(String(kConfigKey, "Settings"));
+  EXPECT_EQ(saved.name, "*");
+  EXPECT_EQ(saved.configuration, fountain);
+  EXPECT_EQ(saved.grains, 2345);
+  EXPECT_EQ(saved.brightness, 10);
+  EXPECT_EQ(saved.dotStyle, 3);
+  EXPECT_EQ(Dword(kConfigKey, "Random"), 0);
+  EXPECT_EQ(Dword(kConfigKey, "Clock"), 1);
+  EXPECT_EQ(Dword(kConfigKey, "Style"), 1);
+  EXPECT_EQ(Dword(kConfigKey, "DirectDraw"), 1);
+  EXPECT_EQ(Dword(kConfigKey, "ScreenResX"), 1024);
+  EXPECT_EQ(Dword(kConfigKey, "ScreenResY"), 768);
+  EXPECT_EQ(Dword(kConfigKey, "ScreenResBits"), 16);
+  EXPECT_FALSE(posix::FileStore(dir_.string()).OpenKey(kBackupKey)) << "the backup goes with the window";
+  EXPECT_FALSE(String(kFavoritesKey, "Fav050").empty()) << "the first run installed the presets";
+}
+
+TEST_F(SettingsProgramTest, CancelLeavesTheFileAsItWas) {
+  RunWindow([](SettingsSession& s) { Click(Get<Gtk::Button>(s.Window(), IDC_OK)); });
+  const std::string before = FileText(dir_ / posix::kSettingsFileName);
+
+  const int32_t result = RunWindow([](SettingsSession& s) {
+    ConfigWindow& w = s.Window();
+    Get<Gtk::CheckButton>(w, IDC_SHOW_CLOCK).activate();
+    Get<Gtk::CheckButton>(w, IDC_RANDOM_CHOSEN).activate();
+    Get<Gtk::Stack>(w, IDC_TABS).set_visible_child("main");
+    Get<Gtk::SpinButton>(w, IDC_GRAINS).set_value(900);
+    Click(Get<Gtk::Button>(w, IDC_CANCEL));
+  });
+  EXPECT_EQ(result, 0);
+  EXPECT_EQ(FileText(dir_ / posix::kSettingsFileName), before);
+}
+
+TEST_F(SettingsProgramTest, MessagesEditorWritesTheMessagesKey) {
+  std::string font;
+  std::string shownMin, shownMax;
+  RunWindow([&](SettingsSession& s) {
+    ConfigWindow& w = s.Window();
+    Get<Gtk::CheckButton>(w, IDC_SHOW_MESSAGES).activate();
+    Glib::signal_idle().connect_once([&] {
+      LogicWindow* editor = s.Host().RunningSatellite();
+      ASSERT_NE(editor, nullptr);
+      EXPECT_EQ(editor->get_title(), "Pop-up Messages");
+      Get<Gtk::TextView>(*editor, IDC_MESSAGES_TEXT).get_buffer()->set_text("Hello\nBrindlemar\\rfans\n");
+      Get<Gtk::SpinButton>(*editor, IDC_MESSAGES_MIN_TIME).set_value(10);
+      Get<Gtk::SpinButton>(*editor, IDC_MESSAGES_MAX_TIME).set_value(5);
+      Get<Gtk::CheckButton>(*editor, IDC_MESSAGES_BOLD).activate();
+      auto& fonts = Get<Gtk::DropDown>(*editor, IDC_MESSAGES_FONT);
+      const int32_t serif = Find(*editor, IDC_MESSAGES_FONT, "DejaVu Serif");
+      ASSERT_GE(serif, 0) << "the scalable families are listed";
+      fonts.set_selected(static_cast<guint>(serif));
+      font = editor->Controls().EntryText(IDC_MESSAGES_FONT, serif);
+      Click(Get<Gtk::Button>(*editor, IDC_OK));
+    });
+    Click(Get<Gtk::Button>(w, IDC_EDIT_MESSAGES));
+    shownMin = w.Controls().Text(IDC_MIN_TIME);
+    shownMax = w.Controls().Text(IDC_MAX_TIME);
+    Click(Get<Gtk::Button>(w, IDC_OK));
+  });
+  EXPECT_EQ(String(kMessagesKey, "Message1"), "Hello");
+  EXPECT_EQ(String(kMessagesKey, "Message2"), "Brindlemar\\rfans");
+  EXPECT_EQ(String(kMessagesKey, "Message3"), "(missing)") << "a final line break adds no message";
+  EXPECT_EQ(Dword(kMessagesKey, "Num"), 2);
+  EXPECT_EQ(Dword(kMessagesKey, "MinTime"), 10);
+  EXPECT_EQ(Dword(kMessagesKey, "MaxTime"), 11);
+  EXPECT_EQ(Dword(kMessagesKey, "Bold"), 0);
+  EXPECT_EQ(Dword(kMessagesKey, "Italic"), 1);
+  EXPECT_EQ(String(kMessagesKey, "Font"), font);
+  EXPECT_EQ(Dword(kConfigKey, "Messages"), 1);
+  // The Random page shows the delays the editor stored.
+  EXPECT_EQ(shownMin, "10");
+  EXPECT_EQ(shownMax, "11");
+}
+
+TEST_F(SettingsProgramTest, ADamagedFileIsKeptAsideAndReportedInTheWindow) {
+  fs::create_directories(dir_);
+  std::ofstream(dir_ / posix::kSettingsFileName) << "this is not a settings file\n[unterminated";
+  const int32_t result = RunWindow([](SettingsSession& s) { Click(Get<Gtk::Button>(s.Window(), IDC_OK)); });
+  EXPECT_EQ(result, 1);
+  ASSERT_NE(notice_.find("damaged"), std::string::npos) << notice_;
+  int kept = 0;
+  for (const auto& entry : fs::directory_iterator(dir_)) {
+    const std::string name = entry.path().filename().string();
+    if (name.rfind("settings.reg.damaged-", 0) != 0) continue;
+    ++kept;
+    EXPECT_NE(notice_.find(entry.path().string()), std::string::npos) << notice_;
+    EXPECT_EQ(FileText(entry.path()), "this is not a settings file\n[unterminated");
+  }
+  EXPECT_EQ(kept, 1);
+  EXPECT_EQ(ParseRecord(String(kConfigKey, "Settings")).name, "*") << "OK saved into a new file";
+}
+
+}  // namespace
+}  // namespace brindlemar::gtk
