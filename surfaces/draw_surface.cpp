@@ -141,7 +141,7 @@ void TrailFade::Advance(uint32_t end, bool toTheEnd) {
   }
   // Dithered: fade one pixel, skip 1..spacing pixels at random. Kept in
   // locals: every byte written might otherwise alias the walk's state.
-  uint32_t at = at_, chunkEnd = chunkEnd_;
+  uint32_t at = at_, chunkEnd = chunkEnd_, turn = turn_, checkedTo = checkedTo_;
   int32_t index = index_;
   int32_t steps[64];
   std::memcpy(steps, steps_, sizeof steps);
@@ -150,18 +150,32 @@ void TrailFade::Advance(uint32_t end, bool toTheEnd) {
     if (at >= chunkEnd) {
       if (at >= imageSize_) break;
       chunkEnd = at + 36000 < imageSize_ ? at + 36000 : imageSize_;
-      for (int32_t& step : steps) step = (QuickRandom() % spacing_ + 1) * 3;
+      turn = 0;
+      for (int32_t& step : steps) {
+        step = (QuickRandom() % spacing_ + 1) * 3;
+        turn += 3 + static_cast<uint32_t>(step);
+      }
       index = QuickRandom() % 64;
     }
     // Part by part, a triple is faded only once all three bytes lie below end.
     uint32_t stop = chunkEnd;
     if (!toTheEnd) stop = std::min(stop, end >= 2 ? end - 2 : 0u);
     while (at < stop) {
-      // A black pixel stays black; not writing it keeps its memory clean.
       if (bits_[at] | bits_[at + 1] | bits_[at + 2]) {
         bits_[at] = table[bits_[at]];
         bits_[at + 1] = table[bits_[at + 1]];
         bits_[at + 2] = table[bits_[at + 2]];
+      } else if (at >= checkedTo && at + turn <= stop) {
+        // Black stays black and is not written. Over a whole turn of the 64
+        // steps of black the walk changes nothing and lands turn bytes on,
+        // at the same step: taken in one go. A turn with light in it is
+        // not looked at again until the walk has passed it.
+        if (IsBlack(bits_ + at, turn)) {
+          at += turn;
+          index += 64;
+          continue;
+        }
+        checkedTo = at + turn;
       }
       at += 3 + steps[index % 64];
       ++index;
@@ -170,6 +184,8 @@ void TrailFade::Advance(uint32_t end, bool toTheEnd) {
   }
   at_ = at;
   chunkEnd_ = chunkEnd;
+  turn_ = turn;
+  checkedTo_ = checkedTo;
   index_ = index;
   std::memcpy(steps_, steps, sizeof steps);
 }

@@ -115,6 +115,8 @@ class TrailFade final : public ImageFader {
   const uint8_t* table_;
   uint32_t at_ = 0;
   uint32_t chunkEnd_ = 0;
+  uint32_t turn_ = 0;       // bytes the walk advances over all 64 steps
+  uint32_t checkedTo_ = 0;  // a black turn was looked for up to here
   int32_t index_ = 0;
   int32_t steps_[64] = {};
 };

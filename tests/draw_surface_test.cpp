@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <random>
 #include <vector>
 
 #include "engine/process_state.h"
@@ -467,6 +468,51 @@ TEST_F(DrawSurfaceTest, PresentAndFadeInOnePassEqualsPresentThenFade) {
       EXPECT_EQ(Snapshot(b), Snapshot(a)) << frame;
     }
     EXPECT_EQ(onePass.ShownFrames(), 3u);
+  }
+}
+
+// The dithered fade of a picture that is black but for scattered light and
+// a few lit stretches fades exactly the triples the plain walk fades, both
+// on its own and shown in one pass, whatever stretches of black it crosses
+// in one go.
+TEST_F(DrawSurfaceTest, DitheredFadeOverMostlyBlackEqualsThePlainWalk) {
+  for (int32_t level : {10, 50, 92, 100}) {
+    SCOPED_TRACE(level);
+    MemoryWindow window(300, 170);
+    MemorySurface24 s;
+    ASSERT_EQ(s.Create(&window, nullptr), kOk);
+    std::mt19937 random(static_cast<uint32_t>(level));
+    std::fill(s.Bits(), s.Bits() + AllBytes(s), 0);
+    for (uint32_t at = 0; at < s.ImageSize(); ++at) {
+      const bool lit = random() % 97 == 0 || (at > 40000 && at < 40400) || (at > 90000 && at < 90007);
+      if (lit) s.Bits()[at] = static_cast<uint8_t>(random() | 1);
+    }
+    s.SetFade(level, 1);
+    std::vector<uint8_t> expected = Snapshot(s);
+    const uint8_t* table = s.ByteFadeTable();
+    for (int32_t frame = 0; frame < 2; ++frame) {
+      uint32_t lcg = Process().quickRandomState;
+      auto quick = [&lcg] {
+        lcg = lcg * 214013u + 2531011u;
+        return static_cast<int32_t>((lcg >> 16) & 0x7FFF);
+      };
+      for (uint32_t at = 0; at < s.ImageSize();) {
+        const uint32_t end = std::min<uint32_t>(at + 36000, s.ImageSize());
+        int32_t steps[64];
+        for (int32_t& step : steps) step = (quick() % s.FadeSpacing() + 1) * 3;
+        for (int32_t index = quick() % 64; at < end; ++index) {
+          for (uint32_t k = 0; k < 3; ++k) expected[at + k] = table[expected[at + k]];
+          at += 3 + steps[index % 64];
+        }
+      }
+      if (frame == 0) {
+        s.Fade();
+      } else {
+        s.PresentAndFade(&window);
+      }
+      ASSERT_EQ(Snapshot(s), expected) << "frame " << frame;
+      EXPECT_EQ(Process().quickRandomState, lcg);
+    }
   }
 }
 

@@ -17,7 +17,6 @@
 #include <vector>
 
 #include "platform/posix/x11/pixel_format.h"
-#include "surfaces/fade_kernel.h"
 #include "surfaces/fading_rows.h"
 
 #if defined(__x86_64__) || defined(__i386__)
@@ -77,26 +76,40 @@ inline uint32_t StoredValue(uint32_t pixel, const PixelLayout& layout) {
 
 #if BRINDLEMAR_X11_SHUFFLES
 
-// Four 32-bit pixels from twelve source bytes a step; the source may be read
-// up to four bytes past the last pixel taken, which the loop bounds keep
-// inside the row. Returns the pixels done.
-__attribute__((target("ssse3"))) inline int32_t Shuffle32Ssse3(const uint8_t* from, uint8_t* to, int32_t count,
-                                                               const ByteShuffle& s) {
-  alignas(16) uint8_t pattern[16], fixed[16];
-  for (int32_t p = 0; p < 4; ++p) {
+// The shuffle and the fixed bytes of 32-bit pixels taken in groups of four,
+// each group from twelve source bytes of its own.
+inline void Pattern32(const ByteShuffle& s, int32_t pixels, uint8_t* pattern, uint8_t* fixed) {
+  for (int32_t p = 0; p < pixels; ++p) {
     for (int32_t k = 0; k < 4; ++k) {
-      pattern[p * 4 + k] = s.from[k] == kNoByte ? kNoByte : static_cast<uint8_t>(p * 3 + s.from[k]);
+      pattern[p * 4 + k] = s.from[k] == kNoByte ? kNoByte : static_cast<uint8_t>(p % 4 * 3 + s.from[k]);
       fixed[p * 4 + k] = s.fixed[k];
     }
   }
+}
+
+// Four 32-bit pixels from twelve source bytes a step, all of a run of four or
+// more: the last step ends on the run's end and writes some pixels again,
+// with the same bytes. The source is read up to four bytes past the run,
+// which a frame image's next row or guard rows always hold. Returns the
+// pixels done.
+__attribute__((target("ssse3"))) inline void Shuffle32Step(const uint8_t* from, uint8_t* to, int32_t x,
+                                                            __m128i shuffle, __m128i bits) {
+  const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + 3 * static_cast<size_t>(x)));
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(to + 4 * static_cast<size_t>(x)),
+                   _mm_or_si128(_mm_shuffle_epi8(v, shuffle), bits));
+}
+
+__attribute__((target("ssse3"))) inline int32_t Shuffle32Ssse3(const uint8_t* from, uint8_t* to, int32_t count,
+                                                               const ByteShuffle& s) {
+  if (count < 4) return 0;
+  alignas(16) uint8_t pattern[16], fixed[16];
+  Pattern32(s, 4, pattern, fixed);
   const __m128i shuffle = _mm_load_si128(reinterpret_cast<const __m128i*>(pattern));
   const __m128i bits = _mm_load_si128(reinterpret_cast<const __m128i*>(fixed));
   int32_t x = 0;
-  for (; x + 6 <= count; x += 4) {
-    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + 3 * x));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(to + 4 * x), _mm_or_si128(_mm_shuffle_epi8(v, shuffle), bits));
-  }
-  return x;
+  for (; x + 4 <= count; x += 4) Shuffle32Step(from, to, x, shuffle, bits);
+  if (x < count) Shuffle32Step(from, to, count - 4, shuffle, bits);
+  return count;
 }
 
 // Five 24-bit pixels a step; each store writes one byte of the next pixel,
@@ -121,27 +134,33 @@ __attribute__((target("ssse3"))) inline int32_t Shuffle24Ssse3(const uint8_t* fr
 
 // Eight 32-bit pixels a step from 24 source bytes: a lane permutation puts
 // each group of twelve bytes in a 128-bit lane, a shuffle spreads them. The
-// source is read up to eight bytes past the last pixel taken.
+// source is read up to eight bytes past the run, which a frame image's next
+// row or guard rows always hold; the rest goes four at a time. black holds a
+// flag for each group of eight pixels: the group's output holds black. A
+// black group whose output does is not written again.
 __attribute__((target("avx2"))) inline int32_t Shuffle32Avx2(const uint8_t* from, uint8_t* to, int32_t count,
-                                                             const ByteShuffle& s) {
+                                                             const ByteShuffle& s, uint8_t* black) {
   alignas(32) uint8_t pattern[32], fixed[32];
-  for (int32_t p = 0; p < 8; ++p) {
-    for (int32_t k = 0; k < 4; ++k) {
-      const int32_t inLane = p % 4;
-      pattern[p * 4 + k] = s.from[k] == kNoByte ? kNoByte : static_cast<uint8_t>(inLane * 3 + s.from[k]);
-      fixed[p * 4 + k] = s.fixed[k];
-    }
-  }
+  Pattern32(s, 8, pattern, fixed);
   const __m256i shuffle = _mm256_load_si256(reinterpret_cast<const __m256i*>(pattern));
   const __m256i bits = _mm256_load_si256(reinterpret_cast<const __m256i*>(fixed));
   const __m256i lanes = _mm256_setr_epi32(0, 1, 2, 3, 3, 4, 5, 6);
+  const __m256i taken = _mm256_setr_epi32(-1, -1, -1, -1, -1, -1, 0, 0);
   int32_t x = 0;
-  for (; x + 11 <= count; x += 8) {
+  for (int32_t group = 0; x + 8 <= count; x += 8, ++group) {
     const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(from + 3 * x));
+    const uint8_t isBlack = _mm256_testz_si256(v, taken) ? 1 : 0;
+    if (isBlack & black[group]) continue;
+    black[group] = isBlack;
     const __m256i spread = _mm256_shuffle_epi8(_mm256_permutevar8x32_epi32(v, lanes), shuffle);
     _mm256_storeu_si256(reinterpret_cast<__m256i*>(to + 4 * x), _mm256_or_si256(spread, bits));
   }
-  return x + Shuffle32Ssse3(from + 3 * x, to + 4 * x, count - x, s);
+  // The pixels past the last whole group are written every time.
+  if (x < count) black[x / 8] = 0;
+  if (count - x >= 4) return x + Shuffle32Ssse3(from + 3 * x, to + 4 * x, count - x, s);
+  if (x == count || count < 4) return x;
+  // Fewer than four left: the last four of the run once more.
+  return count - 4 + Shuffle32Ssse3(from + 3 * (count - 4), to + 4 * (count - 4), 4, s);
 }
 
 inline bool ProcessorHas(ConvertPath path) {
@@ -161,7 +180,9 @@ inline bool ProcessorHas(ConvertPath path) { return path == ConvertPath::kTables
 
 class FrameConverter {
  public:
-  // Converts as ConvertFrameReference does, into the same bytes.
+  // Converts as ConvertFrameReference does, into the same bytes. May read
+  // up to eight bytes past a row's last pixel, which a frame image's next
+  // row or guard rows hold.
   void Convert(const uint8_t* bits, const BitmapHeader& header, int32_t width, int32_t height,
                const PixelLayout& layout, uint8_t* out, size_t outStride) {
     if (!bits || !out || (header.bitCount != 24 && header.bitCount != 16)) return;
@@ -244,10 +265,9 @@ class FrameConverter {
     Forget();
   }
 
-  // Where the output's black blocks are known: the same memory, rows and
+  // Where the output's black groups are known: the same memory, rows and
   // layout as last time, or nothing is known.
   void Track(const uint8_t* out, size_t outStride, const FrameRows& rows) {
-    const int32_t blocks = (rows.width + kBlockPixels - 1) / kBlockPixels;
     if (out == out_ && outStride == outStride_ && rows.width == shownWidth_ && rows.height == shownHeight_ &&
         !black_.empty()) {
       return;
@@ -256,28 +276,25 @@ class FrameConverter {
     outStride_ = outStride;
     shownWidth_ = rows.width;
     shownHeight_ = rows.height;
-    blocksPerRow_ = blocks;
-    black_.assign(static_cast<size_t>(blocks) * static_cast<size_t>(std::max(rows.height, 0)), 0);
+    groupsPerRow_ = rows.width / kGroupPixels + 1;
+    black_.assign(static_cast<size_t>(groupsPerRow_) * static_cast<size_t>(std::max(rows.height, 0)), 0);
   }
 
-  // A row y, kBlockPixels at a time: a block whose pixels are all black and
-  // whose output already holds black is left alone, the rest converted in
-  // runs. Most of a saver's picture is black, and then a frame costs little
-  // more than reading it.
+  // Row y. Most of a saver's picture is black and stays black from frame to
+  // frame: where the kernel can tell (AVX2 onto 32-bit pixels), groups of
+  // eight black pixels whose output already holds black are read but not
+  // written again.
   void ConvertRow(const uint8_t* from, uint8_t* to, int32_t count, int32_t y) {
-    const size_t in = static_cast<size_t>(bitCount_ / 8), n = static_cast<size_t>(bytes_);
-    uint8_t* known = black_.data() + static_cast<size_t>(y) * static_cast<size_t>(blocksPerRow_);
-    int32_t run = 0;  // the first pixel of the run still to convert
-    for (int32_t block = 0, x = 0; x < count; ++block, x += kBlockPixels) {
-      const int32_t pixels = std::min(kBlockPixels, count - x);
-      const bool black = IsBlack(from + in * static_cast<size_t>(x), in * static_cast<size_t>(pixels));
-      if (black && known[block]) {
-        ConvertRun(from + in * static_cast<size_t>(run), to + n * static_cast<size_t>(run), x - run);
-        run = x + pixels;
-      }
-      known[block] = black ? 1 : 0;
+#if BRINDLEMAR_X11_SHUFFLES
+    if (path_ == ConvertPath::kAvx2 && bytes_ == 4) {
+      uint8_t* black = black_.data() + static_cast<size_t>(y) * static_cast<size_t>(groupsPerRow_);
+      const int32_t x = convert_detail::Shuffle32Avx2(from, to, count, shuffle_, black);
+      TableRow<4>(from, to, x, count);
+      return;
     }
-    ConvertRun(from + in * static_cast<size_t>(run), to + n * static_cast<size_t>(run), count - run);
+#endif
+    (void)y;
+    ConvertRun(from, to, count);
   }
 
   // count pixels from the start of a run.
@@ -289,9 +306,7 @@ class FrameConverter {
       return;
     }
 #if BRINDLEMAR_X11_SHUFFLES
-    if (path_ == ConvertPath::kAvx2 && bytes_ == 4) {
-      x = convert_detail::Shuffle32Avx2(from, to, count, shuffle_);
-    } else if (path_ != ConvertPath::kTables && bytes_ == 4) {
+    if (path_ != ConvertPath::kTables && bytes_ == 4) {
       x = convert_detail::Shuffle32Ssse3(from, to, count, shuffle_);
     } else if (path_ != ConvertPath::kTables && bytes_ == 3) {
       x = convert_detail::Shuffle24Ssse3(from, to, count, shuffle_);
@@ -338,8 +353,8 @@ class FrameConverter {
     }
   }
 
-  // Blocks of this many pixels are skipped where black stays black.
-  static constexpr int32_t kBlockPixels = 64;
+  // The pixels of a group that is left alone where black stays black.
+  static constexpr int32_t kGroupPixels = 8;
 
   ConvertPath limit_ = ConvertPath::kAvx2;
   bool prepared_ = false;
@@ -354,13 +369,13 @@ class FrameConverter {
   // fixed bits in with blue). 16-bit frames: the stored value of each pixel.
   std::vector<uint32_t> channels_;
   std::vector<uint32_t> pixels_;
-  // The output the last conversion wrote, and for each of its blocks
-  // whether it holds the conversion of black pixels.
+  // The output the last conversion wrote, and for each group of its pixels
+  // whether it holds the conversion of black ones.
   const uint8_t* out_ = nullptr;
   size_t outStride_ = 0;
   int32_t shownWidth_ = 0;
   int32_t shownHeight_ = 0;
-  int32_t blocksPerRow_ = 0;
+  int32_t groupsPerRow_ = 0;
   std::vector<uint8_t> black_;
 };
 
