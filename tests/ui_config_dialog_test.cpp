@@ -351,22 +351,40 @@ TEST_F(ConfigDialogTest, DisplayModesAreListedSortedAndTheStoredOneChosen) {
   const std::vector<std::string> expected = {"16-bit:   320 x 240", "16-bit:   800 x 600", "16-bit: 1024 x 768",
                                              "24-bit:   640 x 480", "24-bit: 1280 x 1024"};
   struct Case {
+    std::vector<DisplayMode> offered;
     int32_t x, y, bits;
     const char* selected;
+    DisplayMode stored;  // on OK
   };
-  // A mode not listed selects the first listed one at least 640 wide and at
-  // most 1024 high, in the display's order.
-  const Case cases[] = {{800, 600, 16, "16-bit:   800 x 600"}, {1600, 1200, 24, "24-bit: 1280 x 1024"}};
+  // A mode not listed gives way to the first listed one at least 640 wide
+  // and at most 1024 high, in the display's order, else to the first one;
+  // what the list shows is stored.
+  const Case cases[] = {
+      {host.modes.modes, 800, 600, 16, "16-bit:   800 x 600", {800, 600, 16}},
+      {host.modes.modes, 1600, 1200, 24, "24-bit: 1280 x 1024", {1280, 1024, 24}},
+      {{{2048, 1536, 16}, {1600, 1200, 24}}, 800, 600, 16, "16-bit: 2048 x 1536", {2048, 1536, 16}},
+  };
   for (const Case& c : cases) {
+    SCOPED_TRACE(c.selected);
     controls = FakeControls();
+    host.modes.modes = c.offered;
     PutConfig(kRings);
     WriteDword(store, kConfigKey, "ScreenResX", c.x);
     WriteDword(store, kConfigKey, "ScreenResY", c.y);
     WriteDword(store, kConfigKey, "ScreenResBits", c.bits);
     Open();
-    EXPECT_EQ(controls.Texts(IDC_DISPLAY_MODES), expected);
+    if (c.offered.size() == 5) {
+      EXPECT_EQ(controls.Texts(IDC_DISPLAY_MODES), expected);
+    }
     EXPECT_EQ(controls.EntryText(IDC_DISPLAY_MODES, controls[IDC_DISPLAY_MODES].selection), c.selected);
+    dialog->OnClicked(IDC_OK);
+    EXPECT_EQ(Dword(kConfigKey, "ScreenResX"), c.stored.width);
+    EXPECT_EQ(Dword(kConfigKey, "ScreenResY"), c.stored.height);
+    EXPECT_EQ(Dword(kConfigKey, "ScreenResBits"), c.stored.bits);
   }
+  host.modes.modes = {{320, 240, 16}, {1280, 1024, 24}, {1024, 768, 16}, {640, 480, 24}, {800, 600, 16}};
+  controls = FakeControls();
+  Open();
   controls.ChooseText(*dialog, IDC_DISPLAY_MODES, "16-bit: 1024 x 768");
   dialog->OnClicked(IDC_OK);
   EXPECT_EQ(Dword(kConfigKey, "ScreenResX"), 1024);

@@ -177,26 +177,29 @@ void ConfigDialog::SetUpDisplayOptions() {
     if (password) controls_.Show(IDC_PASSWORD_NOTE, true);
     return;
   }
+  // The stored mode, else the first one at least 640 wide and at most 1024
+  // high, else the first one offered. A mode other than the stored one
+  // (which the display does not offer) becomes the dialog's, so that what
+  // the list shows is what OK stores.
   SortedList entries;
-  std::string wanted;
+  int32_t chosen = -1;
   for (int32_t i = 0; i < modes.count; ++i) {
     const DisplayMode& m = modes.modes[i];
-    const std::string text = DisplayModeText(m.width, m.height, m.bits);
-    entries.Insert(text, i);
+    entries.Insert(DisplayModeText(m.width, m.height, m.bits), i);
     if (m.width == settings_.screenResX && m.height == settings_.screenResY && m.bits == settings_.screenResBits) {
-      wanted = text;
+      chosen = i;
     }
   }
-  if (wanted.empty()) {
-    for (int32_t i = 0; i < modes.count && wanted.empty(); ++i) {
-      const DisplayMode& m = modes.modes[i];
-      if (m.width >= 640 && m.height <= 1024) wanted = DisplayModeText(m.width, m.height, m.bits);
-    }
+  for (int32_t i = 0; i < modes.count && chosen < 0; ++i) {
+    if (modes.modes[i].width >= 640 && modes.modes[i].height <= 1024) chosen = i;
   }
+  if (chosen < 0) chosen = 0;
+  const DisplayMode& mode = modes.modes[chosen];
+  settings_.screenResX = mode.width;
+  settings_.screenResY = mode.height;
+  settings_.screenResBits = mode.bits;
   entries.Fill(controls_, IDC_DISPLAY_MODES);
-  // Selected by its exact text; with no mode to offer the list stays
-  // without a selection and the stored mode is kept.
-  controls_.Select(IDC_DISPLAY_MODES, entries.FindExact(wanted));
+  controls_.Select(IDC_DISPLAY_MODES, entries.FindExact(DisplayModeText(mode.width, mode.height, mode.bits)));
 }
 
 FavoriteRecord ConfigDialog::ReadControls() {

@@ -156,6 +156,13 @@ class ConfigSession final : public LogicDialogSession {
     SendMessageA(dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_));
   }
 
+  // The keyboard starts on OK rather than on the first list, whose empty
+  // selection would show as a bar of highlight.
+  bool AfterOpen(HWND dialog) override {
+    SendMessageA(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(dialog, IDC_OK)), TRUE);
+    return true;
+  }
+
   bool Handle(HWND dialog, UINT message, WPARAM, LPARAM, INT_PTR& result) override {
     if (message == WM_PAINT && IsIconic(dialog)) {
       PaintIcon(dialog);

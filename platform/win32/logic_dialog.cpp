@@ -40,6 +40,7 @@ INT_PTR CALLBACK LogicDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
     session->BeforeOpen(dialog);
     const HWND before = GetFocus();
     session->Logic().Open();
+    if (session->AfterOpen(dialog)) return FALSE;
     // TRUE lets the dialog manager focus the first control, unless the
     // logic has put the focus somewhere itself.
     return GetFocus() == before ? TRUE : FALSE;

@@ -21,6 +21,8 @@ class LogicDialogSession {
 
   // The dialog exists and is centred; the logic opens next.
   virtual void BeforeOpen(HWND) {}
+  // The logic has opened; true when this put the keyboard focus somewhere.
+  virtual bool AfterOpen(HWND) { return false; }
   // Any message, before the logic's handling: true when taken, with the
   // dialog procedure's answer in result.
   virtual bool Handle(HWND, UINT, WPARAM, LPARAM, INT_PTR& result) {

@@ -17,8 +17,8 @@
 //   get <title> <id>                 prints the control's text
 //   state <title> <id>               prints "checked enabled visible" as 0/1
 //   entries <title> <id>             prints a list's entries, "* " before selected ones
-//   rect <title> <id>|preview        prints the screen rectangle "x y w h" of a control
-//                                    or of the dialog's preview window
+//   rect <title> <id>|preview|client prints the screen rectangle "x y w h" of a
+//                                    control, the dialog's preview or its client area
 //   saver <seconds> 1|0              exit 0 once the full-screen saver window
 //                                    exists (1) or is gone (0)
 //   opened <log> <file>              appends file to log (an "open" verb for tests)
@@ -134,10 +134,36 @@ int Run(int argc, char** argv) {
     }
     return 1;
   }
-  if (argc < 4) return 64;
+  if (argc < 3) return 64;
   const char* title = argv[2];
+  if (command == "nudge") {
+    HWND dialog = FindDialog(title);
+    RECT rect;
+    if (!dialog || !GetWindowRect(dialog, &rect)) return 1;
+    const UINT flags = SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE;
+    SetWindowPos(dialog, nullptr, rect.left + 40, rect.top, 0, 0, flags);
+    Sleep(300);
+    SetWindowPos(dialog, nullptr, rect.left, rect.top, 0, 0, flags);
+    return 0;
+  }
+  if (argc < 4) return 64;
   if (command == "wait") return WaitFor(title, std::atoi(argv[3]), true) ? 0 : 1;
   if (command == "gone") return WaitFor(title, std::atoi(argv[3]), false) ? 0 : 1;
+  if (command == "redraw") {
+    HWND dialog = FindDialog(title);
+    return dialog && RedrawWindow(dialog, nullptr, nullptr,
+                                  RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW)
+               ? 0
+               : 1;
+  }
+  if (command == "rect" && std::strcmp(argv[3], "client") == 0) {
+    HWND dialog = FindDialog(title);
+    RECT rect;
+    POINT origin = {0, 0};
+    if (!dialog || !GetClientRect(dialog, &rect) || !ClientToScreen(dialog, &origin)) return 1;
+    std::printf("%ld %ld %ld %ld\n", origin.x, origin.y, rect.right, rect.bottom);
+    return 0;
+  }
   if (command == "rect" && std::strcmp(argv[3], "preview") == 0) {
     return PrintRect(FindWindowExA(FindDialog(title), nullptr, "CDrawWndDlg Class", nullptr));
   }
