@@ -89,6 +89,7 @@ Gtk::Widget* MainPage(GtkDialogControls& c) {
   auto* configurationLabel = MakeLabel("Initial Configuration");
   auto* configuration = MakeDropDown();
   auto* set = MakeButton("&Set");
+  set->set_halign(Gtk::Align::START);
   grid->attach(*configurationLabel, 0, 2);
   grid->attach(*configuration, 1, 2);
   grid->attach(*set, 2, 2);
@@ -240,7 +241,8 @@ Gtk::Widget* AlwaysShown(GtkDialogControls& c, PreviewArea& preview) {
   auto* messages = MakeCheck("Show Messages");
   auto* edit = MakeButton("&Edit Messages...");
   auto* about = MakeButton("&About...");
-  auto* home = MakeButton("&Home Page...");
+  // Alt+H is Help's: the home page takes P.
+  auto* home = MakeButton("Home &Page...");
   column->append(*Pair(*full, *help));
   auto* overlays = Pair(*clock, *zodiac);
   overlays->set_margin_top(12);

@@ -247,7 +247,9 @@ Gtk::Widget* GtkDialogControls::WidgetOf(int32_t id) const {
 std::vector<std::pair<int32_t, Gtk::Widget*>> GtkDialogControls::Widgets() const {
   std::vector<std::pair<int32_t, Gtk::Widget*>> widgets;
   for (const auto& [id, control] : controls_) {
-    if (control.widget) widgets.emplace_back(id, control.widget);
+    // The user switches pages on the switcher.
+    Gtk::Widget* acted = control.switcher ? control.switcher : control.widget;
+    if (acted) widgets.emplace_back(id, acted);
   }
   return widgets;
 }

@@ -75,7 +75,8 @@ class GtkDialogControls final : public ui::DialogControls {
   void AddValue(int32_t id);
 
   // The widget of a control (null for values and unknown ids), and every
-  // registered id with its widget, for tests and the control map.
+  // registered id with the widget the user acts on (a page switch's
+  // switcher), for tests and the control map.
   Gtk::Widget* WidgetOf(int32_t id) const;
   std::vector<std::pair<int32_t, Gtk::Widget*>> Widgets() const;
 

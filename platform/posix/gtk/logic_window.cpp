@@ -110,6 +110,9 @@ int32_t LogicWindow::Run(ui::DialogLogic& logic, Gtk::Window* parent) {
   controls_.Connect(&logic);
   RunningWindows().push_back(this);
   controls_.Perform([](ui::DialogLogic& l) { l.Open(); });
+  // Enter goes to the default button unless the logic gave an edit the
+  // focus, as in a Windows dialog.
+  if (!get_focus()) ok_.grab_focus();
   // The logic may end the dialog while it opens.
   if (!ended_) {
     present();

@@ -3,7 +3,8 @@
 # programs look for: the program in libexec/xscreensaver, the settings dialog
 # in share/xscreensaver/config (valid, and every option it can write one the
 # program takes), the desktop entry in share/applications/screensavers (valid,
-# naming the installed program), and the help pages in share/doc/brindlemar.
+# naming the installed program), the help pages in share/doc/brindlemar, and
+# the settings program in bin with its own valid desktop entry.
 # Needs BUILD_DIR (the build to install) in the environment.
 . "$(dirname "$0")/common.sh"
 
@@ -44,4 +45,16 @@ for page in index.html main.html messages.html additional.html about.html help.c
   [ -s "$stage/share/doc/brindlemar/$page" ] || fail "no share/doc/brindlemar/$page"
 done
 grep -q 'href="help.css"' "$stage/share/doc/brindlemar/main.html" || fail "the help pages lost their style sheet"
+
+# The settings program in bin with a valid desktop entry of its own that
+# names it where this install put it.
+settings="$stage/bin/brindlemar-settings"
+settings_desktop="$stage/share/applications/brindlemar-settings.desktop"
+[ -x "$settings" ] || fail "no program at bin/brindlemar-settings"
+[ -f "$settings_desktop" ] || fail "no share/applications/brindlemar-settings.desktop"
+desktop-file-validate "$settings_desktop" >"$WORK/validate.log" 2>&1 ||
+  fail "the settings program's desktop entry is not valid: $(cat "$WORK/validate.log")"
+grep -qx "TryExec=$settings" "$settings_desktop" || fail "settings desktop entry: $(grep ^TryExec "$settings_desktop")"
+grep -qx "Exec=$settings" "$settings_desktop" || fail "settings desktop entry: $(grep ^Exec "$settings_desktop")"
+"$settings" --help | grep -q '^Usage: brindlemar-settings' || fail "brindlemar-settings --help"
 echo "PASS: install"

@@ -1,0 +1,366 @@
+#!/usr/bin/env bash
+# brindlemar-settings as a user drives it, on a virtual display of its own:
+# real clicks and keys through xdotool, checked with screenshots, the
+# settings file and the saver itself. Controls are found through the
+# program's control map (BRINDLEMAR_CONTROL_MAP: each shown control's place
+# by window title and control id).
+#
+# Argument: the case.
+#   ok          the preview animates and shows each change at once; OK saves
+#               the window's settings and brindlemar then shows them
+#   cancel      Cancel leaves the settings file as it was
+#   favorites   Add and Remove change the stored favorites
+#   messages    the messages editor writes the messages
+#   damaged     a damaged settings file is kept aside and reported
+#   help        Help, F1 and the home page open the help pages
+#   full-screen Preview runs the saver full screen and comes back
+#   from-saver  brindlemar --settings opens the window
+# Needs SAVER and SETTINGS (the programs) in the environment.
+. "$(dirname "$0")/common.sh"
+
+CASE=${1:?which case}
+export GSK_RENDERER=cairo GDK_BACKEND=x11 GTK_A11Y=none NO_AT_BRIDGE=1
+export BRINDLEMAR_CONTROL_MAP="$WORK/controls"
+export XDG_DATA_HOME="$WORK/xdg-data" XDG_CONFIG_HOME="$WORK/xdg-config"
+SETTINGS_FILE="$BRINDLEMAR_CONFIG_DIR/settings.reg"
+MAIN=Brindlemar
+SETTINGS_PID=""
+
+fail() {
+  echo "FAIL: $*" >&2
+  [ -s "$WORK/settings.err" ] && sed 's/^/  settings: /' "$WORK/settings.err" >&2
+  [ -s "$WORK/saver.err" ] && sed 's/^/  saver: /' "$WORK/saver.err" >&2
+  exit 1
+}
+
+start_settings() {
+  rm -f "$BRINDLEMAR_CONTROL_MAP"
+  "$@" 2>"$WORK/settings.err" &
+  SETTINGS_PID=$!
+  PIDS="$PIDS $SETTINGS_PID"
+}
+
+# Waits up to a minute for the settings program to end; its status in CODE.
+wait_settings_end() {
+  for _ in $(seq 1200); do
+    kill -0 "$SETTINGS_PID" 2>/dev/null || break
+    sleep 0.05
+  done
+  kill -0 "$SETTINGS_PID" 2>/dev/null && fail "brindlemar-settings did not end"
+  wait "$SETTINGS_PID"
+  CODE=$?
+}
+
+# place TITLE ID: "x y width height" of a shown control, relative to its
+# window, once the window shows it.
+place() {
+  local found
+  for _ in $(seq 1200); do
+    found=$(awk -F'\t' -v t="$1" -v id="$2" '$1 == t && $2 == id { print $3, $4, $5, $6; exit }' \
+      "$BRINDLEMAR_CONTROL_MAP" 2>/dev/null)
+    [ -n "$found" ] && { echo "$found"; return 0; }
+    kill -0 "$SETTINGS_PID" 2>/dev/null || fail "brindlemar-settings ended: $(cat "$WORK/settings.err")"
+    sleep 0.05
+  done
+  fail "the window '$1' shows no control $2"
+}
+
+# The title as a pattern that matches it alone ("Remove Favorite?").
+title_pattern() { printf '^%s$' "$(printf '%s' "$1" | sed 's/[][\\.*^$?+(){}|]/\\&/g')"; }
+
+# window TITLE: the id of the shown window of that title, once it is there.
+window() {
+  local id
+  place "$1" 1 >/dev/null
+  for _ in $(seq 1200); do
+    id=$(xdotool search --onlyvisible --name "$(title_pattern "$1")" 2>/dev/null | head -1)
+    [ -n "$id" ] && { echo "$id"; return 0; }
+    sleep 0.05
+  done
+  fail "no window '$1'"
+}
+
+# click TITLE ID [X]: clicks a control in its middle, or X pixels from its
+# left edge.
+click() {
+  local id at x y w h
+  id=$(window "$1") || exit 1
+  at=$(place "$1" "$2") || exit 1
+  read -r x y w h <<<"$at"
+  xdotool mousemove --window "$id" $((x + ${3:-$((w / 2))})) $((y + h / 2)) click 1
+}
+
+# keys TITLE KEY...: the keys, to that window.
+keys() {
+  local id
+  id=$(window "$1") || exit 1
+  shift
+  xdotool windowraise "$id" windowfocus --sync "$id"
+  xdotool key --clearmodifiers "$@"
+}
+
+# gone TITLE: waits until no window of that title is shown.
+gone() {
+  for _ in $(seq 1200); do
+    xdotool search --onlyvisible --name "$(title_pattern "$1")" >/dev/null 2>&1 || return 0
+    sleep 0.05
+  done
+  fail "the window '$1' did not close"
+}
+
+# until_true SECONDS COMMAND...: runs the command until it succeeds.
+until_true() {
+  local seconds=$1
+  shift
+  for _ in $(seq $((seconds * 10))); do
+    "$@" && return 0
+    sleep 0.1
+  done
+  return 1
+}
+
+value() { grep -a "^\"$1\"=" "$SETTINGS_FILE" 2>/dev/null | head -1 | cut -d= -f2- | tr -d '\r'; }
+settings_field() { value Settings | tr -d '"' | cut -d, -f"$(($1 + 1))"; }
+
+# The preview's picture now, as a PNG.
+preview_shot() {
+  local id at x y w h
+  id=$(window "$MAIN") || exit 1
+  at=$(place "$MAIN" 1111) || exit 1
+  read -r x y w h <<<"$at"
+  shot "$WORK/window.png" "$id"
+  convert "$WORK/window.png" -crop "${w}x${h}+${x}+${y}" +repage "png:$1"
+}
+
+window_height() { xdotool getwindowgeometry "$1" | sed -n 's/.*Geometry: [0-9]*x\([0-9]*\).*/\1/p'; }
+
+mean_brightness() { convert "$1" -colorspace gray -format '%[fx:mean]' info:; }
+
+preview_moves() {
+  preview_shot "$WORK/preview-1.png"
+  sleep 0.5
+  preview_shot "$WORK/preview-2.png"
+  above "$(lit_share "$WORK/preview-2.png")" 0.01 &&
+    above "$(changed_share "$WORK/preview-1.png" "$WORK/preview-2.png")" 0.005
+}
+
+preview_darker_than() {
+  preview_shot "$WORK/preview-dark.png"
+  awk -v now="$(mean_brightness "$WORK/preview-dark.png")" -v limit="$1" 'BEGIN { exit !(now < limit) }'
+}
+
+start_display 1280x1024x24
+case $CASE in
+ok)
+  start_settings "$SETTINGS"
+  until_true 60 preview_moves || fail "the preview does not animate"
+  echo "the preview animates"
+  # A first run rotates among the favorites: turn that off, go to Main.
+  click "$MAIN" 1082
+  click "$MAIN" 1110 10
+  place "$MAIN" 1012 >/dev/null
+  preview_shot "$WORK/preview-bright.png"
+  bright=$(mean_brightness "$WORK/preview-bright.png")
+  # Brightness to its minimum: the preview darkens at once.
+  click "$MAIN" 1012
+  keys "$MAIN" Home
+  until_true 30 preview_darker_than "$(awk -v b="$bright" 'BEGIN { print b / 3 }')" ||
+    fail "the preview did not darken with the brightness (was $bright)"
+  echo "the preview shows the brightness at once ($bright before)"
+  # The last configuration of the sorted list, "White Hole".
+  click "$MAIN" 1005
+  sleep 0.5
+  xdotool key End Return
+  click "$MAIN" 1000 10
+  xdotool key ctrl+a
+  xdotool type 2345
+  xdotool key Tab
+  click "$MAIN" 1103
+  until_true 30 preview_moves || fail "the preview stopped after the changes"
+  keys "$MAIN" alt+o
+  wait_settings_end
+  [ "$CODE" -eq 0 ] || fail "OK ended the program with $CODE"
+  [ "$(settings_field 2)" = 11 ] || fail "configuration $(settings_field 2) saved, not 11 (White Hole): $(value Settings)"
+  [ "$(settings_field 3)" = 2345 ] || fail "grains $(settings_field 3) saved, not 2345"
+  [ "$(settings_field 7)" = 10 ] || fail "brightness $(settings_field 7) saved, not 10"
+  [ "$(value Random)" = dword:00000000 ] || fail "Random: $(value Random)"
+  [ "$(value Clock)" = dword:00000001 ] || fail "Clock: $(value Clock)"
+  [ "$(value Style)" = dword:00000001 ] || fail "Style (zodiac): $(value Style)"
+  grep -q '"DirectDraw"\|"ScreenRes' "$SETTINGS_FILE" && fail "display-mode values were written"
+  grep -q 'Brindlemar\\Backup\]' "$SETTINGS_FILE" && fail "the backup was left behind"
+  # The saver shows the saved settings.
+  start_saver --geometry 800x600 --stats
+  wait_started
+  stat_line " grains, " | grep -q "full saver at 800x600, 2345 grains" || fail "the saver shows: $(stat_line " grains, ")"
+  stop_saver
+  echo "PASS: settings_program ok"
+  ;;
+cancel)
+  start_settings "$SETTINGS"
+  keys "$MAIN" alt+o
+  wait_settings_end
+  cp "$SETTINGS_FILE" "$WORK/before.reg"
+  start_settings "$SETTINGS"
+  click "$MAIN" 1102
+  click "$MAIN" 1082
+  click "$MAIN" 1110 10
+  click "$MAIN" 1031
+  click "$MAIN" 1000 10
+  xdotool key ctrl+a
+  xdotool type 777
+  xdotool key Tab
+  keys "$MAIN" alt+c
+  wait_settings_end
+  [ "$CODE" -eq 0 ] || fail "Cancel ended the program with $CODE"
+  cmp -s "$WORK/before.reg" "$SETTINGS_FILE" || fail "Cancel changed the settings file: $(diff "$WORK/before.reg" "$SETTINGS_FILE")"
+  echo "PASS: settings_program cancel"
+  ;;
+favorites)
+  start_settings "$SETTINGS"
+  click "$MAIN" 1082
+  click "$MAIN" 1110 10
+  keys "$MAIN" alt+d
+  keys "Add New Favorite" ctrl+a
+  xdotool type "E2E Favorite"
+  xdotool key Return
+  gone "Add New Favorite"
+  until_true 30 grep -q '"Fav051"="E2E Favorite,' "$SETTINGS_FILE" || fail "Add stored no favorite: $(grep -c Fav "$SETTINGS_FILE")"
+  echo "Add stored the favorite as Fav051"
+  # The new favorite is the chosen one: Remove asks, and OK removes it.
+  keys "$MAIN" alt+r
+  window "Remove Favorite?" >/dev/null
+  keys "Remove Favorite?" Return
+  gone "Remove Favorite?"
+  until_true 30 bash -c "! grep -q 'E2E Favorite' '$SETTINGS_FILE'" || fail "Remove left the favorite"
+  grep -q '"Fav050"=' "$SETTINGS_FILE" && ! grep -q '"Fav051"=' "$SETTINGS_FILE" || fail "the favorites were not renumbered"
+  # Favorites are stored at once: Cancel keeps what Add and Remove did.
+  keys "$MAIN" alt+c
+  wait_settings_end
+  grep -q 'E2E Favorite' "$SETTINGS_FILE" && fail "the removed favorite came back"
+  echo "PASS: settings_program favorites"
+  ;;
+messages)
+  start_settings "$SETTINGS"
+  click "$MAIN" 1101
+  keys "$MAIN" alt+e
+  click "Pop-up Messages" 1017
+  xdotool type "Hello from Brindlemar"
+  xdotool key Return
+  xdotool type 'Two\rlines'
+  click "Pop-up Messages" 1013
+  click "Pop-up Messages" 1
+  gone "Pop-up Messages"
+  until_true 30 grep -q '"Message1"="Hello from Brindlemar"' "$SETTINGS_FILE" || fail "no Message1: $(grep Message "$SETTINGS_FILE")"
+  grep -q '"Message2"="Two\\\\rlines"' "$SETTINGS_FILE" || fail "Message2: $(grep Message2 "$SETTINGS_FILE")"
+  [ "$(value Num)" = dword:00000002 ] || fail "Num: $(value Num)"
+  [ "$(value Bold)" = dword:00000000 ] || fail "Bold: $(value Bold)"
+  keys "$MAIN" alt+o
+  wait_settings_end
+  [ "$(value Messages)" = dword:00000001 ] || fail "Messages: $(value Messages)"
+  echo "PASS: settings_program messages"
+  ;;
+damaged)
+  # The window of a first run, to compare with.
+  start_settings "$SETTINGS"
+  main=$(window "$MAIN") || exit 1
+  height=$(window_height "$main")
+  keys "$MAIN" alt+c
+  wait_settings_end
+  rm -f "$SETTINGS_FILE"
+  printf 'REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Tessaloom\\Brindlemar\\Config]\n"Random"=dword:zz\n' >"$SETTINGS_FILE"
+  cp "$SETTINGS_FILE" "$WORK/damaged.reg"
+  start_settings "$SETTINGS"
+  main=$(window "$MAIN") || exit 1
+  damaged_height=$(window_height "$main")
+  kept=$(ls "$BRINDLEMAR_CONFIG_DIR"/settings.reg.damaged-* 2>/dev/null | head -1)
+  [ -n "$kept" ] || fail "the damaged file was not kept aside"
+  cmp -s "$kept" "$WORK/damaged.reg" || fail "the file kept aside is not the damaged one"
+  [ "$damaged_height" -gt $((height + 10)) ] || fail "no report above the pages (window $damaged_height high, $height without)"
+  keys "$MAIN" alt+o
+  wait_settings_end
+  [ -n "$(value Settings)" ] || fail "OK wrote no new settings file"
+  echo "PASS: settings_program damaged"
+  ;;
+help)
+  mkdir -p "$XDG_DATA_HOME/applications" "$XDG_CONFIG_HOME"
+  cat >"$XDG_DATA_HOME/applications/e2e-browser.desktop" <<EOF
+[Desktop Entry]
+Type=Application
+Name=End-to-end test browser
+Exec=sh -c 'echo "\$1" >>"$WORK/opened"' browser %u
+MimeType=text/html;
+NoDisplay=true
+EOF
+  printf '[Default Applications]\ntext/html=e2e-browser.desktop\n' >"$XDG_CONFIG_HOME/mimeapps.list"
+  opened() { [ -f "$WORK/opened" ] && [ "$(wc -l <"$WORK/opened")" -ge "$1" ]; }
+  expect_page() {
+    until_true 30 opened "$1" || fail "nothing opened for $3 (opened: $(cat "$WORK/opened" 2>/dev/null))"
+    sed -n "$1p" "$WORK/opened" | grep -q "/$2\$" || fail "$3 opened $(sed -n "$1p" "$WORK/opened"), not $2"
+    [ -f "$(sed -n "$1p" "$WORK/opened" | sed 's|^file://||')" ] || fail "$3: no such page"
+  }
+  start_settings "$SETTINGS"
+  click "$MAIN" 1082
+  click "$MAIN" 1110 10
+  keys "$MAIN" alt+h
+  expect_page 1 main.html "Help"
+  keys "$MAIN" F1
+  expect_page 2 main.html "F1"
+  keys "$MAIN" alt+s
+  keys "Additional Configuration Settings" F1
+  expect_page 3 additional.html "F1 in the additional settings"
+  click "Additional Configuration Settings" 9876
+  expect_page 4 additional.html "their Help button"
+  keys "Additional Configuration Settings" Escape
+  gone "Additional Configuration Settings"
+  click "$MAIN" 1101
+  keys "$MAIN" alt+e
+  keys "Pop-up Messages" F1
+  expect_page 5 messages.html "F1 in the messages editor"
+  keys "Pop-up Messages" Escape
+  gone "Pop-up Messages"
+  click "$MAIN" 1108
+  expect_page 6 index.html "Home Page"
+  keys "$MAIN" Escape
+  wait_settings_end
+  echo "PASS: settings_program help"
+  ;;
+full-screen)
+  start_settings "$SETTINGS"
+  keys "$MAIN" alt+v
+  saver_child() { pgrep -P "$SETTINGS_PID" -f -- '--fullscreen' >/dev/null; }
+  until_true 60 saver_child || fail "Preview started no saver"
+  until_true 60 bash -c "xdotool search --onlyvisible --name '^Brindlemar\$' | wc -l | grep -q 2" ||
+    fail "the full-screen saver shows no window"
+  # It covers the settings window, which fills much of the screen, and moves.
+  saver_shows() {
+    shot "$WORK/full-1.png"
+    sleep 0.5
+    shot "$WORK/full-2.png"
+    ! above "$(lit_share "$WORK/full-2.png")" 0.2 && above "$(changed_share "$WORK/full-1.png" "$WORK/full-2.png")" 0.0002
+  }
+  until_true 60 saver_shows || fail "the saver does not cover the screen with moving grains"
+  # Keys end the saver once its first two seconds are over.
+  for _ in $(seq 120); do
+    saver_child || break
+    xdotool key --clearmodifiers space
+    sleep 0.5
+  done
+  saver_child && fail "the saver did not end on keys"
+  keys "$MAIN" alt+o
+  wait_settings_end
+  [ "$CODE" -eq 0 ] || fail "OK after Preview ended the program with $CODE"
+  echo "PASS: settings_program full-screen"
+  ;;
+from-saver)
+  start_settings "$SAVER" --settings
+  window "$MAIN" >/dev/null
+  xdotool search --onlyvisible --class brindlemar-settings >/dev/null || fail "the window is not brindlemar-settings'"
+  keys "$MAIN" alt+c
+  wait_settings_end
+  [ "$CODE" -eq 0 ] || fail "brindlemar --settings ended with $CODE"
+  echo "PASS: settings_program from-saver"
+  ;;
+*)
+  fail "no case '$CASE'"
+  ;;
+esac
