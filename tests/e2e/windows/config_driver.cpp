@@ -134,28 +134,10 @@ int Run(int argc, char** argv) {
     }
     return 1;
   }
-  if (argc < 3) return 64;
-  const char* title = argv[2];
-  if (command == "nudge") {
-    HWND dialog = FindDialog(title);
-    RECT rect;
-    if (!dialog || !GetWindowRect(dialog, &rect)) return 1;
-    const UINT flags = SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE;
-    SetWindowPos(dialog, nullptr, rect.left + 40, rect.top, 0, 0, flags);
-    Sleep(300);
-    SetWindowPos(dialog, nullptr, rect.left, rect.top, 0, 0, flags);
-    return 0;
-  }
   if (argc < 4) return 64;
+  const char* title = argv[2];
   if (command == "wait") return WaitFor(title, std::atoi(argv[3]), true) ? 0 : 1;
   if (command == "gone") return WaitFor(title, std::atoi(argv[3]), false) ? 0 : 1;
-  if (command == "redraw") {
-    HWND dialog = FindDialog(title);
-    return dialog && RedrawWindow(dialog, nullptr, nullptr,
-                                  RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW)
-               ? 0
-               : 1;
-  }
   if (command == "rect" && std::strcmp(argv[3], "client") == 0) {
     HWND dialog = FindDialog(title);
     RECT rect;
