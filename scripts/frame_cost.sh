@@ -11,7 +11,7 @@
 #     --scr PATH        measure Brindlemar.scr /s under Wine instead, with the
 #                       Config DWORD "DirectDraw" = 0, random favorites off and
 #                       the favorite as the current settings; the processes
-#                       counted are those whose command line names the .scr
+#                       counted are those whose command line is "PATH /s"
 #     --wineprefix DIR  the Wine prefix for --scr (default /tmp/frame-cost-wine;
 #                       made on first use)
 #     --favorite NAME   a built-in preset or stored favorite ("Brindlemar Falls")
@@ -107,13 +107,12 @@ ticks_of() {
   echo "$total"
 }
 
-# The Wine processes of the saver: every process whose command line names
-# the .scr file.
+# The Wine processes of this saver: those whose command line is the .scr as
+# given here, with /s (other runs of other copies are not counted).
 scr_pids() {
-  local name pid
-  name=$(basename "$SCR")
+  local pid
   for pid in $(ls /proc | grep -E '^[0-9]+$'); do
-    tr '\0' ' ' <"/proc/$pid/cmdline" 2>/dev/null | grep -qiF "$name" && [ "$pid" != $$ ] && echo "$pid"
+    { tr '\0' ' ' <"/proc/$pid/cmdline"; } 2>/dev/null | grep -qF "$SCR /s" && [ "$pid" != $$ ] && echo "$pid"
   done
 }
 
