@@ -3,8 +3,9 @@
 // pixel at a time, overlaid with text and lines through a canvas, shown once
 // per frame, and faded between frames to leave trails.
 //
-// The eleven virtual operations keep their slot order; the fade tables and
-// Clear are shared by every kind. Only the 24-bit kinds fade.
+// The eleven virtual operations keep their slot order, PresentAndFade comes
+// after them; the fade tables and Clear are shared by every kind. Only the
+// 24-bit kinds fade.
 #pragma once
 
 #include <cstdint>

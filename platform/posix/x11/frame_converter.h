@@ -5,9 +5,14 @@
 // 24-bit frames onto 32- or 24-bit pixels whose channels are whole bytes
 // (the TrueColor visuals of 24 and 32 bits in use, either byte order) are
 // byte shuffles: eight pixels a step with AVX2, four or five with SSSE3,
-// chosen at run time. Every other layout, 16-bit frames and the last few
-// pixels of a row go through tables of finished pixels, one lookup a
+// chosen at run time. Every other layout, 16-bit frames and rows of fewer
+// than four pixels go through tables of finished pixels, one lookup a
 // channel (24-bit) or a pixel (16-bit). Off x86 the tables serve everything.
+//
+// A converter remembers which groups of its output hold black: with AVX2,
+// black pixels whose output already shows black are read but not written
+// again. The output must then be written by nobody else between two
+// conversions, unless the caller says so (Forget).
 #pragma once
 
 #include <algorithm>
