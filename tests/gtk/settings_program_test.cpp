@@ -12,6 +12,7 @@
 #include <functional>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "engine/process_state.h"
 #include "engine/style_table.h"
@@ -193,6 +194,32 @@ TEST_F(SettingsProgramTest, MessagesEditorWritesTheMessagesKey) {
   // The Random page shows the delays the editor stored.
   EXPECT_EQ(shownMin, "10");
   EXPECT_EQ(shownMax, "11");
+}
+
+TEST_F(SettingsProgramTest, SavesThatFailAreSaid) {
+  // No directory can be made there, not even by root.
+  dir_ = "/proc/brindlemar-settings-test";
+  // The user answers every message box.
+  std::vector<std::string> said;
+  sigc::connection answering = Glib::signal_timeout().connect(
+      [&] {
+        for (Gtk::Window* window : Gtk::Window::list_toplevels()) {
+          auto* box = dynamic_cast<Gtk::MessageDialog*>(window);
+          if (!box || !box->get_visible()) continue;
+          said.push_back(box->property_text().get_value());
+          box->response(Gtk::ResponseType::OK);
+        }
+        return true;
+      },
+      20);
+  const int32_t result = RunWindow([&](SettingsSession& s) { Click(Get<Gtk::Button>(s.Window(), IDC_OK)); });
+  answering.disconnect();
+  EXPECT_EQ(result, 1);
+  ASSERT_FALSE(said.empty()) << "OK closed the window as if it had saved";
+  for (const std::string& text : said) {
+    EXPECT_NE(text.find("could not be saved in /proc/brindlemar-settings-test/settings.reg"), std::string::npos)
+        << text;
+  }
 }
 
 TEST_F(SettingsProgramTest, ADamagedFileIsKeptAsideAndReportedInTheWindow) {

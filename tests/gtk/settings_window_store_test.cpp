@@ -44,11 +44,12 @@ class CountingStore final : public SettingsStore {
   std::vector<std::string> EnumerateValues(std::string_view key) override { return memory.EnumerateValues(key); }
   ChangeResult ApplyChanges(const ChangeSet& set) override {
     ++changes;
-    return memory.ApplyChanges(set);
+    return refuse ? ChangeResult::kFailed : memory.ApplyChanges(set);
   }
 
   MemoryStore memory;
   int changes = 0;
+  bool refuse = false;  // sets of changes fail, as on a full disk
 };
 
 int32_t Dword(SettingsStore& store, const char* key, const char* name, int32_t missing = -99) {
@@ -144,6 +145,26 @@ TEST(SettingsWindowStore, AValueWithoutItsKeyFailsAloneAsTheStoreWould) {
   EXPECT_EQ(Dword(user.memory, kConfigKey, "Style"), 1);
   EXPECT_EQ(Dword(user.memory, kConfigKey, "Clock"), -99);
   EXPECT_FALSE(user.memory.OpenKey(kMessagesKey));
+}
+
+TEST(SettingsWindowStore, AnActionFailsWhenItsChangesCannotBeMade) {
+  CountingStore user;
+  user.memory.CreateKey(kConfigKey, nullptr);
+  SettingsWindowStore store(user);
+  user.refuse = true;
+  store.BeginAction();
+  WriteDword(store, kConfigKey, "Clock", 1);
+  EXPECT_FALSE(store.EndAction());
+  // A rewrite of the favorites is made at once; its failure fails the action.
+  store.BeginAction();
+  EXPECT_EQ(store.ApplyChanges(ChangeSet{}.CreateKey(kFavoritesKey)), ChangeResult::kFailed);
+  EXPECT_FALSE(store.EndAction());
+  user.refuse = false;
+  store.BeginAction();
+  WriteDword(store, kConfigKey, "Clock", 1);
+  EXPECT_TRUE(store.EndAction()) << "a failure belongs to its own action";
+  store.BeginAction();
+  EXPECT_TRUE(store.EndAction()) << "nothing to save is no failure";
 }
 
 // The file's point of view: OK's save and Cancel's restore each replace the

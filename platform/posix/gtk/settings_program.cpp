@@ -41,8 +41,13 @@ SettingsSession::SettingsSession(const std::string& directory, FrameTimer& timer
   auto runner = [this](const std::function<void()>& action) {
     store_.BeginAction();
     action();
-    store_.EndAction();
+    const bool saved = store_.EndAction();
     Report();
+    if (!saved) {
+      host_.ShowMessage("The settings could not be saved in " + directory_ + "/" + posix::kSettingsFileName +
+                            ": the disk may be full, or the folder read-only.",
+                        "Brindlemar", ui::MessageIcon::kWarning);
+    }
   };
   window_.Controls().SetActionRunner(runner);
   host_.SetActionRunner(runner);

@@ -35,16 +35,24 @@ bool IsDisplayModeValue(std::string_view key, std::string_view name) {
                      [&](std::string_view kept) { return SameText(name, kept); });
 }
 
+void SettingsWindowStore::BeginAction() {
+  if (depth_++ == 0) failed_ = false;
+}
+
 bool SettingsWindowStore::EndAction() {
   if (depth_ > 0) --depth_;
-  return depth_ > 0 || MakePendingChanges();
+  if (depth_ > 0) return true;
+  MakePendingChanges();
+  return !failed_;
 }
 
 bool SettingsWindowStore::MakePendingChanges() {
   if (pending_.changes.empty()) return true;
   ChangeSet changes = std::move(pending_);
   pending_ = ChangeSet{};
-  return user_.ApplyChanges(changes) == ChangeResult::kMade;
+  const bool made = user_.ApplyChanges(changes) == ChangeResult::kMade;
+  if (!made) failed_ = true;
+  return made;
 }
 
 void SettingsWindowStore::SettleKey(std::string_view key) {
@@ -129,7 +137,9 @@ ChangeResult SettingsWindowStore::ApplyChanges(const ChangeSet& changes) {
     const bool value = change.kind == StoreChange::Kind::kSetValue || change.kind == StoreChange::Kind::kDeleteValue;
     if (!(value && IsDisplayModeValue(change.key, change.name))) kept.changes.push_back(change);
   }
-  return user_.ApplyChanges(kept);
+  const ChangeResult result = user_.ApplyChanges(kept);
+  if (result == ChangeResult::kFailed) failed_ = true;
+  return result;
 }
 
 }  // namespace brindlemar::gtk

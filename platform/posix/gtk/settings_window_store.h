@@ -29,9 +29,10 @@ class SettingsWindowStore final : public SettingsStore {
  public:
   explicit SettingsWindowStore(SettingsStore& user) : user_(user) {}
 
-  // Actions nest; the outermost EndAction makes the changes. False when
-  // changes were pending and could not be made.
-  void BeginAction() { ++depth_; }
+  // Actions nest; the outermost EndAction makes the pending changes. False
+  // when a change of the action could not be made (the pending ones, or a
+  // set of changes made at once, such as a rewrite of the favorites).
+  void BeginAction();
   bool EndAction();
   // Makes the pending changes now (before another program reads the file).
   bool MakePendingChanges();
@@ -55,6 +56,7 @@ class SettingsWindowStore final : public SettingsStore {
   SettingsStore& user_;
   int depth_ = 0;
   ChangeSet pending_;
+  bool failed_ = false;
 };
 
 }  // namespace brindlemar::gtk
