@@ -23,8 +23,7 @@ Gtk::Button* MakeButton(const char* label) {
 }
 
 Gtk::CheckButton* MakeCheck(const char* label) {
-  auto* check = Gtk::make_managed<Gtk::CheckButton>(MnemonicLabel(label), true);
-  return check;
+  return Gtk::make_managed<Gtk::CheckButton>(MnemonicLabel(label), true);
 }
 
 Gtk::SpinButton* MakeSpin(double min, double max, double step, int widthChars) {

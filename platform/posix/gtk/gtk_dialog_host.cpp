@@ -136,9 +136,13 @@ void GtkDialogHost::RunFullScreenSaver() {
   // The saver reads the settings the dialog has just saved.
   store_.MakePendingChanges();
   Gtk::Window* top = Top();
+  if (places_.saver.empty()) {
+    ShowMessage("The saver could not be started: brindlemar is not installed beside brindlemar-settings.",
+                kProductName, ui::MessageIcon::kWarning);
+    return;
+  }
   Glib::Pid pid = 0;
   try {
-    if (places_.saver.empty()) throw Glib::SpawnError(Glib::SpawnError::NOENT, "brindlemar is not installed beside brindlemar-settings");
     Glib::spawn_async("", std::vector<std::string>{places_.saver, "--fullscreen"}, Glib::SpawnFlags::DO_NOT_REAP_CHILD,
                       {}, &pid);
   } catch (const Glib::Error& error) {

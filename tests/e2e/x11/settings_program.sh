@@ -144,6 +144,17 @@ preview_moves() {
     above "$(changed_share "$WORK/preview-1.png" "$WORK/preview-2.png")" 0.005
 }
 
+# The share of lit pixels in the left quarter of a picture.
+left_quarter_lit() {
+  convert "$1" -crop 25%x100%+0+0 +repage "png:$1.left.png"
+  lit_share "$1.left.png"
+}
+
+preview_spread_beyond() {
+  preview_shot "$WORK/preview-spread.png"
+  above "$(left_quarter_lit "$WORK/preview-spread.png")" "$(awk -v b="$1" 'BEGIN { print b + 0.1 }')"
+}
+
 preview_darker_than() {
   preview_shot "$WORK/preview-dark.png"
   awk -v now="$(mean_brightness "$WORK/preview-dark.png")" -v limit="$1" 'BEGIN { exit !(now < limit) }'
@@ -159,6 +170,17 @@ ok)
   click "$MAIN" 1082
   click "$MAIN" 1110 10
   place "$MAIN" 1012 >/dev/null
+  # "Brindlemar Falls" pours down the middle; "Full Field" (the eleventh
+  # configuration of the sorted list) spreads over the whole picture.
+  preview_shot "$WORK/preview-falls.png"
+  falls=$(left_quarter_lit "$WORK/preview-falls.png")
+  click "$MAIN" 1005
+  sleep 0.5
+  xdotool key Home
+  for _ in $(seq 10); do xdotool key Down; done
+  xdotool key Return
+  until_true 30 preview_spread_beyond "$falls" || fail "the preview did not change to the new configuration"
+  echo "the preview shows the new configuration ($falls of its left quarter lit before)"
   preview_shot "$WORK/preview-bright.png"
   bright=$(mean_brightness "$WORK/preview-bright.png")
   # Brightness to its minimum: the preview darkens at once.
@@ -167,10 +189,6 @@ ok)
   until_true 30 preview_darker_than "$(awk -v b="$bright" 'BEGIN { print b / 3 }')" ||
     fail "the preview did not darken with the brightness (was $bright)"
   echo "the preview shows the brightness at once ($bright before)"
-  # The last configuration of the sorted list, "White Hole".
-  click "$MAIN" 1005
-  sleep 0.5
-  xdotool key End Return
   click "$MAIN" 1000 10
   xdotool key ctrl+a
   xdotool type 2345
@@ -180,7 +198,7 @@ ok)
   keys "$MAIN" alt+o
   wait_settings_end
   [ "$CODE" -eq 0 ] || fail "OK ended the program with $CODE"
-  [ "$(settings_field 2)" = 11 ] || fail "configuration $(settings_field 2) saved, not 11 (White Hole): $(value Settings)"
+  [ "$(settings_field 2)" = 1 ] || fail "configuration $(settings_field 2) saved, not 1 (Full Field): $(value Settings)"
   [ "$(settings_field 3)" = 2345 ] || fail "grains $(settings_field 3) saved, not 2345"
   [ "$(settings_field 7)" = 10 ] || fail "brightness $(settings_field 7) saved, not 10"
   [ "$(value Random)" = dword:00000000 ] || fail "Random: $(value Random)"
