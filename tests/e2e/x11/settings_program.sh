@@ -90,6 +90,16 @@ click() {
   xdotool mousemove --window "$id" $((x + ${3:-$((w / 2))})) $((y + h / 2)) click 1
 }
 
+# open_list TITLE ID: clicks a drop-down list and waits for its list to
+# show (a window of its own), which then takes the keys.
+open_list() {
+  local before
+  before=$(xdotool search --onlyvisible --class brindlemar-settings 2>/dev/null | wc -l)
+  click "$1" "$2"
+  popped() { [ "$(xdotool search --onlyvisible --class brindlemar-settings 2>/dev/null | wc -l)" -gt "$before" ]; }
+  until_true 60 popped || fail "the list of control $2 did not open"
+}
+
 # keys TITLE KEY...: the keys, to that window.
 keys() {
   local id
@@ -174,8 +184,7 @@ ok)
   # configuration of the sorted list) spreads over the whole picture.
   preview_shot "$WORK/preview-falls.png"
   falls=$(left_quarter_lit "$WORK/preview-falls.png")
-  click "$MAIN" 1005
-  sleep 0.5
+  open_list "$MAIN" 1005
   xdotool key Home
   for _ in $(seq 10); do xdotool key Down; done
   xdotool key Return
