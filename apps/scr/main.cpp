@@ -4,6 +4,7 @@
 // configuration (anything else).
 #include <windows.h>
 
+#include "engine/process_state.h"
 #include "platform/win32/config_dialog_win32.h"
 #include "platform/win32/directdraw_display.h"
 #include "platform/win32/password_dialog.h"
@@ -28,6 +29,7 @@ PlatformFamily Family() {
 }
 
 int Run(HINSTANCE instance) {
+  SeedProcessRandom(SystemClock());
   const CommandLine command = ParseCommandLine(GetCommandLineA());
   switch (command.mode) {
     case SaverMode::kFullScreen:
