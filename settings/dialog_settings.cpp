@@ -4,6 +4,7 @@
 #include <limits>
 #include <string>
 
+#include "settings/change_set.h"
 #include "settings/default_mode.h"
 #include "settings/presets.h"
 #include "settings/settings_store.h"
@@ -17,16 +18,18 @@ constexpr const char* kBackedUpDwords[] = {"Random",     "Clock",      "Style", 
 
 std::string FallsRecord() { return FastPreset(PresetIndexByName("Brindlemar Falls")); }
 
-void CopyConfigValues(SettingsStore& store, const char* from, const char* to) {
+// Adds to changes the copy of the values the backup keeps from one key to
+// another (both there by then), as the values are now.
+void CopyConfigValues(SettingsStore& store, const char* from, const char* to, ChangeSet& changes) {
   for (const char* name : kBackedUpDwords) {
     int32_t value = 0;
-    if (ReadDword(store, from, name, value)) WriteDword(store, to, name, value);
+    if (ReadDword(store, from, name, value)) changes.SetValue(to, name, DwordValue(value));
   }
   std::string settings;
-  if (ReadString(store, from, "Settings", kBackupSettingsBytes, settings)) WriteString(store, to, "Settings", settings);
+  if (ReadString(store, from, "Settings", kBackupSettingsBytes, settings)) changes.SetString(to, "Settings", settings);
   StoredValue selection;
   if (store.QueryValue(from, "RanArray", std::numeric_limits<size_t>::max(), selection)) {
-    WriteBinary(store, to, "RanArray", selection.data);
+    changes.SetValue(to, "RanArray", StoredValue{ValueType::kBinary, std::move(selection.data)});
   }
 }
 
@@ -86,29 +89,36 @@ void DialogLoad(SettingsStore& store, const DisplayModeSource& modes, DialogSett
   list = FavoriteList(s.maxFav);
 }
 
+// Each save, backup and restore is one change of the store, so that a saver
+// starting meanwhile never reads half of it.
 int32_t DialogSave(SettingsStore& store, DialogSettings& s, FavoriteList& list,
                    const std::vector<int32_t>& selectedLines) {
   LimitDialogValues(s.parameters);
-  if (!store.CreateKey(kConfigKey, nullptr)) return 0;
-  WriteString(store, kConfigKey, "Settings", FormatRecord(s.parameters, RecordForm::kSettings));
+  ChangeSet changes;
+  changes.CreateKey(kConfigKey).SetString(kConfigKey, "Settings", FormatRecord(s.parameters, RecordForm::kSettings));
   const int32_t values[] = {s.randomChosen, s.showClock,  s.overlayStyle, s.showMessages,
                             s.useDirectDraw, s.screenResX, s.screenResY,  s.screenResBits};
-  for (size_t i = 0; i < std::size(values); ++i) WriteDword(store, kConfigKey, kBackedUpDwords[i], values[i]);
-  SaveRandomSelection(store, list, selectedLines);
-  return 1;
+  for (size_t i = 0; i < std::size(values); ++i) changes.SetValue(kConfigKey, kBackedUpDwords[i], DwordValue(values[i]));
+  TakeRandomSelection(list, selectedLines, changes);
+  return store.ApplyChanges(changes) == ChangeResult::kMade ? 1 : 0;
 }
 
 int32_t SaveBackup(SettingsStore& store) {
-  store.DeleteKey(kBackupKey);
-  if (!store.OpenKey(kConfigKey) || !store.CreateKey(kBackupKey, nullptr)) return 0;
-  CopyConfigValues(store, kConfigKey, kBackupKey);
-  return 1;
+  ChangeSet changes;
+  changes.DeleteKey(kBackupKey);
+  const bool copied = store.OpenKey(kConfigKey);
+  if (copied) {
+    changes.CreateKey(kBackupKey);
+    CopyConfigValues(store, kConfigKey, kBackupKey, changes);
+  }
+  return store.ApplyChanges(changes) == ChangeResult::kMade && copied ? 1 : 0;
 }
 
 int32_t RestoreBackup(SettingsStore& store) {
   if (!store.OpenKey(kBackupKey) || !store.OpenKey(kConfigKey)) return 0;
-  CopyConfigValues(store, kBackupKey, kConfigKey);
-  return 1;
+  ChangeSet changes;
+  CopyConfigValues(store, kBackupKey, kConfigKey, changes);
+  return store.ApplyChanges(changes) == ChangeResult::kMade ? 1 : 0;
 }
 
 }  // namespace brindlemar

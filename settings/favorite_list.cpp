@@ -190,8 +190,8 @@ void LoadSelectionFlags(SettingsStore& store, FavoriteList& list) {
   }
 }
 
-int32_t SaveRandomSelection(SettingsStore& store, FavoriteList& list, const std::vector<int32_t>& selectedLines) {
-  if (selectedLines.empty()) return 0;
+bool TakeRandomSelection(FavoriteList& list, const std::vector<int32_t>& selectedLines, ChangeSet& changes) {
+  if (selectedLines.empty()) return false;
   size_t taken = std::min(selectedLines.size(), static_cast<size_t>(list.favoriteCount));
   std::fill(list.selectionFlags.begin(), list.selectionFlags.end(), 0);
   for (size_t i = 0; i < taken; ++i) {
@@ -200,7 +200,14 @@ int32_t SaveRandomSelection(SettingsStore& store, FavoriteList& list, const std:
   }
   if (taken == 0) std::fill(list.selectionFlags.begin(), list.selectionFlags.end(), 1);
   std::vector<uint8_t> flags(list.selectionFlags.begin(), list.selectionFlags.begin() + list.favoriteCount);
-  return store.CreateKey(kConfigKey, nullptr) && WriteBinary(store, kConfigKey, "RanArray", flags) ? 1 : 0;
+  changes.CreateKey(kConfigKey).SetValue(kConfigKey, "RanArray", StoredValue{ValueType::kBinary, std::move(flags)});
+  return true;
+}
+
+int32_t SaveRandomSelection(SettingsStore& store, FavoriteList& list, const std::vector<int32_t>& selectedLines) {
+  ChangeSet changes;
+  if (!TakeRandomSelection(list, selectedLines, changes)) return 0;
+  return store.ApplyChanges(changes) == ChangeResult::kMade ? 1 : 0;
 }
 
 }  // namespace brindlemar

@@ -18,6 +18,7 @@
 namespace brindlemar {
 
 class SettingsStore;
+struct ChangeSet;
 
 inline constexpr const char* kNoMoreRoomText =
     "Sorry, but you already have too many favorites.  Please delete some old settings you never look at anymore.";
@@ -121,5 +122,9 @@ void LoadSelectionFlags(SettingsStore& store, FavoriteList& list);
 // (every flag when none of them counts) and "RanArray" is written with
 // favoriteCount bytes. 1 when it was written.
 int32_t SaveRandomSelection(SettingsStore& store, FavoriteList& list, const std::vector<int32_t>& selectedLines);
+// The same as a part of a larger set of changes: sets the flags and adds
+// the write of "RanArray" to changes; false, with nothing added, without a
+// selected line.
+bool TakeRandomSelection(FavoriteList& list, const std::vector<int32_t>& selectedLines, ChangeSet& changes);
 
 }  // namespace brindlemar

@@ -33,11 +33,14 @@ bool ReadBinary(SettingsStore& store, std::string_view key, std::string_view nam
   return true;
 }
 
+StoredValue DwordValue(int32_t value) {
+  const uint32_t u = static_cast<uint32_t>(value);
+  return StoredValue{ValueType::kDword, {static_cast<uint8_t>(u), static_cast<uint8_t>(u >> 8),
+                                         static_cast<uint8_t>(u >> 16), static_cast<uint8_t>(u >> 24)}};
+}
+
 bool WriteDword(SettingsStore& store, std::string_view key, std::string_view name, int32_t value) {
-  uint32_t u = static_cast<uint32_t>(value);
-  StoredValue v{ValueType::kDword, {static_cast<uint8_t>(u), static_cast<uint8_t>(u >> 8),
-                                    static_cast<uint8_t>(u >> 16), static_cast<uint8_t>(u >> 24)}};
-  return store.SetValue(key, name, v);
+  return store.SetValue(key, name, DwordValue(value));
 }
 
 bool WriteString(SettingsStore& store, std::string_view key, std::string_view name, std::string_view value) {

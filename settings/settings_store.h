@@ -70,6 +70,9 @@ bool ReadString(SettingsStore& store, std::string_view key, std::string_view nam
 bool ReadBinary(SettingsStore& store, std::string_view key, std::string_view name, size_t maxBytes,
                 std::vector<uint8_t>& value);
 
+// A DWORD as the store keeps it: four bytes, least significant first.
+StoredValue DwordValue(int32_t value);
+
 bool WriteDword(SettingsStore& store, std::string_view key, std::string_view name, int32_t value);
 bool WriteString(SettingsStore& store, std::string_view key, std::string_view name, std::string_view value);
 bool WriteBinary(SettingsStore& store, std::string_view key, std::string_view name, const std::vector<uint8_t>& value);
