@@ -13,6 +13,7 @@
 #include "settings/presets.h"
 #include "settings/settings_store.h"
 #include "support/product_store.h"
+#include "support/watched_store.h"
 #include "surfaces/display_modes.h"
 
 namespace brindlemar {
@@ -358,58 +359,19 @@ TEST_P(DialogSettingsTest, BackupNeedsConfigAndRestoreNeedsBoth) {
   EXPECT_EQ(StoredText(Other(), kConfigKey, "Settings"), kExample);
 }
 
-// Passes everything on to a store and, before each change, takes what a
-// saver starting at that moment would read of Config and Backup.
-class WatchedBetweenChanges final : public SettingsStore {
- public:
-  explicit WatchedBetweenChanges(SettingsStore& store) : store_(store) {}
-
-  bool OpenKey(std::string_view key) override { return store_.OpenKey(key); }
-  bool CreateKey(std::string_view key, bool* created) override {
-    Look();
-    return store_.CreateKey(key, created);
+// What a saver starting at some moment reads of Config and the backup.
+std::string ConfigAndBackup(SettingsStore& store) {
+  std::string state = StoredText(store, kConfigKey, "Settings") + "|" + StoredText(store, kBackupKey, "Settings");
+  for (const char* name : {"Random", "Clock", "DirectDraw", "ScreenResX"}) {
+    int32_t value = -7;
+    ReadDword(store, kConfigKey, name, value);
+    state += "|" + std::to_string(value);
+    value = -7;
+    ReadDword(store, kBackupKey, name, value);
+    state += "/" + std::to_string(value);
   }
-  bool QueryValue(std::string_view key, std::string_view name, size_t maxBytes, StoredValue& out) override {
-    return store_.QueryValue(key, name, maxBytes, out);
-  }
-  bool SetValue(std::string_view key, std::string_view name, const StoredValue& value) override {
-    Look();
-    return store_.SetValue(key, name, value);
-  }
-  bool DeleteValue(std::string_view key, std::string_view name) override {
-    Look();
-    return store_.DeleteValue(key, name);
-  }
-  bool DeleteKey(std::string_view key) override {
-    Look();
-    return store_.DeleteKey(key);
-  }
-  std::vector<std::string> EnumerateValues(std::string_view key) override { return store_.EnumerateValues(key); }
-  ChangeResult ApplyChanges(const ChangeSet& changes) override {
-    Look();
-    return store_.ApplyChanges(changes);
-  }
-
-  // What was seen before each change, and what is there now.
-  std::vector<std::string> seen;
-  std::string Now() {
-    std::string state = StoredText(store_, kConfigKey, "Settings") + "|" + StoredText(store_, kBackupKey, "Settings");
-    for (const char* name : {"Random", "Clock", "DirectDraw", "ScreenResX"}) {
-      int32_t value = -7;
-      ReadDword(store_, kConfigKey, name, value);
-      state += "|" + std::to_string(value);
-      value = -7;
-      ReadDword(store_, kBackupKey, name, value);
-      state += "/" + std::to_string(value);
-    }
-    return state;
-  }
-
- private:
-  void Look() { seen.push_back(Now()); }
-
-  SettingsStore& store_;
-};
+  return state;
+}
 
 // A save, a backup and a restore are each one change: a saver that starts
 // in the middle reads the settings as they were before or as they are after,
@@ -417,7 +379,7 @@ class WatchedBetweenChanges final : public SettingsStore {
 TEST_P(DialogSettingsTest, SaveBackupAndRestoreAreEachOneChange) {
   PutConfig(kExample);
   ASSERT_TRUE(WriteDword(Store(), kConfigKey, "Random", 1));
-  WatchedBetweenChanges watched(Store());
+  testing::WatchedStore watched(Store(), ConfigAndBackup);
   DialogSettings settings = Load(Store());
   list_.favoriteCount = 2;
 
@@ -435,11 +397,11 @@ TEST_P(DialogSettingsTest, SaveBackupAndRestoreAreEachOneChange) {
   };
   for (const auto& step : steps) {
     const std::string before = watched.Now();
-    watched.seen.clear();
+    watched.TakeLooks();
     step();
     const std::string after = watched.Now();
     EXPECT_NE(before, after);
-    for (const std::string& state : watched.seen) {
+    for (const std::string& state : watched.TakeLooks()) {
       EXPECT_TRUE(state == before || state == after) << "between the changes: " << state << "\nbefore: " << before
                                                      << "\nafter: " << after;
     }

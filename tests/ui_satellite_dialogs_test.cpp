@@ -11,6 +11,7 @@
 #include "settings/memory_store.h"
 #include "settings/settings_store.h"
 #include "support/fake_dialog.h"
+#include "support/watched_store.h"
 #include "ui/dialog_ids.h"
 #include "ui/favorite_dialogs.h"
 #include "ui/messages_dialog.h"
@@ -134,6 +135,34 @@ TEST_F(MessagesDialogTest, OkStoresEveryLineUntilTheEndWithTheCorrectedDelays) {
   controls.Press(*dialog, IDC_OK);
   Open();
   EXPECT_EQ(controls[IDC_MESSAGES_TEXT].text, "a\r\n");
+}
+
+// OK replaces the key in one change: a saver that starts meanwhile reads
+// the old messages or the new ones, never a part of them.
+TEST_F(MessagesDialogTest, OkReplacesTheMessagesInOneChange) {
+  store.CreateKey(kMessagesKey, nullptr);
+  WriteString(store, kMessagesKey, "Message1", "old one");
+  WriteString(store, kMessagesKey, "Message2", "old two");
+  WriteDword(store, kMessagesKey, "Num", 2);
+  auto messages = [](SettingsStore& s) {
+    std::string all;
+    for (const std::string& name : s.EnumerateValues(kMessagesKey)) {
+      std::string text;
+      ReadString(s, kMessagesKey, name, 65536, text);
+      all += name + "=" + text + ";";
+    }
+    return all;
+  };
+  testing::WatchedStore watched(store, messages);
+  const std::string before = watched.Now();
+  controls = FakeControls();
+  dialog = std::make_unique<ui::MessagesDialog>(controls, host, watched);
+  dialog->Open();
+  controls[IDC_MESSAGES_TEXT].text = "new one\r\nnew two\r\nnew three";
+  controls.Press(*dialog, IDC_OK);
+  const std::string after = watched.Now();
+  EXPECT_NE(after, before);
+  for (const std::string& look : watched.TakeLooks()) EXPECT_TRUE(look == before || look == after) << look;
 }
 
 TEST_F(MessagesDialogTest, OpeningShowsTheStoredValuesAndCancelWritesNothing) {

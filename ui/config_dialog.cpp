@@ -8,6 +8,7 @@
 #include "engine/process_state.h"
 #include "engine/style_table.h"
 #include "engine/transition_interval.h"
+#include "settings/change_set.h"
 #include "settings/presets.h"
 #include "settings/settings_store.h"
 #include "surfaces/display_modes.h"
@@ -521,10 +522,11 @@ void ConfigDialog::CorrectDelays() {
   int32_t minTime = ReadUnsignedClamped(controls_.Text(IDC_MIN_TIME));
   int32_t maxTime = ReadUnsignedClamped(controls_.Text(IDC_MAX_TIME));
   CorrectDelayBounds(minTime, maxTime);
-  if (store_.CreateKey(kMessagesKey, nullptr)) {
-    WriteDword(store_, kMessagesKey, "MinTime", minTime);
-    WriteDword(store_, kMessagesKey, "MaxTime", maxTime);
-  }
+  ChangeSet changes;
+  changes.CreateKey(kMessagesKey)
+      .SetValue(kMessagesKey, "MinTime", DwordValue(minTime))
+      .SetValue(kMessagesKey, "MaxTime", DwordValue(maxTime));
+  store_.ApplyChanges(changes);
   controls_.SetText(IDC_MIN_TIME, DecimalText(minTime));
   controls_.SetText(IDC_MAX_TIME, DecimalText(maxTime));
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "settings/change_set.h"
 #include "settings/settings_store.h"
 #include "ui/control_numbers.h"
 #include "ui/dialog_ids.h"
@@ -120,24 +121,26 @@ void MessagesDialog::OnClicked(int32_t id) {
 
 void MessagesDialog::OnHelp() { host_.ShowHelpTopic(kMessagesHelpTopic); }
 
+// The key is replaced as a whole, in one change, so that a running saver
+// reads the old messages or the new ones, never a mixture.
 void MessagesDialog::Save() {
-  store_.DeleteKey(kMessagesKey);
-  if (!store_.CreateKey(kMessagesKey, nullptr)) return;
+  ChangeSet changes;
+  changes.DeleteKey(kMessagesKey).CreateKey(kMessagesKey);
   const int32_t chosen = controls_.Selection(IDC_MESSAGES_FONT);
-  WriteString(store_, kMessagesKey, "Font",
-              chosen >= 0 ? controls_.EntryText(IDC_MESSAGES_FONT, chosen) : storedFace_);
+  changes.SetString(kMessagesKey, "Font", chosen >= 0 ? controls_.EntryText(IDC_MESSAGES_FONT, chosen) : storedFace_);
   int32_t minTime = ReadUnsignedClamped(controls_.Text(IDC_MESSAGES_MIN_TIME));
   int32_t maxTime = ReadUnsignedClamped(controls_.Text(IDC_MESSAGES_MAX_TIME));
   CorrectDelayBounds(minTime, maxTime);
-  WriteDword(store_, kMessagesKey, "MinTime", minTime);
-  WriteDword(store_, kMessagesKey, "MaxTime", maxTime);
-  WriteDword(store_, kMessagesKey, "Italic", controls_.IsChecked(IDC_MESSAGES_ITALIC) ? 1 : 0);
-  WriteDword(store_, kMessagesKey, "Bold", controls_.IsChecked(IDC_MESSAGES_BOLD) ? 1 : 0);
+  changes.SetValue(kMessagesKey, "MinTime", DwordValue(minTime));
+  changes.SetValue(kMessagesKey, "MaxTime", DwordValue(maxTime));
+  changes.SetValue(kMessagesKey, "Italic", DwordValue(controls_.IsChecked(IDC_MESSAGES_ITALIC) ? 1 : 0));
+  changes.SetValue(kMessagesKey, "Bold", DwordValue(controls_.IsChecked(IDC_MESSAGES_BOLD) ? 1 : 0));
   const std::string text = controls_.Text(IDC_MESSAGES_TEXT).substr(0, kMessagesTextLimit);
   const std::vector<std::string> lines = SplitMessages(text);
   int32_t number = 0;
-  for (const std::string& line : lines) WriteString(store_, kMessagesKey, MessageValueName(++number), line);
-  WriteDword(store_, kMessagesKey, "Num", number);
+  for (const std::string& line : lines) changes.SetString(kMessagesKey, MessageValueName(++number), line);
+  changes.SetValue(kMessagesKey, "Num", DwordValue(number));
+  store_.ApplyChanges(changes);
 }
 
 }  // namespace brindlemar::ui
