@@ -49,15 +49,21 @@ MonitorLayout LayOutMonitors(const std::vector<Monitor>& monitors, MonitorChoice
 
   switch (choice) {
     case MonitorChoice::kPrimaryOnly:
+      layout.primaryField = 0;
       layout.fields.push_back({monitors[primary].bounds, static_cast<int32_t>(primary)});
       for (size_t i : shown) {
         if (i != primary) layout.black.push_back(monitors[i].bounds);
       }
       break;
     case MonitorChoice::kEachItsOwn:
-      for (size_t i : shown) layout.fields.push_back({monitors[i].bounds, static_cast<int32_t>(i)});
+      for (size_t i : shown) {
+        if (i == primary) layout.primaryField = static_cast<int32_t>(layout.fields.size());
+        layout.fields.push_back({monitors[i].bounds, static_cast<int32_t>(i)});
+      }
       break;
     case MonitorChoice::kOneAcross:
+      // Over a single monitor the field across is that monitor's own.
+      if (shown.size() == 1) layout.primaryField = 0;
       layout.fields.push_back({layout.virtualScreen, -1});
       break;
   }

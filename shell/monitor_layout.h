@@ -40,6 +40,10 @@ struct MonitorLayout {
   // The smallest rectangle that holds every monitor.
   RectI virtualScreen;
   std::vector<FieldPlace> fields;
+  // The field that covers exactly the primary monitor, or -1 when none does
+  // (one field across several monitors). Only that field may change the
+  // display's mode, and the input that needs a field goes to it.
+  int32_t primaryField = -1;
   // Monitors that show black.
   std::vector<RectI> black;
 };

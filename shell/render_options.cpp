@@ -32,10 +32,12 @@ constexpr std::string_view kShowValued[] = {"--message", "--message-font", "--mi
 constexpr std::string_view kSaverFlags[] = {"--help",      "--root",           "--window", "--fullscreen",
                                             "--no-random", "--list-favorites", "--fps",    "--no-clock",
                                             "--no-messages", "--stats", "--settings"};
-constexpr std::string_view kSaverValued[] = {"--window-id", "--geometry", "--favorite"};
+constexpr std::string_view kSaverValued[] = {"--window-id", "--geometry", "--favorite", "--monitors"};
 
 const char* const kDimensionalityNames[] = {"Aurora", "Clouds", "Organic", "Recursive"};
 const char* const kDotStyleNames[] = {"Dots", "Sparkles", "Fuzzies", "Large Dots", "Vertical Bars"};
+// The "Monitors" choices, in their stored order.
+const char* const kMonitorChoiceNames[] = {"primary", "each", "across"};
 
 enum class OptionKind { kUnknown, kFlag, kValued };
 
@@ -365,6 +367,10 @@ bool ReadSaverOption(Reader& r, std::string_view name, std::string_view value, S
   } else if (name == "--favorite") {
     if (value.empty()) return r.Fail("option --favorite needs a value");
     o.favorite = value;
+  } else if (name == "--monitors") {
+    int32_t choice = 0;
+    if (!r.Choice(name, value, 3, [](int32_t i) { return kMonitorChoiceNames[i]; }, choice)) return false;
+    o.monitors = choice;
   } else if (name == "--list-favorites") {
     o.listFavorites = true;
   } else if (name == "--settings") {
@@ -773,6 +779,11 @@ std::string SaverUsage(const std::string& program) {
          "                        small mouse moves; Caps Lock steers with the mouse\n"
          "  --root                the root window, as xscreensaver runs it\n"
          "  --window-id ID        another program's window (decimal or 0x...)\n"
+         "  --monitors CHOICE     full screen on several monitors: primary (the\n"
+         "                        others black), each (a field on every monitor)\n"
+         "                        or across (one field over all of them); 0, 1\n"
+         "                        or 2 say the same (stored); the root window and\n"
+         "                        another program's window always hold one field\n"
          "\n"
          "What it shows:\n"
          "  --favorite NAME       a stored favorite, or a built-in preset, by name\n"

@@ -127,6 +127,10 @@ struct SaverOptions {
   bool listFavorites = false;
   // --settings: open the settings window (brindlemar-settings) instead.
   bool settings = false;
+  // --monitors: the "Monitors" choice of a full-screen run, 0 the primary
+  // monitor only, 1 each its own field, 2 one field across all of them;
+  // the stored one when not given.
+  std::optional<int32_t> monitors;
   bool help = false;
   ParameterOptions parameters;
 

@@ -20,7 +20,7 @@ std::string Text(const RectI& r) {
 std::string Text(const MonitorLayout& layout) {
   std::string out = "screen " + Text(layout.virtualScreen) + "; fields";
   for (const FieldPlace& f : layout.fields) out += " " + Text(f.bounds) + "@" + std::to_string(f.monitor);
-  out += "; black";
+  out += "; primary field " + std::to_string(layout.primaryField) + "; black";
   for (const RectI& r : layout.black) out += " " + Text(r);
   return out;
 }
@@ -46,30 +46,30 @@ TEST(MonitorLayout, FieldsAndBlackMonitorsForEachChoice) {
   auto set = [](const auto& monitors) { return std::vector<Monitor>(std::begin(monitors), std::end(monitors)); };
   const Case cases[] = {
       {"one monitor, primary only", set(kSingle), MonitorChoice::kPrimaryOnly,
-       "screen 0,0-1920,1080; fields 0,0-1920,1080@0; black"},
+       "screen 0,0-1920,1080; fields 0,0-1920,1080@0; primary field 0; black"},
       {"one monitor, each its own", set(kSingle), MonitorChoice::kEachItsOwn,
-       "screen 0,0-1920,1080; fields 0,0-1920,1080@0; black"},
+       "screen 0,0-1920,1080; fields 0,0-1920,1080@0; primary field 0; black"},
       {"one monitor, one across", set(kSingle), MonitorChoice::kOneAcross,
-       "screen 0,0-1920,1080; fields 0,0-1920,1080@-1; black"},
+       "screen 0,0-1920,1080; fields 0,0-1920,1080@-1; primary field 0; black"},
       {"left of the primary, primary only", set(kLeftOfPrimary), MonitorChoice::kPrimaryOnly,
-       "screen -1280,0-2560,1440; fields 0,0-2560,1440@0; black -1280,200-0,1224"},
+       "screen -1280,0-2560,1440; fields 0,0-2560,1440@0; primary field 0; black -1280,200-0,1224"},
       {"left of the primary, each its own", set(kLeftOfPrimary), MonitorChoice::kEachItsOwn,
-       "screen -1280,0-2560,1440; fields 0,0-2560,1440@0 -1280,200-0,1224@1; black"},
+       "screen -1280,0-2560,1440; fields 0,0-2560,1440@0 -1280,200-0,1224@1; primary field 0; black"},
       {"left of the primary, one across", set(kLeftOfPrimary), MonitorChoice::kOneAcross,
-       "screen -1280,0-2560,1440; fields -1280,0-2560,1440@-1; black"},
+       "screen -1280,0-2560,1440; fields -1280,0-2560,1440@-1; primary field -1; black"},
       {"three, primary only", set(kThree), MonitorChoice::kPrimaryOnly,
-       "screen -1920,-300-3000,1620; fields 0,0-1920,1080@1; black -1920,0-0,1080 1920,-300-3000,1620"},
+       "screen -1920,-300-3000,1620; fields 0,0-1920,1080@1; primary field 0; black -1920,0-0,1080 1920,-300-3000,1620"},
       {"three, each its own", set(kThree), MonitorChoice::kEachItsOwn,
-       "screen -1920,-300-3000,1620; fields -1920,0-0,1080@0 0,0-1920,1080@1 1920,-300-3000,1620@2; black"},
+       "screen -1920,-300-3000,1620; fields -1920,0-0,1080@0 0,0-1920,1080@1 1920,-300-3000,1620@2; primary field 1; black"},
       {"three, one across", set(kThree), MonitorChoice::kOneAcross,
-       "screen -1920,-300-3000,1620; fields -1920,-300-3000,1620@-1; black"},
+       "screen -1920,-300-3000,1620; fields -1920,-300-3000,1620@-1; primary field -1; black"},
       {"a mirror and a monitor of no area, each its own", set(kMirrored), MonitorChoice::kEachItsOwn,
-       "screen 0,0-1280,1024; fields 0,0-1280,1024@0; black"},
+       "screen 0,0-1280,1024; fields 0,0-1280,1024@0; primary field 0; black"},
       {"a mirror of the primary, primary only", set(kMirrored), MonitorChoice::kPrimaryOnly,
-       "screen 0,0-1280,1024; fields 0,0-1280,1024@0; black"},
+       "screen 0,0-1280,1024; fields 0,0-1280,1024@0; primary field 0; black"},
       {"no primary: the first counts", set(kNoPrimary), MonitorChoice::kPrimaryOnly,
-       "screen 0,0-2048,768; fields 1024,0-2048,768@0; black 0,0-1024,768"},
-      {"no monitors", {}, MonitorChoice::kEachItsOwn, "screen 0,0-0,0; fields; black"},
+       "screen 0,0-2048,768; fields 1024,0-2048,768@0; primary field 0; black 0,0-1024,768"},
+      {"no monitors", {}, MonitorChoice::kEachItsOwn, "screen 0,0-0,0; fields; primary field -1; black"},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(Text(LayOutMonitors(c.monitors, c.choice)), c.layout) << c.name;

@@ -341,6 +341,28 @@ TEST(SaverOptions, TargetsAndTheirOneDashForms) {
   }
 }
 
+TEST(SaverOptions, MonitorsTakeTheirNamesOrTheStoredNumbers) {
+  struct Case {
+    Args args;
+    int32_t monitors;
+  };
+  const Case cases[] = {
+      {{"--monitors", "primary"}, 0}, {{"-monitors", "0"}, 0},         {{"--monitors=each"}, 1},
+      {{"--monitors", "1"}, 1},       {{"--monitors", "Across"}, 2},   {{"--monitors", "2"}, 2},
+      {{"--monitors", "0", "--monitors", "across"}, 2},
+  };
+  for (const Case& c : cases) {
+    SaverOptions o;
+    std::string error;
+    ASSERT_TRUE(ParseSaver(c.args, o, error)) << c.args.back() << ": " << error;
+    EXPECT_EQ(o.monitors, c.monitors) << c.args.back();
+  }
+  SaverOptions o;
+  std::string error;
+  ASSERT_TRUE(ParseSaver({"--fullscreen"}, o, error)) << error;
+  EXPECT_FALSE(o.monitors.has_value());
+}
+
 // --settings hands over to the settings window whatever else the command
 // line says (a daemon's -root included); what cannot be read is still refused.
 TEST(SaverOptions, SettingsOpensTheSettingsWindowInstead) {
@@ -421,6 +443,9 @@ TEST(SaverOptions, BadOptionsAreRefusedWithTheReasonNamed) {
       {{"stray"}, "stray"},
       {{"--configuration", "3", "--style-values", "1,40,31"}, "--style-values"},
       {{"--grains", "5"}, "--grains"},
+      {{"--monitors", "3"}, "--monitors"},
+      {{"--monitors", "all"}, "--monitors"},
+      {{"--monitors"}, "--monitors"},
   };
   for (const Case& c : cases) {
     SaverOptions o;

@@ -150,6 +150,7 @@ int main(int argc, char** argv) {
     run.OverrideDword(kConfigKey, "Random", 0);
   }
   OverrideShow(options.show, run);
+  if (options.monitors) run.OverrideDword(kConfigKey, "Monitors", *options.monitors);
 
   TakeDaemonWindow(options);
   const int code = x11::RunX11Saver(options, run);
