@@ -18,35 +18,18 @@ DRIVER=$4
 OUT=$5/$CASE
 mkdir -p "$OUT"
 rm -f "$OUT"/*.png "$OUT"/*.log
+. "$(dirname "$0")/common.sh" "$6"
 
-export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml="
-if [ -n "${BRINDLEMAR_WINEPREFIX:-}" ]; then
-  export WINEPREFIX="$BRINDLEMAR_WINEPREFIX-e2e"
-else
-  export WINEPREFIX=$6
-fi
-BASE='HKCU\Software\Tessaloom'
-CONFIG='HKCU\Software\Tessaloom\Brindlemar\Config'
-FAVORITES='HKCU\Software\Tessaloom\Brindlemar\Favorites'
 MESSAGES='HKCU\Software\Tessaloom\Brindlemar\Messages'
 BACKUP='HKCU\Software\Tessaloom\Brindlemar\Backup'
-DESKTOP='HKCU\Control Panel\Desktop'
 CLASSES='HKLM\Software\Classes'
 DIALOG=Brindlemar
 RINGS='*,2,3,5000,1500,600,7,900,6,1,0,1,0,3,0,.252212,25,1,4,2,10,5,6,321,1,1'
 # Full Field in dots without trails: each frame stands on its own.
 PLAIN='*,1,1,4000,3000,600,6,900,1,0,0,1,0,0,0,.252212,0,0,2,2,0,0,0,500,0,0'
 
-FAILURES=0
-XVFB_PID=
 SAVER_PID=
 
-fail() {
-  echo "FAIL: $*"
-  FAILURES=$((FAILURES + 1))
-}
-pass() { echo "ok: $*"; }
 check() { if [ "$2" = "$3" ]; then pass "$1: $2"; else fail "$1: '$2', expected '$3'"; fi; }
 # The same for what the dialog shows a moment after an action: the command
 # (a string for eval) is asked again for up to half a minute.
@@ -70,41 +53,12 @@ cleanup() {
 }
 trap cleanup EXIT
 
-start_display() {
-  local size=${1:-1024x768} n
-  for n in $(seq 60 99); do
-    [ -e /tmp/.X11-unix/X$n ] || [ -e /tmp/.X$n-lock ] && continue
-    Xvfb :$n -screen 0 "${size}x24" -nolisten tcp >"$OUT/xvfb.log" 2>&1 &
-    XVFB_PID=$!
-    for _ in $(seq 100); do
-      [ -e /tmp/.X11-unix/X$n ] && break
-      sleep 0.1
-    done
-    if kill -0 "$XVFB_PID" 2>/dev/null && [ -e /tmp/.X11-unix/X$n ]; then
-      export DISPLAY=:$n
-      return 0
-    fi
-  done
-  echo "no free X display"
-  exit 1
-}
-
-ensure_prefix() {
-  if [ ! -f "$WINEPREFIX/system.reg" ]; then
-    wineboot -i >"$OUT/wineboot.log" 2>&1
-    wineserver -w
-  fi
-}
-
-winpath() { printf 'Z:%s' "$(realpath -m "$1")" | tr / '\\'; }
-
 # The driver's output without carriage returns, and its exit code.
 drv() {
   wine "$DRIVER" "$@" 2>>"$OUT/driver.log" | tr -d '\r'
   return "${PIPESTATUS[0]}"
 }
 
-reg_value() { wine reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' | awk -v n="$2" '$1 == n { print $3 }'; }
 # A string value, blanks and all ("" when it is empty or missing).
 reg_string() {
   wine reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' |
@@ -114,11 +68,7 @@ reg_has() { wine reg query "$1" /v "$2" >/dev/null 2>&1; }
 # Field $3 (0 = the name) of the record in value $2 of key $1.
 record_field() { reg_string "$1" "$2" | cut -d, -f$(($3 + 1)); }
 
-shot() { xwd -root -silent | convert xwd:- "png:$OUT/$1.png"; }
 crop() { convert "$OUT/$1.png" -crop "$2" +repage "$OUT/$3.png"; }
-lit_share() { convert "$OUT/$1.png" -colorspace gray -threshold 4% -format '%[fx:mean]' info:; }
-changed_pixels() { compare -metric AE "$OUT/$1.png" "$OUT/$2.png" null: 2>&1 | cut -d' ' -f1; }
-at_least() { awk -v a="$1" -v b="$2" 'BEGIN { exit !(a >= b) }'; }
 
 # Runs a command until it succeeds, for up to $1 seconds.
 until_ok() {
@@ -129,25 +79,6 @@ until_ok() {
     sleep 0.5
   done
   return 1
-}
-
-# Waits up to $2 seconds for process $1 (a child of this shell); sets
-# EXIT_CODE to its exit code, or to "running".
-wait_exit() {
-  EXIT_CODE=running
-  for _ in $(seq $(($2 * 10))); do
-    if ! kill -0 "$1" 2>/dev/null; then
-      wait "$1"
-      EXIT_CODE=$?
-      return
-    fi
-    sleep 0.1
-  done
-}
-
-reset_settings() {
-  wine reg delete "$BASE" /f >/dev/null 2>&1
-  wine reg delete "$DESKTOP" /v ScreenSaveUsePassword /f >/dev/null 2>&1
 }
 
 # Stored settings without a random rotation, so that the dialog opens on

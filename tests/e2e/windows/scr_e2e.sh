@@ -8,7 +8,6 @@
 # BRINDLEMAR_WINEPREFIX with "-e2e" appended, else <prefix> in the build
 # tree), except first_run, which starts from a new, empty one.
 set -u
-. "$(dirname "$0")/../timing.sh"
 
 CASE=$1
 SCR=$2
@@ -17,28 +16,9 @@ HOST=$4
 OUT=$5/$CASE
 mkdir -p "$OUT"
 rm -f "$OUT"/*.png
+. "$(dirname "$0")/common.sh" "$6"
 
-export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml="
-if [ -n "${BRINDLEMAR_WINEPREFIX:-}" ]; then
-  export WINEPREFIX="$BRINDLEMAR_WINEPREFIX-e2e"
-else
-  export WINEPREFIX=$6
-fi
-CONFIG='HKCU\Software\Tessaloom\Brindlemar\Config'
-FAVORITES='HKCU\Software\Tessaloom\Brindlemar\Favorites'
-DESKTOP='HKCU\Control Panel\Desktop'
-
-FAILURES=0
-XVFB_PID=
 FRESH_PREFIX=
-
-fail() {
-  echo "FAIL: $*"
-  FAILURES=$((FAILURES + 1))
-}
-
-pass() { echo "ok: $*"; }
 
 cleanup() {
   # Only this prefix's wineserver, and only the X server started here.
@@ -48,55 +28,7 @@ cleanup() {
 }
 trap cleanup EXIT
 
-start_display() {
-  local n
-  for n in $(seq 60 99); do
-    [ -e /tmp/.X11-unix/X$n ] || [ -e /tmp/.X$n-lock ] && continue
-    Xvfb :$n -screen 0 1024x768x24 -nolisten tcp >"$OUT/xvfb.log" 2>&1 &
-    XVFB_PID=$!
-    for _ in $(seq 50); do
-      [ -e /tmp/.X11-unix/X$n ] && break
-      sleep 0.1
-    done
-    if kill -0 "$XVFB_PID" 2>/dev/null && [ -e /tmp/.X11-unix/X$n ]; then
-      export DISPLAY=:$n
-      return 0
-    fi
-  done
-  echo "no free X display"
-  exit 1
-}
-
-ensure_prefix() {
-  if [ ! -f "$WINEPREFIX/system.reg" ]; then
-    wineboot -i >"$OUT/wineboot.log" 2>&1
-    wineserver -w
-  fi
-}
-
-winpath() { printf 'Z:%s' "$1" | tr / '\\'; }
-
 host() { wine "$HOST" "$@" 2>/dev/null | tr -d '\r'; }
-
-reg_value() { wine reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' | awk -v n="$2" '$1 == n { print $3 }'; }
-
-shot() { xwd -root -silent | convert xwd:- "png:$OUT/$1.png"; }
-
-# The share of pixels of a screenshot (optionally cropped, WxH+X+Y) that are
-# not black.
-lit_share() {
-  local crop=${2:+-crop $2 +repage}
-  # shellcheck disable=SC2086
-  convert "$OUT/$1.png" $crop -colorspace gray -threshold 4% -format '%[fx:mean]' info:
-}
-
-# The number of pixels that differ between two screenshots.
-changed_pixels() {
-  local crop=${3:+-crop $3 +repage}
-  # shellcheck disable=SC2086
-  convert "$OUT/$1.png" $crop "$OUT/1.tmp.png" && convert "$OUT/$2.png" $crop "$OUT/2.tmp.png"
-  compare -metric AE "$OUT/1.tmp.png" "$OUT/2.tmp.png" null: 2>&1 | cut -d' ' -f1
-}
 
 # The share of lit pixels whose channels are 5-6-5 values widened to 8 bits,
 # as a 16-bit display shows them; at 24 bits only a few pixels are.
@@ -117,8 +49,6 @@ colour_pixels() {
       if (near(c[1], r) && near(c[2], g) && near(c[3], b)) k += n }
     END { print k + 0 }'
 }
-
-at_least() { awk -v a="$1" -v b="$2" 'BEGIN { exit !(a >= b) }'; }
 
 saver_window() { xdotool search --name '^Brindlemar$' 2>/dev/null | head -1; }
 
@@ -145,20 +75,6 @@ wait_window() {
   return 1
 }
 
-
-# Waits up to $2 seconds for process $1 (a child of this shell); sets
-# EXIT_CODE to its exit code, or to "running".
-wait_exit() {
-  EXIT_CODE=running
-  for _ in $(seq $(($2 * 10))); do
-    if ! kill -0 "$1" 2>/dev/null; then
-      wait "$1"
-      EXIT_CODE=$?
-      return
-    fi
-    sleep 0.1
-  done
-}
 
 alive() { kill -0 "$SAVER_PID" 2>/dev/null; }
 
@@ -220,11 +136,6 @@ check_moving() {
 move() {
   xdotool mousemove "$1" "$2"
   sleep 0.3
-}
-
-reset_settings() {
-  wine reg delete 'HKCU\Software\Tessaloom' /f >/dev/null 2>&1
-  wine reg delete "$DESKTOP" /v ScreenSaveUsePassword /f >/dev/null 2>&1
 }
 
 case_first_run() {
