@@ -1,11 +1,12 @@
 # Debian packages each part of the build needs; sourced by the scripts.
-NATIVE_PACKAGES="cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev libpng-dev libcairo2-dev libpango1.0-dev fonts-liberation fonts-dejavu-core libx11-dev libxext-dev libgtkmm-4.0-dev"
+NATIVE_PACKAGES="cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev libpng-dev libcairo2-dev libpango1.0-dev fonts-liberation fonts-dejavu-core libx11-dev libxext-dev libxrandr-dev libxinerama-dev libgtkmm-4.0-dev"
 FUZZ_PACKAGES="clang-14 libclang-rt-14-dev"
 # "wine" brings the wine, wineserver, wineboot and regedit commands; wine64
 # alone (without recommends) brings none of them.
 WINDOWS_PACKAGES="g++-mingw-w64-x86-64-posix googletest wine wine64 xvfb xauth"
-# The end-to-end tests drive real windows on a virtual X display.
-DISPLAY_TEST_PACKAGES="xvfb xauth xdotool x11-apps x11-utils imagemagick libxml2-utils desktop-file-utils"
+# The end-to-end tests drive real windows on a virtual X display; a nested
+# server (Xephyr) gives it several monitors, and xrandr changes its screen.
+DISPLAY_TEST_PACKAGES="xvfb xauth xdotool x11-apps x11-utils imagemagick libxml2-utils desktop-file-utils xserver-xephyr x11-xserver-utils"
 
 # Installs whatever of the given packages is missing (needs root).
 ensure_packages() {

@@ -17,9 +17,12 @@
 #include "engine/process_state.h"
 #include "platform/posix/stop_signals.h"
 #include "platform/posix/x11/x11_errors.h"
+#include "platform/posix/x11/x11_monitors.h"
 #include "platform/posix/x11/x11_window_target.h"
 #include "shell/input_rules.h"
+#include "shell/monitor_layout.h"
 #include "shell/run_pacing.h"
+#include "shell/saver_fields.h"
 
 namespace brindlemar::x11 {
 namespace {
@@ -88,8 +91,7 @@ class SaverRun {
       : display_(display), options_(options), store_(store), kind_(options.target) {}
 
   ~SaverRun() {
-    field_.reset();
-    target_.reset();
+    StopFields();
     if (ownWindow_) XDestroyWindow(display_, window_);
   }
 
@@ -98,7 +100,11 @@ class SaverRun {
  private:
   bool FindWindow();
   bool MakeWindow();
-  bool StartField();
+  bool StartFields();
+  bool StartField(Window window, RectI place, const std::string& where);
+  void StopFields();
+  bool LayOutAgain();
+  ParticleField* InputField();
   void HandleEvent(XEvent& event);
   void HandleInput(const SaverEvent& event);
   void Offer(const SaverEvent& event);
@@ -112,13 +118,22 @@ class SaverRun {
   Window window_ = 0;
   bool ownWindow_ = false;
   Atom deleteWindow_ = 0;
-  std::unique_ptr<X11WindowTarget> target_;
-  std::unique_ptr<ParticleField> field_;
+  SaverFields fields_;
+  // Full screen: a window of each field's own inside window_, over its
+  // monitor or across them all; window_'s black shows on the rest. The
+  // children take no input of their own, so it all comes to window_.
+  std::vector<Window> fieldWindows_;
+  std::vector<Monitor> monitors_;
+  MonitorLayout layout_;
+  ScreenChangeWatch screenChanges_;
+  bool screenChanged_ = false;
   std::unique_ptr<SaverInputRules> rules_;
   std::optional<RunLoopTiming> timing_;
   std::optional<FramePacer> pacer_;
   std::deque<SaverInput> posted_;
-  std::optional<std::pair<int32_t, int32_t>> newSize_;
+  // The target window's size changed (not full screen, where the screen's
+  // changes count).
+  bool resized_ = false;
   // F12 and Caps Lock held down: a second press without a release is the
   // key's auto-repeat.
   bool f12Down_ = false;
@@ -180,46 +195,116 @@ bool SaverRun::MakeWindow() {
   return true;
 }
 
-// A new field for the target at its current size: the full saver from
-// 640x480 up, the preview below.
-bool SaverRun::StartField() {
-  field_.reset();
-  int32_t width = 0, height = 0;
-  target_->GetClientSize(width, height);
-  const int32_t fullScreen = width >= kFullSaverMinWidth && height >= kFullSaverMinHeight ? 1 : 0;
-  field_ = std::make_unique<ParticleField>(store_);
-  if (Failed(field_->Attach(target_.get(), fullScreen))) {
-    std::fprintf(stderr, "%s: no frame buffer for a %dx%d window\n", kProgram, width, height);
-    field_.reset();
+// The fields anew. Full screen, one over each place of the monitor layout
+// of the "Monitors" choice, each in a window of its own; elsewhere one over
+// the whole target at its current size. A field of at least 640x480 runs as
+// the full saver, a smaller one as the preview. False when no field could be
+// made.
+bool SaverRun::StartFields() {
+  StopFields();
+  if (kind_ != SaverTarget::kFullScreen) {
+    XWindowAttributes attributes;
+    if (!XGetWindowAttributes(display_, window_, &attributes)) return false;
+    return StartField(window_, {0, 0, attributes.width, attributes.height}, "");
+  }
+  const Window root = RootWindow(display_, DefaultScreen(display_));
+  monitors_ = QueryMonitors(display_, root);
+  layout_ = LayOutMonitors(monitors_, ReadMonitorChoice(store_));
+  // The field on the primary monitor first: the input that needs a field
+  // (the password, the random draw of a small move) goes to the first.
+  std::vector<size_t> order;
+  if (layout_.primaryField >= 0) order.push_back(static_cast<size_t>(layout_.primaryField));
+  for (size_t k = 0; k < layout_.fields.size(); ++k) {
+    if (static_cast<int32_t>(k) != layout_.primaryField) order.push_back(k);
+  }
+  for (size_t k : order) {
+    // The screen's own coordinates are window_'s: it lies at the root's
+    // corner and is as large as the screen.
+    const RectI& place = layout_.fields[k].bounds;
+    XSetWindowAttributes attributes = {};
+    attributes.background_pixel = BlackPixel(display_, DefaultScreen(display_));
+    const Window child =
+        XCreateWindow(display_, window_, place.left, place.top, static_cast<unsigned int>(place.right - place.left),
+                      static_cast<unsigned int>(place.bottom - place.top), 0, CopyFromParent, InputOutput,
+                      CopyFromParent, CWBackPixel, &attributes);
+    if (!child) continue;
+    fieldWindows_.push_back(child);
+    XMapWindow(display_, child);
+    // A monitor whose field cannot be made stays black; only the first
+    // field's failure ends the run.
+    const std::string where = layout_.fields[k].monitor < 0 ? ", across the monitors"
+                                                             : ", on the monitor at +" + std::to_string(place.left) +
+                                                                   "+" + std::to_string(place.top);
+    if (!StartField(child, place, where) && fields_.Empty()) return false;
+  }
+  return !fields_.Empty();
+}
+
+// where: what the --stats line says of the place.
+bool SaverRun::StartField(Window window, RectI place, const std::string& where) {
+  auto target = std::make_unique<X11WindowTarget>(display_, window);
+  if (!target->Valid()) {
+    std::fprintf(stderr, "%s: window 0x%lx is not a TrueColor window of 15 to 32 bits\n", kProgram, window);
     return false;
   }
-  if (fullScreen) {
-    field_->Restart(ProcessRandom().Next() - 0.5, -1, -1, -1);
-  } else {
-    CombinedRandom random;
-    field_->Restart(random.Next() - 0.5, -1, -1, -1);
+  const int32_t width = place.right - place.left, height = place.bottom - place.top;
+  const int32_t fullScreen = width >= kFullSaverMinWidth && height >= kFullSaverMinHeight ? 1 : 0;
+  if (Failed(fields_.Start(std::move(target), place, fullScreen,
+                           [this] { return std::make_unique<ParticleField>(store_); }))) {
+    std::fprintf(stderr, "%s: no frame buffer for a %dx%d window\n", kProgram, width, height);
+    return false;
   }
-  field_->StartAnimation();
+  const ParticleField& field = fields_.Field(fields_.Count() - 1);
+  // One pace for all of the fields: the first one's.
   const uint32_t period = fullScreen ? ReadFramePeriodMs(store_) : kDefaultFramePeriodMs;
-  pacer_.emplace(period, Now());
+  if (fields_.Count() == 1) pacer_.emplace(period, Now());
   if (options_.stats) {
     const std::string pace = period ? "frames every " + std::to_string(period) + " ms" : "unpaced frames";
-    std::fprintf(stderr, "%s: %s at %dx%d, %d grains, %s, phase %.10f\n", kProgram,
-                 fullScreen ? "full saver" : "preview", width, height, field_->liveGrains, pace.c_str(), field_->phase);
+    std::fprintf(stderr, "%s: %s at %dx%d, %d grains, %s, phase %.10f%s\n", kProgram,
+                 fullScreen ? "full saver" : "preview", width, height, field.liveGrains, pace.c_str(), field.phase,
+                 where.c_str());
   }
   return true;
 }
 
+void SaverRun::StopFields() {
+  fields_.Clear();
+  for (Window child : fieldWindows_) XDestroyWindow(display_, child);
+  fieldWindows_.clear();
+}
+
+// The screen changed (a monitor added, removed or moved, another mode): the
+// window follows the screen's size and the fields are laid out again, when
+// the monitors are not as they were.
+bool SaverRun::LayOutAgain() {
+  const Window root = RootWindow(display_, DefaultScreen(display_));
+  Window rootOfRoot = 0;
+  int x = 0, y = 0;
+  unsigned int width = 0, height = 0, border = 0, depth = 0;
+  XGetGeometry(display_, root, &rootOfRoot, &x, &y, &width, &height, &border, &depth);
+  XWindowAttributes now;
+  XGetWindowAttributes(display_, window_, &now);
+  const bool resized = static_cast<unsigned int>(now.width) != width || static_cast<unsigned int>(now.height) != height;
+  if (!resized && SameMonitors(QueryMonitors(display_, root), monitors_)) return true;
+  if (resized) XMoveResizeWindow(display_, window_, 0, 0, width, height);
+  if (options_.stats) std::fprintf(stderr, "%s: the screen changed to %ux%u; the fields anew\n", kProgram, width, height);
+  return StartFields();
+}
+
+ParticleField* SaverRun::InputField() { return fields_.Empty() ? nullptr : &fields_.Field(0); }
+
 int SaverRun::Run() {
   if (!FindWindow()) return 1;
   XkbSetDetectableAutoRepeat(display_, True, nullptr);
-  target_ = std::make_unique<X11WindowTarget>(display_, window_);
-  if (!target_->Valid()) {
-    std::fprintf(stderr, "%s: window 0x%lx is not a TrueColor window of 15 to 32 bits\n", kProgram, window_);
-    return 1;
+  if (kind_ == SaverTarget::kFullScreen) {
+    rules_ = std::make_unique<SaverInputRules>(CapsLockOn(display_));
+    // A monitor added, removed or changed shows as a change of the root
+    // window's size or as RandR's reports.
+    const Window root = RootWindow(display_, DefaultScreen(display_));
+    XSelectInput(display_, root, StructureNotifyMask);
+    screenChanges_.Start(display_, root);
   }
-  if (kind_ == SaverTarget::kFullScreen) rules_ = std::make_unique<SaverInputRules>(CapsLockOn(display_));
-  if (!StartField()) return 1;
+  if (!StartFields()) return 1;
   timing_.emplace(Now());
 
   const int connection = ConnectionNumber(display_);
@@ -239,10 +324,13 @@ int SaverRun::Run() {
       Offer(event);
     }
     if (quit_ || stopped()) break;
-    if (newSize_) {
-      target_->SetSize(newSize_->first, newSize_->second);
-      newSize_.reset();
-      if (!StartField()) return 1;
+    if (screenChanged_) {
+      screenChanged_ = false;
+      if (!LayOutAgain()) return 1;
+    }
+    if (resized_) {
+      resized_ = false;
+      if (!StartFields()) return 1;
     }
 
     const uint32_t now = Now();
@@ -254,7 +342,7 @@ int SaverRun::Run() {
       continue;
     }
     const uint64_t errors = ErrorCount();
-    field_->DriveFrame();
+    fields_.DriveFrames();
     pacer_->FrameRan(now);
     if (frames_++ == 0) firstFrame_ = now;
     if (ErrorCount() != errors && TargetGone()) break;
@@ -280,13 +368,22 @@ void SaverRun::ReportFrames() {
 }
 
 void SaverRun::HandleEvent(XEvent& event) {
+  if (screenChanges_.TakeChange(event)) {
+    screenChanged_ = true;
+    return;
+  }
   switch (event.type) {
     case ConfigureNotify:
-      if (event.xconfigure.window == window_) {
-        int32_t width = 0, height = 0;
-        target_->GetClientSize(width, height);
-        if (event.xconfigure.width != width || event.xconfigure.height != height) {
-          newSize_ = {event.xconfigure.width, event.xconfigure.height};
+      if (kind_ == SaverTarget::kFullScreen) {
+        // Full screen, the window follows the screen: the root's size is
+        // what counts.
+        if (event.xconfigure.window != window_) screenChanged_ = true;
+        return;
+      }
+      if (event.xconfigure.window == window_ && !fields_.Empty()) {
+        const RectI& place = fields_.Place(0);
+        if (event.xconfigure.width != place.right - place.left || event.xconfigure.height != place.bottom - place.top) {
+          resized_ = true;
         }
       }
       return;
@@ -364,7 +461,7 @@ void SaverRun::HandleInput(const SaverEvent& event) {
 // procedure take it: dropped during the grace, else answered.
 void SaverRun::Offer(const SaverEvent& event) {
   if (timing_->Drops(event.kind, Now())) return;
-  const SaverResponse response = rules_->Handle(event, field_.get());
+  const SaverResponse response = rules_->Handle(event, InputField());
   // The cursor stays hidden all along, and nudging it does nothing for an X
   // session; closing needs nothing more than ending the loop.
   if (response.postClose) posted_.push_back(SaverInput::kClose);

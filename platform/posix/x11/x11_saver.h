@@ -7,6 +7,10 @@
 // full-screen window of its own; F12 and Escape in a window of its own;
 // none in the root window or another program's window, where the saver
 // daemon decides. A resized target gets a new field of the new size.
+// Full screen, the window covers the whole X screen and holds a field on
+// each monitor, one on the primary with the others black, or one across all
+// of them, as the "Monitors" choice says (x11_monitors.h finds the
+// monitors); a change of the screen lays the fields out again.
 // The target window going away ends the run with exit code 0. Stop signals
 // (posix/stop_signals.h) end the process at once until the run loop starts;
 // from then on they end the run, and the caller ends the process by the

@@ -191,3 +191,45 @@ stat_line() { grep -m1 "$1" "$WORK/saver.err"; }
 
 # The phase of the first layout, from the report of a run with --stats.
 first_phase() { stat_line " grains, " | sed -n 's/.*phase \([-0-9.]*\).*/\1/p'; }
+
+# A display of several monitors: a nested X server (Xephyr) with one
+# Xinerama head for each WxH given, side by side from the left, the first
+# the primary, shown on an Xvfb display of the test's own. Arguments: the
+# heads, then "--" and more Xephyr options (-extension RANDR, say). DISPLAY
+# becomes the nested server's; MONITORS holds the heads as WxH+X+Y.
+start_monitors_display() {
+  local heads=() extra=() width=0 height=0 head w h n tries
+  while [ $# -gt 0 ] && [ "$1" != "--" ]; do heads+=("$1"); shift; done
+  [ $# -gt 0 ] && shift && extra=("$@")
+  MONITORS=()
+  local screens=()
+  for head in "${heads[@]}"; do
+    w=${head%x*}
+    h=${head#*x}
+    screens+=(-screen "${head}+${width}+0")
+    MONITORS+=("${head}+${width}+0")
+    width=$((width + w))
+    [ "$h" -gt "$height" ] && height=$h
+  done
+  start_display "${width}x${height}x24"
+  local host=$DISPLAY first=$((300 + RANDOM % 500))
+  for n in $(seq "$first" $((first + 40))); do
+    [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
+    DISPLAY=$host Xephyr ":$n" "${screens[@]}" +xinerama "${extra[@]}" -nolisten tcp -noreset \
+      >"$WORK/xephyr.log" 2>&1 &
+    local pid=$!
+    for tries in $(seq 200); do
+      kill -0 "$pid" 2>/dev/null || break
+      if [ "$(tr -d ' \n' <"/tmp/.X$n-lock" 2>/dev/null)" = "$pid" ] &&
+         xdpyinfo -display ":$n" >/dev/null 2>&1; then
+        PIDS="$PIDS $pid"
+        export DISPLAY=":$n"
+        return 0
+      fi
+      sleep 0.05
+    done
+    kill "$pid" 2>/dev/null
+    wait "$pid" 2>/dev/null
+  done
+  fail "no nested X display of ${#heads[@]} monitors could be started"
+}
