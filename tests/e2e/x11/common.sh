@@ -24,29 +24,39 @@ fail() {
   exit 1
 }
 
-# Starts Xvfb on a display number nobody holds, from a range away from the
-# usual ones, and makes it DISPLAY. Argument: the screen, WxHxDEPTH.
-start_display() {
-  local screen=${1:-1280x1024x24} first=$((300 + RANDOM % 500)) n tries
+# Runs an X server, the program $1 with the arguments after it and its
+# display number first, on a number nobody holds, from a range away from the
+# usual ones. SERVER_PID and SERVER_DISPLAY say which; false when none would
+# start.
+run_x_server() {
+  local program=$1 first=$((300 + RANDOM % 500)) n
+  shift
   for n in $(seq "$first" $((first + 40))); do
     [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
-    Xvfb ":$n" -screen 0 "$screen" -nolisten tcp -noreset >"$WORK/xvfb.log" 2>&1 &
-    XVFB_PID=$!
-    for tries in $(seq 100); do
-      kill -0 "$XVFB_PID" 2>/dev/null || break
+    "$program" ":$n" "$@" >"$WORK/$program.log" 2>&1 &
+    SERVER_PID=$!
+    for _ in $(seq 200); do
+      kill -0 "$SERVER_PID" 2>/dev/null || break
       # Ours only when the lock names our server; another may have won :n.
-      if [ "$(tr -d ' \n' <"/tmp/.X$n-lock" 2>/dev/null)" = "$XVFB_PID" ] &&
+      if [ "$(tr -d ' \n' <"/tmp/.X$n-lock" 2>/dev/null)" = "$SERVER_PID" ] &&
          xdpyinfo -display ":$n" >/dev/null 2>&1; then
-        export DISPLAY=":$n"
+        SERVER_DISPLAY=":$n"
         return 0
       fi
       sleep 0.05
     done
-    kill "$XVFB_PID" 2>/dev/null
-    wait "$XVFB_PID" 2>/dev/null
-    XVFB_PID=""
+    kill "$SERVER_PID" 2>/dev/null
+    wait "$SERVER_PID" 2>/dev/null
   done
-  fail "no X display could be started"
+  SERVER_PID=""
+  return 1
+}
+
+# Starts Xvfb and makes it DISPLAY. Argument: the screen, WxHxDEPTH.
+start_display() {
+  run_x_server Xvfb -screen 0 "${1:-1280x1024x24}" -nolisten tcp -noreset || fail "no X display could be started"
+  XVFB_PID=$SERVER_PID
+  export DISPLAY=$SERVER_DISPLAY
 }
 
 # Starts the saver in the background with the given arguments; its standard
@@ -198,7 +208,7 @@ first_phase() { stat_line " grains, " | sed -n 's/.*phase \([-0-9.]*\).*/\1/p'; 
 # heads, then "--" and more Xephyr options (-extension RANDR, say). DISPLAY
 # becomes the nested server's; MONITORS holds the heads as WxH+X+Y.
 start_monitors_display() {
-  local heads=() extra=() width=0 height=0 head w h n tries
+  local heads=() extra=() width=0 height=0 head w h
   while [ $# -gt 0 ] && [ "$1" != "--" ]; do heads+=("$1"); shift; done
   [ $# -gt 0 ] && shift && extra=("$@")
   MONITORS=()
@@ -212,24 +222,8 @@ start_monitors_display() {
     [ "$h" -gt "$height" ] && height=$h
   done
   start_display "${width}x${height}x24"
-  local host=$DISPLAY first=$((300 + RANDOM % 500))
-  for n in $(seq "$first" $((first + 40))); do
-    [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
-    DISPLAY=$host Xephyr ":$n" "${screens[@]}" +xinerama "${extra[@]}" -nolisten tcp -noreset \
-      >"$WORK/xephyr.log" 2>&1 &
-    local pid=$!
-    for tries in $(seq 200); do
-      kill -0 "$pid" 2>/dev/null || break
-      if [ "$(tr -d ' \n' <"/tmp/.X$n-lock" 2>/dev/null)" = "$pid" ] &&
-         xdpyinfo -display ":$n" >/dev/null 2>&1; then
-        PIDS="$PIDS $pid"
-        export DISPLAY=":$n"
-        return 0
-      fi
-      sleep 0.05
-    done
-    kill "$pid" 2>/dev/null
-    wait "$pid" 2>/dev/null
-  done
-  fail "no nested X display of ${#heads[@]} monitors could be started"
+  run_x_server Xephyr "${screens[@]}" +xinerama "${extra[@]}" -nolisten tcp -noreset ||
+    fail "no nested X display of ${#heads[@]} monitors could be started"
+  PIDS="$PIDS $SERVER_PID"
+  export DISPLAY=$SERVER_DISPLAY
 }
