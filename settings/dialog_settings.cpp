@@ -13,8 +13,8 @@ namespace brindlemar {
 namespace {
 
 // The Config DWORDs that the dialog saves and the backup keeps, in order.
-constexpr const char* kBackedUpDwords[] = {"Random",     "Clock",      "Style",      "Messages",
-                                           "DirectDraw", "ScreenResX", "ScreenResY", "ScreenResBits"};
+constexpr const char* kBackedUpDwords[] = {"Random",     "Clock",      "Style",         "Messages", "DirectDraw",
+                                           "ScreenResX", "ScreenResY", "ScreenResBits", "Monitors"};
 
 std::string FallsRecord() { return FastPreset(PresetIndexByName("Brindlemar Falls")); }
 
@@ -96,8 +96,8 @@ int32_t DialogSave(SettingsStore& store, DialogSettings& s, FavoriteList& list,
   LimitDialogValues(s.parameters);
   ChangeSet changes;
   changes.CreateKey(kConfigKey).SetString(kConfigKey, "Settings", FormatRecord(s.parameters, RecordForm::kSettings));
-  const int32_t values[] = {s.randomChosen, s.showClock,  s.overlayStyle, s.showMessages,
-                            s.useDirectDraw, s.screenResX, s.screenResY,  s.screenResBits};
+  const int32_t values[] = {s.randomChosen, s.showClock,  s.overlayStyle, s.showMessages, s.useDirectDraw,
+                            s.screenResX,   s.screenResY, s.screenResBits, s.monitors};
   for (size_t i = 0; i < std::size(values); ++i) changes.SetValue(kConfigKey, kBackedUpDwords[i], DwordValue(values[i]));
   TakeRandomSelection(list, selectedLines, changes);
   return store.ApplyChanges(changes) == ChangeResult::kMade ? 1 : 0;

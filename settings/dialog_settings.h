@@ -36,6 +36,9 @@ struct DialogSettings {
   int32_t screenResX = 0;      // "ScreenResX"
   int32_t screenResY = 0;      // "ScreenResY"
   int32_t screenResBits = 0;   // "ScreenResBits"
+  // "Monitors": 0 the primary only, 1 each its own, 2 one across all. The
+  // dialog reads it as the saver does (shell/monitor_layout.h).
+  int32_t monitors = 1;
   int32_t maxFav = kDefaultMaxFav;
 };
 

@@ -236,6 +236,7 @@ TEST_P(DialogSettingsTest, SaveWritesTheSettingsAndTheSelection) {
   settings.screenResX = 640;
   settings.screenResY = 480;
   settings.screenResBits = 16;
+  settings.monitors = 2;
   list_.favoriteCount = 3;
 
   // No line selected: the stored selection stays.
@@ -248,7 +249,7 @@ TEST_P(DialogSettingsTest, SaveWritesTheSettingsAndTheSelection) {
   EXPECT_EQ(StoredText(Other(), kConfigKey, "Settings"), kOther);
   const std::pair<const char*, int32_t> dwords[] = {{"Random", 0},     {"Clock", 1},        {"Style", 1},
                                                     {"Messages", 1},   {"DirectDraw", 0},   {"ScreenResX", 640},
-                                                    {"ScreenResY", 480}, {"ScreenResBits", 16}};
+                                                    {"ScreenResY", 480}, {"ScreenResBits", 16}, {"Monitors", 2}};
   for (const auto& [name, value] : dwords) {
     int32_t read = -7;
     EXPECT_TRUE(ReadDword(Other(), kConfigKey, name, read)) << name;
@@ -262,6 +263,7 @@ TEST_P(DialogSettingsTest, PreviewThenCancelRestoresConfigButKeepsNewFavorites) 
   PutConfig(kExample);
   ASSERT_TRUE(WriteDword(Store(), kConfigKey, "Random", 1));
   ASSERT_TRUE(WriteDword(Store(), kConfigKey, "DirectDraw", 1));
+  ASSERT_TRUE(WriteDword(Store(), kConfigKey, "Monitors", 0));
   ASSERT_TRUE(WriteBinary(Store(), kConfigKey, "RanArray", {1, 0}));
   ASSERT_TRUE(Store().CreateKey(kFavoritesKey, nullptr));
   ASSERT_TRUE(WriteString(Store(), kFavoritesKey, "Fav000", FastPreset(0)));
@@ -281,6 +283,7 @@ TEST_P(DialogSettingsTest, PreviewThenCancelRestoresConfigButKeepsNewFavorites) 
   settings.screenResX = 640;
   settings.screenResY = 480;
   settings.screenResBits = 16;
+  settings.monitors = 2;
   ASSERT_EQ(DialogSave(Store(), settings, list_, {2}), 1);
   ASSERT_EQ(StoredText(Other(), kConfigKey, "Settings"), kOther);
 
@@ -290,6 +293,9 @@ TEST_P(DialogSettingsTest, PreviewThenCancelRestoresConfigButKeepsNewFavorites) 
   int32_t random = -7;
   EXPECT_TRUE(ReadDword(Other(), kConfigKey, "Random", random));
   EXPECT_EQ(random, 1);
+  int32_t monitors = -7;
+  EXPECT_TRUE(ReadDword(Other(), kConfigKey, "Monitors", monitors));
+  EXPECT_EQ(monitors, 0);
   EXPECT_EQ(StoredDisplay(Other()), (Display{1, 1024, 768, 24}));
   std::vector<uint8_t> flags;
   ASSERT_TRUE(ReadBinary(Other(), kConfigKey, "RanArray", 100, flags));

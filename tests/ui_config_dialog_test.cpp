@@ -392,6 +392,40 @@ TEST_F(ConfigDialogTest, DisplayModesAreListedSortedAndTheStoredOneChosen) {
   EXPECT_EQ(Dword(kConfigKey, "ScreenResBits"), 16);
 }
 
+// The choice shown is the one the saver would make of the stored value;
+// OK stores what the drop-down shows, with or without a preview.
+TEST_F(ConfigDialogTest, TheMonitorsChoiceShowsWhatTheSaverDoesAndOkStoresIt) {
+  struct Case {
+    int32_t stored;  // -7: not stored
+    const char* shown;
+    const char* chosen;  // null: left as shown
+    int32_t saved;
+    bool preview;
+  };
+  const Case cases[] = {
+      {-7, "each its own", nullptr, 1, true},
+      {0, "primary only", nullptr, 0, true},
+      {2, "one across all", "primary only", 0, true},
+      {9, "each its own", "one across all", 2, true},
+      {0, "primary only", "one across all", 2, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.shown);
+    controls = FakeControls();
+    store.DeleteKey(kConfigKey);
+    PutConfig(kRings);
+    if (c.stored != -7) WriteDword(store, kConfigKey, "Monitors", c.stored);
+    host.refuseAttach = !c.preview;
+    Open();
+    EXPECT_EQ(controls.Texts(IDC_MONITORS),
+              (std::vector<std::string>{"primary only", "each its own", "one across all"}));
+    EXPECT_EQ(controls.EntryText(IDC_MONITORS, controls[IDC_MONITORS].selection), c.shown);
+    if (c.chosen) controls.ChooseText(*dialog, IDC_MONITORS, c.chosen);
+    dialog->OnClicked(IDC_OK);
+    EXPECT_EQ(Dword(kConfigKey, "Monitors"), c.saved);
+  }
+}
+
 TEST_F(ConfigDialogTest, TheRandomPageSelectsTheStoredFavoritesAndSavesOnlyASelection) {
   PutFavorites({kCorona, kFeathers, kOort});
   PutConfig(kRings, 1);
@@ -616,8 +650,9 @@ TEST_F(ConfigDialogTest, CancelRestoresTheConfigValuesAfterManyChanges) {
   WriteDword(store, kConfigKey, "Clock", 1);
   WriteDword(store, kConfigKey, "Style", 0);
   WriteDword(store, kConfigKey, "Messages", 0);
-  const std::vector<std::string> names = {"Settings", "Random", "Clock", "Style", "Messages", "DirectDraw",
-                                          "ScreenResX", "ScreenResY", "ScreenResBits", "RanArray"};
+  WriteDword(store, kConfigKey, "Monitors", 0);
+  const std::vector<std::string> names = {"Settings",   "Random",     "Clock",         "Style",    "Messages", "DirectDraw",
+                                          "ScreenResX", "ScreenResY", "ScreenResBits", "Monitors", "RanArray"};
   std::vector<StoredValue> before;
   for (const std::string& name : names) {
     StoredValue value;
@@ -632,6 +667,7 @@ TEST_F(ConfigDialogTest, CancelRestoresTheConfigValuesAfterManyChanges) {
   controls.Toggle(*dialog, IDC_SHOW_MESSAGES);
   controls.Toggle(*dialog, IDC_USE_DIRECTDRAW);
   controls.ChooseText(*dialog, IDC_DISPLAY_MODES, "16-bit:   640 x 480");
+  controls.ChooseText(*dialog, IDC_MONITORS, "one across all");
   controls.TypeAndLeave(*dialog, IDC_GRAINS, "777");
   controls.ChoosePage(*dialog, IDC_TABS, 1);
   controls.SetEntrySelected(IDC_RANDOM_LIST, 0, true);
@@ -641,6 +677,7 @@ TEST_F(ConfigDialogTest, CancelRestoresTheConfigValuesAfterManyChanges) {
     EXPECT_EQ(field->stepping, 0);
     EXPECT_EQ(StoredSettings().grains, 777);
     EXPECT_EQ(Dword(kConfigKey, "Random"), 1);
+    EXPECT_EQ(Dword(kConfigKey, "Monitors"), 2);
   };
   controls.Press(*dialog, IDC_FULL_SCREEN_PREVIEW);
   EXPECT_EQ(field->stepping, 1);

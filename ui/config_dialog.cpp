@@ -11,6 +11,7 @@
 #include "settings/change_set.h"
 #include "settings/presets.h"
 #include "settings/settings_store.h"
+#include "shell/monitor_layout.h"
 #include "surfaces/display_modes.h"
 #include "ui/control_numbers.h"
 #include "ui/sorted_list.h"
@@ -19,6 +20,8 @@ namespace brindlemar::ui {
 namespace {
 
 constexpr const char* kDimensionalities[] = {"Aurora", "Clouds", "Organic", "Recursive"};
+// The "Monitors" choices, in their stored order.
+constexpr const char* kMonitorChoices[] = {"primary only", "each its own", "one across all"};
 constexpr int32_t kDotStyleButtons[] = {IDC_DOTS, IDC_SPARKLES, IDC_FUZZIES, IDC_LARGE_DOTS, IDC_VERTICAL_BARS};
 
 constexpr int32_t kMainPageControls[] = {
@@ -80,6 +83,9 @@ void ConfigDialog::Open() {
   InstallPresets(store_);
 
   for (int32_t i = 0; i < 4; ++i) controls_.InsertEntry(IDC_DIMENSIONALITY, i, kDimensionalities[i], i);
+  settings_.monitors = static_cast<int32_t>(ReadMonitorChoice(store_));
+  for (int32_t i = 0; i < 3; ++i) controls_.InsertEntry(IDC_MONITORS, i, kMonitorChoices[i], i);
+  controls_.Select(IDC_MONITORS, settings_.monitors);
   SortedList configurations;
   for (int32_t i = 0; i < kConfigurationCount; ++i) configurations.Insert(ConfigurationName(i), i);
   configurations.Fill(controls_, IDC_CONFIGURATION);
@@ -385,6 +391,11 @@ void ConfigDialog::OnSelectionChanged(int32_t id) {
     case IDC_DISPLAY_MODES:
       ChooseDisplayMode();
       return;
+    case IDC_MONITORS: {
+      const int32_t chosen = controls_.Selection(IDC_MONITORS);
+      if (chosen >= 0) settings_.monitors = controls_.EntryData(IDC_MONITORS, chosen);
+      return;
+    }
     default:
       return;
   }

@@ -92,6 +92,8 @@
 #define IDC_TABS 1110
 #define IDC_PREVIEW_FRAME 1111
 #define IDC_FULL_SCREEN_PREVIEW 1112
+#define IDC_MONITORS 1113
+#define IDC_MONITORS_LABEL 1114
 #define IDC_PASSWORD_NOTE 1128
 
 /* Dialogs 131, 135 and 136: the name. */

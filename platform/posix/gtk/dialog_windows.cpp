@@ -243,6 +243,18 @@ Gtk::Widget* AlwaysShown(GtkDialogControls& c, PreviewArea& preview) {
   // Alt+H is Help's: the home page takes P.
   auto* home = MakeButton("Home &Page...");
   column->append(*Pair(*full, *help));
+  // The full-screen saver on several monitors, where Windows has its
+  // display options (which Linux leaves out).
+  auto* monitorsLabel = Gtk::make_managed<Gtk::Label>(MnemonicLabel("&Monitors:"), true);
+  auto* monitors = MakeDropDown();
+  monitorsLabel->set_mnemonic_widget(*monitors);
+  auto* monitorsRow = MakeRow();
+  monitorsRow->set_margin_top(12);
+  monitorsRow->append(*monitorsLabel);
+  monitorsRow->append(*monitors);
+  column->append(*monitorsRow);
+  c.AddLabel(IDC_MONITORS_LABEL, *monitorsLabel);
+  c.AddDropDown(IDC_MONITORS, *monitors);
   auto* overlays = Pair(*clock, *zodiac);
   overlays->set_margin_top(12);
   column->append(*overlays);
