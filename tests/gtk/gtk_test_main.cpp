@@ -7,6 +7,7 @@
 #include <gtkmm.h>
 #include <gtkmm/init.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -24,6 +25,12 @@ class VirtualDisplay final : public ::testing::Environment {
     ASSERT_GE(server_, 0);
     if (server_ == 0) {
       close(fds[0]);
+      // The server goes with the tests, however they end, and keeps its
+      // notes on the displays it could not take to itself.
+      prctl(PR_SET_PDEATHSIG, SIGTERM);
+      const int quiet = open("/dev/null", O_WRONLY);
+      dup2(quiet, STDOUT_FILENO);
+      dup2(quiet, STDERR_FILENO);
       const std::string fd = std::to_string(fds[1]);
       execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1280x1024x24", "-nolisten", "tcp",
              "-noreset", static_cast<char*>(nullptr));
@@ -37,7 +44,10 @@ class VirtualDisplay final : public ::testing::Environment {
     ASSERT_FALSE(number.empty()) << "Xvfb did not start (is it installed?)";
     setenv("DISPLAY", (":" + number).c_str(), 1);
     setenv("GDK_BACKEND", "x11", 1);
+    // No GL on a virtual display: the Cairo renderer, and GDK not even
+    // probing for GL (whose drivers leave memory behind at exit).
     setenv("GSK_RENDERER", "cairo", 1);
+    setenv("GDK_DEBUG", "gl-disable", 1);
     setenv("GTK_A11Y", "none", 1);
     ASSERT_TRUE(gtk_init_check()) << "GTK cannot open display :" << number;
     Gtk::init_gtkmm_internals();

@@ -114,6 +114,10 @@ Pango::FontDescription CellHeightFont(const Glib::RefPtr<Pango::Context>& contex
   return font;
 }
 
+GtkDialogControls::~GtkDialogControls() {
+  for (sigc::connection& connection : connections_) connection.disconnect();
+}
+
 GtkDialogControls::Control& GtkDialogControls::Add(int32_t id, Kind kind, Gtk::Widget* widget) {
   Control& control = controls_[id];
   control = Control{};
@@ -147,37 +151,37 @@ void GtkDialogControls::AddLabel(int32_t id, Gtk::Label& label) { Add(id, Kind::
 
 void GtkDialogControls::AddButton(int32_t id, Gtk::Button& button) {
   Add(id, Kind::kButton, &button);
-  button.signal_clicked().connect([this, id] { Report([id](ui::DialogLogic& l) { l.OnClicked(id); }); });
+  Track(button.signal_clicked(), [this, id] { Report([id](ui::DialogLogic& l) { l.OnClicked(id); }); });
 }
 
 void GtkDialogControls::AddCheck(int32_t id, Gtk::CheckButton& check) {
   Add(id, Kind::kCheck, &check);
-  check.signal_toggled().connect([this, id] { Report([id](ui::DialogLogic& l) { l.OnClicked(id); }); });
+  Track(check.signal_toggled(), [this, id] { Report([id](ui::DialogLogic& l) { l.OnClicked(id); }); });
 }
 
 void GtkDialogControls::AddRadio(int32_t id, Gtk::CheckButton& radio) {
   Add(id, Kind::kRadio, &radio);
-  radio.signal_toggled().connect([this, id, &radio] {
+  Track(radio.signal_toggled(), [this, id, &radio] {
     if (radio.get_active()) Report([id](ui::DialogLogic& l) { l.OnClicked(id); });
   });
 }
 
 void GtkDialogControls::AddEntry(int32_t id, Gtk::Entry& entry) {
   Add(id, Kind::kEntry, &entry);
-  entry.signal_changed().connect([this, id] { Report([id](ui::DialogLogic& l) { l.OnTextChanged(id); }); });
+  Track(entry.signal_changed(), [this, id] { Report([id](ui::DialogLogic& l) { l.OnTextChanged(id); }); });
   auto focus = Gtk::EventControllerFocus::create();
-  focus->signal_leave().connect([this, id] { Report([id](ui::DialogLogic& l) { l.OnFocusLost(id); }); });
+  Track(focus->signal_leave(), [this, id] { Report([id](ui::DialogLogic& l) { l.OnFocusLost(id); }); });
   entry.add_controller(focus);
 }
 
 void GtkDialogControls::AddSpin(int32_t textId, int32_t rangeId, Gtk::SpinButton& spin) {
   Add(textId, Kind::kSpin, &spin);
   Add(rangeId, Kind::kSpin, &spin);
-  spin.signal_changed().connect([this, textId] { Report([textId](ui::DialogLogic& l) { l.OnTextChanged(textId); }); });
-  spin.signal_value_changed().connect(
-      [this, textId] { Report([textId](ui::DialogLogic& l) { l.OnFocusLost(textId); }); });
+  Track(spin.signal_changed(), [this, textId] { Report([textId](ui::DialogLogic& l) { l.OnTextChanged(textId); }); });
+  Track(spin.signal_value_changed(),
+        [this, textId] { Report([textId](ui::DialogLogic& l) { l.OnFocusLost(textId); }); });
   auto focus = Gtk::EventControllerFocus::create();
-  focus->signal_leave().connect([this, textId, &spin] {
+  Track(focus->signal_leave(), [this, textId, &spin] {
     // The text typed becomes the value first, as leaving the spin button
     // makes it; a changed value reports the loss of focus itself.
     const double before = spin.get_value();
@@ -189,8 +193,7 @@ void GtkDialogControls::AddSpin(int32_t textId, int32_t rangeId, Gtk::SpinButton
 
 void GtkDialogControls::AddTextView(int32_t id, Gtk::TextView& view, Gtk::ScrolledWindow& scroller) {
   Add(id, Kind::kText, &view).scroller = &scroller;
-  view.get_buffer()->signal_changed().connect(
-      [this, id] { Report([id](ui::DialogLogic& l) { l.OnTextChanged(id); }); });
+  Track(view.get_buffer()->signal_changed(), [this, id] { Report([id](ui::DialogLogic& l) { l.OnTextChanged(id); }); });
 }
 
 void GtkDialogControls::AddDropDown(int32_t id, Gtk::DropDown& dropDown) {
@@ -201,15 +204,15 @@ void GtkDialogControls::AddDropDown(int32_t id, Gtk::DropDown& dropDown) {
     dropDown.set_model(control.strings);
     dropDown.set_selected(GTK_INVALID_LIST_POSITION);
   }
-  dropDown.property_selected().signal_changed().connect(
-      [this, id] { Report([id](ui::DialogLogic& l) { l.OnSelectionChanged(id); }); });
+  Track(dropDown.property_selected().signal_changed(),
+        [this, id] { Report([id](ui::DialogLogic& l) { l.OnSelectionChanged(id); }); });
 }
 
 void GtkDialogControls::AddListBox(int32_t id, Gtk::ListBox& list) {
   Add(id, Kind::kList, &list);
   list.set_selection_mode(Gtk::SelectionMode::MULTIPLE);
-  list.signal_selected_rows_changed().connect(
-      [this, id] { Report([id](ui::DialogLogic& l) { l.OnSelectionChanged(id); }); });
+  Track(list.signal_selected_rows_changed(),
+        [this, id] { Report([id](ui::DialogLogic& l) { l.OnSelectionChanged(id); }); });
 }
 
 void GtkDialogControls::AddScale(int32_t id, Gtk::Scale& scale) {
@@ -217,13 +220,13 @@ void GtkDialogControls::AddScale(int32_t id, Gtk::Scale& scale) {
   scale.get_adjustment()->set_step_increment(1);
   scale.get_adjustment()->set_page_increment(10);
   // The logic moves the scale itself: GTK only proposes the move.
-  scale.signal_change_value().connect(
+  connections_.push_back(scale.signal_change_value().connect(
       [this, id](Gtk::ScrollType type, double value) {
         const auto position = static_cast<int32_t>(std::lround(value));
         Report([id, type, position](ui::DialogLogic& l) { l.OnScroll(id, ActionOf(type), position); });
         return true;
       },
-      false);
+      false));
 }
 
 void GtkDialogControls::AddPages(int32_t id, Gtk::Stack& stack, Gtk::StackSwitcher& switcher,
@@ -231,8 +234,8 @@ void GtkDialogControls::AddPages(int32_t id, Gtk::Stack& stack, Gtk::StackSwitch
   Control& control = Add(id, Kind::kPages, &stack);
   control.switcher = &switcher;
   control.pages = std::move(pages);
-  stack.property_visible_child().signal_changed().connect(
-      [this, id] { Report([id](ui::DialogLogic& l) { l.OnPageChanged(id); }); });
+  Track(stack.property_visible_child().signal_changed(),
+        [this, id] { Report([id](ui::DialogLogic& l) { l.OnPageChanged(id); }); });
 }
 
 void GtkDialogControls::AddWidget(int32_t id, Gtk::Widget& widget) { Add(id, Kind::kWidget, &widget); }
@@ -581,8 +584,8 @@ void GtkDialogControls::SetFont(int32_t id, const ui::FontSpec& font) {
   const Pango::FontDescription pango = CellHeightFont(c.widget->get_pango_context(), font);
   char size[32];
   std::snprintf(size, sizeof size, "%.3f", pango.get_size() / static_cast<double>(PANGO_SCALE));
-  c.font->load_from_data(std::string("* { font-family: ") + CssString(pango.get_family().raw()) + "; font-size: " + size +
-                         "px; font-weight: " + (font.bold ? "700" : "400") +
+  c.font->load_from_data(std::string("* { font-family: ") + CssString(pango.get_family().raw()) +
+                         "; font-size: " + size + "px; font-weight: " + (font.bold ? "700" : "400") +
                          "; font-style: " + (font.italic ? "italic" : "normal") + "; }");
 }
 

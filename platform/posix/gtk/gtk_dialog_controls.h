@@ -40,6 +40,9 @@ class GtkDialogControls final : public ui::DialogControls {
   using ActionRunner = std::function<void(const std::function<void()>&)>;
 
   GtkDialogControls() = default;
+  // Widgets may outlive the set (GTK disposes of them when their window
+  // goes): their signals no longer reach it.
+  ~GtkDialogControls() override;
   GtkDialogControls(const GtkDialogControls&) = delete;
   GtkDialogControls& operator=(const GtkDialogControls&) = delete;
 
@@ -157,6 +160,11 @@ class GtkDialogControls final : public ui::DialogControls {
   Control& Find(int32_t id);
   // Performs a user's action, unless a call of the logic caused it.
   void Report(const std::function<void(ui::DialogLogic&)>& event);
+  // Connects handler to signal for as long as the set lives.
+  template <typename Signal, typename Handler>
+  void Track(Signal&& signal, Handler&& handler) {
+    connections_.push_back(signal.connect(std::forward<Handler>(handler)));
+  }
 
   std::map<int32_t, Control> controls_;
   ui::DialogLogic* logic_ = nullptr;
@@ -164,6 +172,7 @@ class GtkDialogControls final : public ui::DialogControls {
   std::function<void(int32_t)> end_;
   Gtk::Widget* root_ = nullptr;
   int quiet_ = 0;
+  std::vector<sigc::connection> connections_;
 };
 
 // A label of the product with its "&" mnemonic as GTK writes it ("_"; a

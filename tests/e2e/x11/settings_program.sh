@@ -19,7 +19,9 @@
 . "$(dirname "$0")/common.sh"
 
 CASE=${1:?which case}
-export GSK_RENDERER=cairo GDK_BACKEND=x11 GTK_A11Y=none NO_AT_BRIDGE=1
+# No GL on the virtual display: GTK draws with Cairo and does not even probe
+# for GL.
+export GSK_RENDERER=cairo GDK_DEBUG=gl-disable GDK_BACKEND=x11 GTK_A11Y=none NO_AT_BRIDGE=1
 export BRINDLEMAR_CONTROL_MAP="$WORK/controls"
 export XDG_DATA_HOME="$WORK/xdg-data" XDG_CONFIG_HOME="$WORK/xdg-config"
 SETTINGS_FILE="$BRINDLEMAR_CONFIG_DIR/settings.reg"
