@@ -301,6 +301,7 @@ Gtk::Button* AddHelpButton(LogicWindow& window, Gtk::Box& row) {
 
 ConfigWindow::ConfigWindow(PreviewArea& preview)
     : LogicWindow("Brindlemar", "&Cancel", "&OK"), noticeBox_(Gtk::Orientation::HORIZONTAL, 6) {
+  // The keyboard starts on OK, as in the Windows dialog.
   GtkDialogControls& c = Controls();
   noticeBox_.append(*Gtk::make_managed<Gtk::Image>(Glib::ustring("dialog-warning-symbolic")));
   notice_.set_wrap(true);
@@ -377,6 +378,7 @@ std::unique_ptr<LogicWindow> MakeMessagesWindow() {
   scroller->set_size_request(520, 190);
   scroller->set_policy(Gtk::PolicyType::AUTOMATIC, Gtk::PolicyType::ALWAYS);
   label->set_mnemonic_widget(*text);
+  window->SetFirstControl(*text);
   auto* instruction = MakeLabel("Put each message on it's own line.  Use \\r to make a multiple line message.");
   instruction->set_wrap(true);
   content.append(*label);
@@ -431,6 +433,7 @@ std::unique_ptr<LogicWindow> MakeStyleSettingsWindow() {
   colors->append(*white);
   colors->append(*random);
   content.append(*colors);
+  window->SetFirstControl(*black);
   c.AddRadio(IDC_STYLE_BLACK, *black);
   c.AddRadio(IDC_STYLE_WHITE, *white);
   c.AddRadio(IDC_STYLE_RANDOM, *random);

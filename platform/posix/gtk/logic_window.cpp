@@ -110,12 +110,13 @@ int32_t LogicWindow::Run(ui::DialogLogic& logic, Gtk::Window* parent) {
   controls_.Connect(&logic);
   RunningWindows().push_back(this);
   controls_.Perform([](ui::DialogLogic& l) { l.Open(); });
-  // Enter goes to the default button unless the logic gave an edit the
-  // focus, as in a Windows dialog.
-  if (!get_focus()) ok_.grab_focus();
+  const bool focused = get_focus() != nullptr;
   // The logic may end the dialog while it opens.
   if (!ended_) {
     present();
+    // As in a Windows dialog, the keyboard starts where the logic put it,
+    // else on the window's first control, else on OK.
+    if (!focused) (firstControl_ ? firstControl_ : &ok_)->grab_focus();
     loop_->run();
   }
   set_visible(false);

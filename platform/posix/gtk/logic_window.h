@@ -35,6 +35,9 @@ class LogicWindow : public Gtk::Window {
   int32_t Run(ui::DialogLogic& logic, Gtk::Window* parent);
   // Whether Run is in progress.
   bool Running() const { return loop_ != nullptr; }
+  // Where the keyboard starts when the logic puts it nowhere (as the first
+  // control of a Windows dialog takes it); OK when none is given.
+  void SetFirstControl(Gtk::Widget& widget) { firstControl_ = &widget; }
 
  private:
   void WriteControlMap();
@@ -47,6 +50,7 @@ class LogicWindow : public Gtk::Window {
   Glib::RefPtr<Glib::MainLoop> loop_;
   int32_t result_ = 0;
   bool ended_ = false;
+  Gtk::Widget* firstControl_ = nullptr;
 };
 
 }  // namespace brindlemar::gtk
