@@ -205,6 +205,9 @@ ok)
   xdotool type 2345
   xdotool key Tab
   click "$MAIN" 1103
+  # Monitors: "one across all", the last of three.
+  open_list "$MAIN" 1113
+  xdotool key Home Down Down Return
   until_true 30 preview_moves || fail "the preview stopped after the changes"
   keys "$MAIN" alt+o
   wait_settings_end
@@ -215,6 +218,7 @@ ok)
   [ "$(value Random)" = dword:00000000 ] || fail "Random: $(value Random)"
   [ "$(value Clock)" = dword:00000001 ] || fail "Clock: $(value Clock)"
   [ "$(value Style)" = dword:00000001 ] || fail "Style (zodiac): $(value Style)"
+  [ "$(value Monitors)" = dword:00000002 ] || fail "Monitors (one across all): $(value Monitors)"
   grep -q '"DirectDraw"\|"ScreenRes' "$SETTINGS_FILE" && fail "display-mode values were written"
   grep -q 'Brindlemar\\Backup\]' "$SETTINGS_FILE" && fail "the backup was left behind"
   # The saver shows the saved settings.
