@@ -60,10 +60,20 @@ start_display() {
 }
 
 # Starts the saver in the background with the given arguments; its standard
-# error goes to $WORK/saver.err.
+# error goes to $WORK/saver.err. Returns once the process is the saver: until
+# it has been exec'd it is a copy of this shell, which a signal would end
+# through this script's own exit trap.
 start_saver() {
+  local program
+  program=$(readlink -f "$SAVER")
   "$SAVER" "$@" 2>"$WORK/saver.err" &
   SAVER_PID=$!
+  for _ in $(seq 600); do
+    [ "$(readlink "/proc/$SAVER_PID/exe" 2>/dev/null)" = "$program" ] && return 0
+    kill -0 "$SAVER_PID" 2>/dev/null || return 0
+    sleep 0.05
+  done
+  fail "the saver did not start in half a minute"
 }
 
 running() { kill -0 "$SAVER_PID" 2>/dev/null; }
