@@ -319,8 +319,15 @@ case_preview_desktop() {
     at_least "$(changed_pixels c d)" 500 && break
   done
   expect_alive "keys and clicks in the preview"
-  host close
-  expect_exit_zero "closing the preview"
+  # A close request in the first two seconds of the run loop is dropped, and
+  # a busy machine may get here that soon: ask until the preview goes.
+  EXIT_CODE=running
+  for _ in $(seq 15); do
+    host close
+    wait_exit "$SAVER_PID" 2
+    [ "$EXIT_CODE" != running ] && break
+  done
+  if [ "$EXIT_CODE" = 0 ]; then pass "closing the preview: it ended with 0"; else fail "closing the preview: exit $EXIT_CODE"; fi
 }
 
 case_preview_refused() {
