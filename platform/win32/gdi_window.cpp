@@ -12,6 +12,9 @@ ResultCode GdiWindow::GetClientSize(int32_t& width, int32_t& height) {
   RECT rect;
   if (!SetMapMode(dc, MM_TEXT) || !GetClientRect(hwnd, &rect)) {
     code = kFail;
+  } else if (place_) {
+    width = place_->right - place_->left;
+    height = place_->bottom - place_->top;
   } else {
     width = rect.right - rect.left;
     height = rect.bottom - rect.top;
@@ -35,13 +38,19 @@ void GdiWindow::Show(FrameImage& image, const BitmapHeader&, int32_t width, int3
   if (!windowDc) return;
   // Source row 2: the bottom-up bitmap's first two rows as GDI addresses
   // them are the guard rows.
-  BitBlt(windowDc, 0, 0, width, height, static_cast<DibImage&>(image).MemoryDc(), 0, 2, SRCCOPY);
+  const int32_t x = place_ ? place_->left : 0, y = place_ ? place_->top : 0;
+  BitBlt(windowDc, x, y, width, height, static_cast<DibImage&>(image).MemoryDc(), 0, 2, SRCCOPY);
   ReleaseDC(hwnd, windowDc);
 }
 
 void GdiWindow::Invalidate() {
   HWND hwnd = static_cast<HWND>(hwnd_);
-  InvalidateRect(hwnd, nullptr, TRUE);
+  if (place_) {
+    const RECT part = {place_->left, place_->top, place_->right, place_->bottom};
+    InvalidateRect(hwnd, &part, TRUE);
+  } else {
+    InvalidateRect(hwnd, nullptr, TRUE);
+  }
   UpdateWindow(hwnd);
 }
 

@@ -3,14 +3,16 @@
 #include <windows.h>
 
 #include <memory>
+#include <vector>
 
-#include "engine/combined_random.h"
 #include "engine/process_state.h"
 #include "platform/win32/gdi_window.h"
 #include "platform/win32/win32_field.h"
 #include "settings/settings_store.h"
 #include "settings/user_store.h"
+#include "shell/monitor_layout.h"
 #include "shell/run_pacing.h"
+#include "shell/saver_fields.h"
 
 namespace brindlemar::win32 {
 namespace {
@@ -20,15 +22,19 @@ constexpr UINT kPreviewPeriodMs = 33;
 // CS_VREDRAW | CS_HREDRAW | CS_OWNDC | CS_GLOBALCLASS.
 constexpr UINT kSaverClassStyle = 0x4023;
 
-// The process-wide values of the saver shell. The store outlives the field
-// that reads it, and the window target the field that draws through it.
+// The process-wide values of the saver shell. The store outlives the fields
+// that read it.
 struct SaverShell {
   HWND saverWindow = nullptr;
   PlatformFamily family = PlatformFamily::kWindowsNt;
   std::unique_ptr<SettingsStore> store;
-  std::unique_ptr<GdiWindow> target;
-  std::unique_ptr<Win32Field> field;
+  // Full screen, one field per monitor or one across them all; the fields
+  // draw in their parts of the one window that spans the virtual screen.
+  SaverFields fields;
   std::unique_ptr<SaverInputRules> rules;
+  // Set while the saver changes the display's mode itself (attaching the
+  // primary monitor's field, deleting it): that display change is its own.
+  bool changingMode = false;
 };
 
 SaverShell shell;
@@ -37,21 +43,108 @@ int32_t CapsLockOn() {
   return GetKeyState(VK_CAPITAL) & 1;
 }
 
-void RunFrame() {
-  if (shell.field) shell.field->DriveFrame();
+void RunFrame() { shell.fields.DriveFrames(); }
+
+void DeleteFields() {
+  shell.changingMode = true;
+  shell.fields.Clear();
+  shell.changingMode = false;
 }
 
-void DeleteField() {
-  shell.field.reset();
-  shell.target.reset();
+// The field the input rules hand the password prompt and the small moves'
+// random draws: the primary monitor's, started first.
+ParticleField* InputField() { return shell.fields.Empty() ? nullptr : &shell.fields.Field(0); }
+
+// Starts a field over place, a part of hwnd's client area; keepMode: the
+// field stays at the desktop's mode whatever the settings say.
+ResultCode StartField(HWND hwnd, RectI place, int32_t fullScreen, bool keepMode) {
+  shell.changingMode = true;
+  const ResultCode code =
+      shell.fields.Start(std::make_unique<GdiWindow>(hwnd, place), place, fullScreen, [keepMode] {
+        auto field = std::make_unique<Win32Field>(*shell.store, shell.family);
+        if (keepMode) field->SetDirectDraw(0);
+        return field;
+      });
+  shell.changingMode = false;
+  return code;
 }
 
-// Makes the field for hwnd and attaches it; false when no surface could be
-// made.
-bool MakeField(HWND hwnd, int32_t fullScreen) {
-  shell.target = std::make_unique<GdiWindow>(hwnd);
-  shell.field = std::make_unique<Win32Field>(*shell.store, shell.family);
-  return !Failed(shell.field->Attach(shell.target.get(), fullScreen));
+BOOL CALLBACK AddMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM data) {
+  MONITORINFO info{};
+  info.cbSize = sizeof(info);
+  if (GetMonitorInfoA(monitor, &info)) {
+    const RECT& r = info.rcMonitor;
+    reinterpret_cast<std::vector<Monitor>*>(data)->push_back(
+        {{r.left, r.top, r.right, r.bottom}, (info.dwFlags & MONITORINFOF_PRIMARY) != 0});
+  }
+  return TRUE;
+}
+
+// The desktop's monitors in screen coordinates: physical pixels, since the
+// process is per-monitor DPI aware (its manifest says so), so that every
+// field runs at its monitor's own pixels.
+std::vector<Monitor> DesktopMonitors() {
+  std::vector<Monitor> monitors;
+  EnumDisplayMonitors(nullptr, nullptr, AddMonitor, reinterpret_cast<LPARAM>(&monitors));
+  return monitors;
+}
+
+// The rectangle that holds every monitor, where a monitor left of or above
+// the primary has negative coordinates; the primary's screen where the
+// system reports none.
+RectI VirtualScreen() {
+  const int32_t x = GetSystemMetrics(SM_XVIRTUALSCREEN), y = GetSystemMetrics(SM_YVIRTUALSCREEN);
+  const int32_t width = GetSystemMetrics(SM_CXVIRTUALSCREEN), height = GetSystemMetrics(SM_CYVIRTUALSCREEN);
+  if (width <= 0 || height <= 0) return {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+  return {x, y, x + width, y + height};
+}
+
+// Moves the full-screen window over the virtual screen as it is now; its
+// corner, the point that client coordinates count from.
+PointI CoverVirtualScreen(HWND hwnd) {
+  const RectI screen = VirtualScreen();
+  SetWindowPos(hwnd, HWND_TOPMOST, screen.left, screen.top, screen.right - screen.left, screen.bottom - screen.top,
+               SWP_NOACTIVATE);
+  return {screen.left, screen.top};
+}
+
+RectI InWindow(const RectI& bounds, PointI corner) {
+  return {bounds.left - corner.x, bounds.top - corner.y, bounds.right - corner.x, bounds.bottom - corner.y};
+}
+
+// The full-screen fields over the monitors, as "Monitors" chooses; the
+// monitors without a field show the window's black. The primary monitor's
+// field comes first: only it may change the display's mode, after which the
+// other monitors are looked up again. False when the first field cannot be
+// made; a later one that cannot stays black.
+bool MakeFullScreenFields(HWND hwnd) {
+  const MonitorChoice choice = ReadMonitorChoice(*shell.store);
+  MonitorLayout layout = LayOutMonitors(DesktopMonitors(), choice);
+  RECT window;
+  GetWindowRect(hwnd, &window);
+  PointI corner = {window.left, window.top};
+  if (layout.fields.empty()) {
+    return !Failed(StartField(hwnd, {0, 0, window.right - window.left, window.bottom - window.top}, 1, false));
+  }
+  if (layout.primaryField >= 0) {
+    const RectI place = InWindow(layout.fields[static_cast<size_t>(layout.primaryField)].bounds, corner);
+    if (Failed(StartField(hwnd, place, 1, false))) return false;
+    // The mode change's exclusive hold sizes the window to the primary
+    // monitor, even where the mode itself is refused, and a new mode may
+    // move the other monitors: the window covers them all again, where
+    // they are now.
+    corner = CoverVirtualScreen(hwnd);
+    layout = LayOutMonitors(DesktopMonitors(), choice);
+  }
+  for (size_t k = 0; k < layout.fields.size(); ++k) {
+    if (static_cast<int32_t>(k) == layout.primaryField) continue;
+    // Only the primary monitor changes its mode: the others, and a field
+    // across several monitors, run at the desktop's.
+    if (Failed(StartField(hwnd, InWindow(layout.fields[k].bounds, corner), 1, true)) && shell.fields.Empty()) {
+      return false;
+    }
+  }
+  return !shell.fields.Empty();
 }
 
 void TellScreenSaverRunning(BOOL running) {
@@ -88,18 +181,23 @@ LRESULT CALLBACK SaverWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
   if (message == WM_CREATE) {
     shell.rules = std::make_unique<SaverInputRules>(CapsLockOn());
     TellScreenSaverRunning(TRUE);
-    if (!MakeField(hwnd, 1)) return -1;
-    shell.field->Restart(ProcessRandom().Next() - 0.5, -1, -1, -1);
-    shell.field->StartAnimation();
-    return 0;
+    return MakeFullScreenFields(hwnd) ? 0 : -1;
   }
   if (message == WM_DESTROY) {
     TellScreenSaverRunning(FALSE);
-    DeleteField();
+    DeleteFields();
   }
   if (!shell.rules) return DefWindowProcA(hwnd, message, wParam, lParam);
-  const SaverEvent event = TranslateSaverMessage(message, wParam, lParam, CapsLockOn());
-  return DefaultSaverProc(hwnd, message, wParam, lParam, shell.rules->Handle(event, shell.field.get()));
+  SaverEvent event = TranslateSaverMessage(message, wParam, lParam, CapsLockOn());
+  if (message == WM_DISPLAYCHANGE) {
+    if (shell.changingMode) return DefWindowProcA(hwnd, message, wParam, lParam);
+    // A monitor came or went, or another program changed a mode: the
+    // fields no longer fit the screen, and the saver ends, as the system
+    // expects. Not through the queue, where the first seconds drop close
+    // requests; a required password still holds the end back.
+    event.kind = SaverInput::kClose;
+  }
+  return DefaultSaverProc(hwnd, message, wParam, lParam, shell.rules->Handle(event, InputField()));
 }
 
 LRESULT CALLBACK PreviewWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -234,20 +332,18 @@ bool CreateSaverWindow(void* instanceHandle, void* parentHandle) {
   }
   if (FindWindowA(kSaverClassName, kSaverTitle)) return false;
 
-  int32_t width = 0, height = 0;
+  // Full screen, the window spans the virtual screen: every monitor.
+  RectI area = VirtualScreen();
   if (parent) {
     RECT rect;
     if (!GetClientRect(parent, &rect)) return false;
-    width = rect.right - rect.left;
-    height = rect.bottom - rect.top;
-  } else {
-    width = GetSystemMetrics(SM_CXSCREEN);
-    height = GetSystemMetrics(SM_CYSCREEN);
+    area = {0, 0, rect.right - rect.left, rect.bottom - rect.top};
   }
   const DWORD style = parent ? WS_CHILD | WS_VISIBLE : WS_POPUP | WS_VISIBLE;
   const DWORD extended = parent ? 0 : WS_EX_TOPMOST;
-  shell.saverWindow = CreateWindowExA(extended, kSaverClassName, kSaverTitle, style, 0, 0, width, height, parent,
-                                      nullptr, instance, nullptr);
+  shell.saverWindow = CreateWindowExA(extended, kSaverClassName, kSaverTitle, style, area.left, area.top,
+                                      area.right - area.left, area.bottom - area.top, parent, nullptr, instance,
+                                      nullptr);
   return shell.saverWindow != nullptr;
 }
 
@@ -262,17 +358,16 @@ int RunSaver(void* instanceHandle, void* parentHandle, PlatformFamily family) {
     created = CreateSaverWindow(instanceHandle, parentHandle);
   }
   if (!created) {
-    DeleteField();
+    DeleteFields();
     shell.rules.reset();
     return 0;
   }
   if (parent) {
-    CombinedRandom random;
     // A preview that got no surface stays up with nothing to draw: its
     // parent expects the window until it closes it.
-    MakeField(shell.saverWindow, 0);
-    shell.field->Restart(random.Next() - 0.5, -1, -1, -1);
-    shell.field->StartAnimation();
+    RECT client{};
+    GetClientRect(shell.saverWindow, &client);
+    StartField(shell.saverWindow, {0, 0, client.right, client.bottom}, 0, true);
   }
 
   RunLoopTiming timing(GetTickCount());
@@ -307,7 +402,7 @@ int RunSaver(void* instanceHandle, void* parentHandle, PlatformFamily family) {
     RunFrame();
     pacer.FrameRan(now);
   }
-  DeleteField();
+  DeleteFields();
   shell.rules.reset();
   shell.store.reset();
   return static_cast<int>(msg.wParam);

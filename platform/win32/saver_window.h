@@ -1,8 +1,12 @@
 // The saver window and its run loop: the full-screen window (a topmost popup
-// over the whole screen) or the preview (a child of a window of the display
-// settings), the field that animates in it, and the message loop that drives
-// the frames, drops close requests and mouse input in the first two seconds
-// and brings the full-screen window to the front every two seconds.
+// over the virtual screen, every monitor) or the preview (a child of a window
+// of the display settings), the fields that animate in it (full screen, one
+// per monitor, one on the primary with the others black, or one across all,
+// as "Monitors" says; shell/monitor_layout.h), and the message loop that
+// drives the frames, drops close requests and mouse input in the first two
+// seconds and brings the full-screen window to the front every two seconds.
+// A display change the saver did not make itself (a monitor added or
+// removed) ends it.
 //
 // What input does is decided by the portable rules (shell/input_rules.h);
 // this file turns window messages into their events and carries out the

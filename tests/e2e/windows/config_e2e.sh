@@ -228,6 +228,7 @@ make_changes() {
   drv set "$DIALOG" 1102 1
   drv set "$DIALOG" 1101 1
   drv set "$DIALOG" 1100 0
+  drv choose "$DIALOG" 1113 "one across all"
   until_ok 30 test "$(drv state "$DIALOG" 1100 | cut -d' ' -f1)" = 0
 }
 
@@ -248,13 +249,15 @@ case_ok_writes() {
   check "Style" "$(reg_value "$CONFIG" Style)" 0x0
   check "Messages" "$(reg_value "$CONFIG" Messages)" 0x1
   check "DirectDraw" "$(reg_value "$CONFIG" DirectDraw)" 0x0
+  check "Monitors" "$(reg_value "$CONFIG" Monitors)" 0x2
 }
 
 case_cancel_restores() {
   put_settings "$RINGS"
   wine reg add "$CONFIG" /v RanArray /t REG_BINARY /d 010001 /f >/dev/null 2>&1
+  wine reg add "$CONFIG" /v Monitors /t REG_DWORD /d 0 /f >/dev/null 2>&1
   local before name
-  before=$(for name in Settings Random Clock Style Messages DirectDraw ScreenResX ScreenResY ScreenResBits RanArray; do
+  before=$(for name in Settings Random Clock Style Messages DirectDraw ScreenResX ScreenResY ScreenResBits Monitors RanArray; do
     wine reg query "$CONFIG" /v $name 2>/dev/null | tr -d '\r' | grep REG_
   done)
   open_dialog
@@ -264,7 +267,7 @@ case_cancel_restores() {
   drv select "$DIALOG" 1075 1 4 7
   close_dialog 2 Cancel
   local after
-  after=$(for name in Settings Random Clock Style Messages DirectDraw ScreenResX ScreenResY ScreenResBits RanArray; do
+  after=$(for name in Settings Random Clock Style Messages DirectDraw ScreenResX ScreenResY ScreenResBits Monitors RanArray; do
     wine reg query "$CONFIG" /v $name 2>/dev/null | tr -d '\r' | grep REG_
   done)
   if [ "$before" = "$after" ]; then pass "Cancel restored the Config values"; else

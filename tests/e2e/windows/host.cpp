@@ -20,6 +20,12 @@
 //                                  minute), so that keys reach it
 //   host desktop                   prints the desktop window's number
 //   host close                     asks a top-level saver window to close
+//   host monitors                  prints "x y width height primary" of each
+//                                  monitor, then "virtual x y width height"
+//   host displaychange             waits up to a minute for a top-level
+//                                  saver window, then tells every top-level
+//                                  window that the display changed, as the
+//                                  system does when a monitor comes or goes
 #include <windows.h>
 
 #include <cstdio>
@@ -153,6 +159,38 @@ int WaitForeground(const char* title) {
   return 1;
 }
 
+BOOL CALLBACK PrintMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM) {
+  MONITORINFO info{};
+  info.cbSize = sizeof(info);
+  if (GetMonitorInfoA(monitor, &info)) {
+    const RECT& r = info.rcMonitor;
+    std::printf("%ld %ld %ld %ld %d\n", r.left, r.top, r.right - r.left, r.bottom - r.top,
+                (info.dwFlags & MONITORINFOF_PRIMARY) ? 1 : 0);
+  }
+  return TRUE;
+}
+
+int PrintMonitors() {
+  EnumDisplayMonitors(nullptr, nullptr, PrintMonitor, 0);
+  std::printf("virtual %d %d %d %d\n", GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN),
+              GetSystemMetrics(SM_CXVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN));
+  return 0;
+}
+
+int BroadcastDisplayChange() {
+  for (int i = 0; i < 1200 && !FindWindowA("WindowsScreenSaverClass", "Brindlemar"); ++i) Sleep(50);
+  const DWORD found = GetTickCount();
+  HDC screen = GetDC(nullptr);
+  const int bits = GetDeviceCaps(screen, BITSPIXEL);
+  ReleaseDC(nullptr, screen);
+  const LPARAM size = MAKELPARAM(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+  DWORD_PTR result = 0;
+  const bool sent = SendMessageTimeoutA(HWND_BROADCAST, WM_DISPLAYCHANGE, static_cast<WPARAM>(bits), size,
+                                        SMTO_ABORTIFHUNG, 10000, &result) != 0;
+  std::printf("answered %lu ms after the saver window was found\n", GetTickCount() - found);
+  return sent ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -167,6 +205,8 @@ int main(int argc, char** argv) {
     std::printf("%llu\n", static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(GetDesktopWindow())));
     return 0;
   }
+  if (argc >= 2 && std::strcmp(argv[1], "monitors") == 0) return PrintMonitors();
+  if (argc >= 2 && std::strcmp(argv[1], "displaychange") == 0) return BroadcastDisplayChange();
   if (argc >= 2 && std::strcmp(argv[1], "close") == 0) {
     HWND saver = FindWindowA("WindowsScreenSaverClass", "Brindlemar");
     return saver && PostMessageA(saver, WM_CLOSE, 0, 0) ? 0 : 1;
@@ -174,6 +214,6 @@ int main(int argc, char** argv) {
   std::fprintf(
       stderr,
       "usage: host mode | preview <scr> <ms> [aware] | checkpass <password> | setpass <password> | foreground "
-      "<title> | desktop | close\n");
+      "<title> | desktop | close | monitors | displaychange\n");
   return 64;
 }
