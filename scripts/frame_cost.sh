@@ -17,6 +17,10 @@
 #     --favorite NAME   a built-in preset or stored favorite ("Brindlemar Falls")
 #     --size WxH        the screen (1280x1024)
 #     --depth D         its depth: 24 (32-bit pixels) or 16 (24)
+#     --monitors N      full screen over N monitors of --size each, side by
+#                       side: the Xinerama heads of a nested X server (Xephyr)
+#                       at depth 24, a field on each ("Monitors" 1); the Linux
+#                       saver then runs with --fullscreen instead of --root
 #     --seconds N       the measured span (5)
 #     --settle S        seconds between the start and the measured span (2)
 #     --max-fps N       the Config DWORD "MaxFPS" (none: the default pacing)
@@ -39,6 +43,7 @@ DEPTH=24
 SECONDS_MEASURED=5
 SETTLE=2
 MAX_FPS=""
+MONITOR_COUNT=""
 LABEL=""
 HEADER=0
 EXTRA=()
@@ -56,6 +61,7 @@ while [ $# -gt 0 ]; do
     --favorite) FAVORITE=$2; shift 2 ;;
     --size) SIZE=$2; shift 2 ;;
     --depth) DEPTH=$2; shift 2 ;;
+    --monitors) MONITOR_COUNT=$2; shift 2 ;;
     --seconds) SECONDS_MEASURED=$2; shift 2 ;;
     --settle) SETTLE=$2; shift 2 ;;
     --max-fps) MAX_FPS=$2; shift 2 ;;
@@ -76,6 +82,11 @@ die() {
 [[ $SECONDS_MEASURED =~ ^[0-9]+$ && $SECONDS_MEASURED -gt 0 ]] || die "--seconds wants a whole number above 0"
 [[ $SETTLE =~ ^[0-9]+(\.[0-9]+)?$ ]] || die "--settle wants seconds"
 [ -z "$MAX_FPS" ] || [[ $MAX_FPS =~ ^[0-9]+$ ]] || die "--max-fps wants a whole number"
+[ -z "$MONITOR_COUNT" ] || [[ $MONITOR_COUNT =~ ^[1-9]$ ]] || die "--monitors wants 1 to 9"
+if [ -n "$MONITOR_COUNT" ]; then
+  command -v Xephyr >/dev/null || die "Xephyr is missing (scripts/packages.sh installs it)"
+  DEPTH=24
+fi
 for tool in Xvfb xdpyinfo awk; do
   command -v "$tool" >/dev/null || die "$tool is missing (scripts/packages.sh installs it)"
 done
@@ -129,7 +140,9 @@ run_linux() {
     printf 'REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Tessaloom\\Brindlemar\\Config]\r\n"MaxFPS"=dword:%08x\r\n' \
       "$MAX_FPS" >"$BRINDLEMAR_CONFIG_DIR/settings.reg"
   fi
-  start_saver --root --stats --favorite "$FAVORITE" "${EXTRA[@]}"
+  local target=(--root)
+  [ -n "$MONITOR_COUNT" ] && target=(--fullscreen --monitors each)
+  start_saver "${target[@]}" --stats --favorite "$FAVORITE" "${EXTRA[@]}"
   sleep "$SETTLE"
   running || die "the saver ended early: $(head -3 "$WORK/saver.err")"
   local before after
@@ -144,7 +157,8 @@ run_linux() {
   TICKS=$((after - before))
   RATE=$(sed -n 's/.* frames in [0-9]* ms, \([0-9.]*\) frames a second/\1/p' "$WORK/saver.err")
   [ -n "$RATE" ] || die "no frame count from the saver: $(head -3 "$WORK/saver.err")"
-  GRAINS=$(sed -n 's/.*, \([0-9]*\) grains, .*/\1/p' "$WORK/saver.err" | head -1)
+  # Every field's grains, on several monitors.
+  GRAINS=$(sed -n 's/.*, \([0-9]*\) grains, .*/\1/p' "$WORK/saver.err" | awk '{ n += $1 } END { print n }')
 }
 
 run_wine() {
@@ -159,6 +173,7 @@ run_wine() {
   wine reg add "$config" /v DirectDraw /t REG_DWORD /d 0 /f >/dev/null 2>&1
   wine reg add "$config" /v Random /t REG_DWORD /d 0 /f >/dev/null 2>&1
   wine reg add "$config" /v Settings /t REG_SZ /d "$record" /f >/dev/null 2>&1
+  wine reg add "$config" /v Monitors /t REG_DWORD /d 1 /f >/dev/null 2>&1
   if [ -n "$MAX_FPS" ]; then
     wine reg add "$config" /v MaxFPS /t REG_DWORD /d "$MAX_FPS" /f >/dev/null 2>&1
   else
@@ -179,7 +194,16 @@ run_wine() {
 }
 
 LOAD_BEFORE=$(cut -d' ' -f1 /proc/loadavg)
-start_display "${SIZE}x$DEPTH"
+SCREEN="${SIZE}x$DEPTH"
+if [ -n "$MONITOR_COUNT" ]; then
+  heads=()
+  for _ in $(seq "$MONITOR_COUNT"); do heads+=("$SIZE"); done
+  # Wine lists the heads as monitors only without the nested server's RandR.
+  if [ -n "$SCR" ]; then start_monitors_display "${heads[@]}" -- -extension RANDR; else start_monitors_display "${heads[@]}"; fi
+  SCREEN="$MONITOR_COUNT x ${SIZE}x$DEPTH"
+else
+  start_display "$SCREEN"
+fi
 if [ -n "$SCR" ]; then run_wine; else run_linux; fi
 LOAD_AFTER=$(cut -d' ' -f1 /proc/loadavg)
 
@@ -188,7 +212,7 @@ if [ "$HEADER" = 1 ]; then
   echo "| program | favorite | screen | grains | CPU s in ${SECONDS_MEASURED} s | % of one core | frames | fps | ms CPU a frame | load |"
   echo "| --- | --- | --- | --- | --- | --- | --- | --- | --- | --- |"
 fi
-awk -v label="$LABEL" -v fav="$FAVORITE" -v size="${SIZE}x$DEPTH" -v grains="${GRAINS:--}" \
+awk -v label="$LABEL" -v fav="$FAVORITE" -v size="$SCREEN" -v grains="${GRAINS:--}" \
     -v ticks="$TICKS" -v hz="$HZ" -v secs="$SECONDS_MEASURED" -v rate="$RATE" \
     -v load="$LOAD_BEFORE-$LOAD_AFTER" 'BEGIN {
   cpu = ticks / hz

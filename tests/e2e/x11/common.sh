@@ -38,7 +38,7 @@ run_x_server() {
     for _ in $(seq 200); do
       kill -0 "$SERVER_PID" 2>/dev/null || break
       # Ours only when the lock names our server; another may have won :n.
-      if [ "$(tr -d ' \n' <"/tmp/.X$n-lock" 2>/dev/null)" = "$SERVER_PID" ] &&
+      if [ "$(tr -d ' \n' 2>/dev/null <"/tmp/.X$n-lock")" = "$SERVER_PID" ] &&
          xdpyinfo -display ":$n" >/dev/null 2>&1; then
         SERVER_DISPLAY=":$n"
         return 0
