@@ -29,13 +29,6 @@ X11WindowTarget::~X11WindowTarget() {
   if (gc_) XFreeGC(display_, gc_);
 }
 
-void X11WindowTarget::SetSize(int32_t width, int32_t height) {
-  if (width == width_ && height == height_) return;
-  width_ = width;
-  height_ = height;
-  DropImage();
-}
-
 ResultCode X11WindowTarget::GetClientSize(int32_t& width, int32_t& height) {
   if (!valid_) return kFail;
   width = width_;

@@ -4,8 +4,8 @@
 // window's visual (TrueColor of 15 to 32 bits) and puts it through MIT-SHM
 // when the server offers it for this connection, else with XPutImage.
 //
-// The target does not watch the window: the run loop tells it the new size
-// after a ConfigureNotify.
+// The target does not watch the window: it takes the window's size when it
+// is made, and the run loop makes a new target after a ConfigureNotify.
 #pragma once
 
 #include <X11/Xlib.h>
@@ -30,7 +30,6 @@ class X11WindowTarget final : public WindowTarget {
 
   bool Valid() const { return valid_; }
   bool UsesSharedMemory() const { return shared_; }
-  void SetSize(int32_t width, int32_t height);
 
   ResultCode GetClientSize(int32_t& width, int32_t& height) override;
   std::unique_ptr<FrameImage> CreateFrameImage(const BitmapHeader& header) override;
