@@ -11,10 +11,20 @@ namespace {
 
 RectI Rect(int x, int y, int width, int height) { return {x, y, x + width, y + height}; }
 
+// Asked of the server first: the extension libraries keep a record of a
+// display they find without their extension, which is never freed.
+bool ServerHas(Display* display, const char* extension) {
+  int opcode = 0, eventBase = 0, errorBase = 0;
+  return XQueryExtension(display, extension, &opcode, &eventBase, &errorBase) != 0;
+}
+
 std::vector<Monitor> RandrMonitors(Display* display, Window root) {
   std::vector<Monitor> out;
   int eventBase = 0, errorBase = 0, major = 0, minor = 0;
-  if (!XRRQueryExtension(display, &eventBase, &errorBase) || !XRRQueryVersion(display, &major, &minor)) return out;
+  if (!ServerHas(display, "RANDR") || !XRRQueryExtension(display, &eventBase, &errorBase) ||
+      !XRRQueryVersion(display, &major, &minor)) {
+    return out;
+  }
   if (major < 1 || (major == 1 && minor < 5)) return out;
   int count = 0;
   XRRMonitorInfo* monitors = XRRGetMonitors(display, root, True, &count);
@@ -30,7 +40,10 @@ std::vector<Monitor> RandrMonitors(Display* display, Window root) {
 std::vector<Monitor> XineramaHeads(Display* display) {
   std::vector<Monitor> out;
   int eventBase = 0, errorBase = 0;
-  if (!XineramaQueryExtension(display, &eventBase, &errorBase) || !XineramaIsActive(display)) return out;
+  if (!ServerHas(display, "XINERAMA") || !XineramaQueryExtension(display, &eventBase, &errorBase) ||
+      !XineramaIsActive(display)) {
+    return out;
+  }
   int count = 0;
   XineramaScreenInfo* heads = XineramaQueryScreens(display, &count);
   if (!heads) return out;
@@ -68,7 +81,7 @@ std::vector<Monitor> QueryMonitors(Display* display, Window root) {
 
 void ScreenChangeWatch::Start(Display* display, Window root) {
   int errorBase = 0;
-  if (!XRRQueryExtension(display, &eventBase_, &errorBase)) {
+  if (!ServerHas(display, "RANDR") || !XRRQueryExtension(display, &eventBase_, &errorBase)) {
     eventBase_ = -1;
     return;
   }
