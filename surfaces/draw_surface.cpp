@@ -161,15 +161,11 @@ void TrailFade::Advance(uint32_t end, bool toTheEnd) {
     uint32_t stop = chunkEnd;
     if (!toTheEnd) stop = std::min(stop, end >= 2 ? end - 2 : 0u);
     while (at < stop) {
-      if (bits_[at] | bits_[at + 1] | bits_[at + 2]) {
-        bits_[at] = table[bits_[at]];
-        bits_[at + 1] = table[bits_[at + 1]];
-        bits_[at + 2] = table[bits_[at + 2]];
-      } else if (at >= checkedTo && at + turn <= stop) {
-        // Black stays black and is not written. Over a whole turn of the 64
-        // steps of black the walk changes nothing and lands turn bytes on,
-        // at the same step: taken in one go. A turn with light in it is
-        // not looked at again until the walk has passed it.
+      if (at >= checkedTo && at + turn <= stop) {
+        // Over a whole turn of the 64 steps of black the walk changes
+        // nothing and lands turn bytes on, at the same step: taken in one
+        // go, without writing. A turn with light in it is not looked at
+        // again until the walk has passed it.
         if (IsBlack(bits_ + at, turn)) {
           at += turn;
           index += 64;
@@ -177,8 +173,17 @@ void TrailFade::Advance(uint32_t end, bool toTheEnd) {
         }
         checkedTo = at + turn;
       }
-      at += 3 + steps[index % 64];
-      ++index;
+      // The turn's triples, faded without a test: black fades to black
+      // (the table's entry 0 is 0), and a branch on the pixels here would
+      // be mispredicted wherever light and black mix.
+      for (int32_t n = 0; n < 64 && at < stop; ++n) {
+        uint8_t* p = bits_ + at;
+        p[0] = table[p[0]];
+        p[1] = table[p[1]];
+        p[2] = table[p[2]];
+        at += 3 + static_cast<uint32_t>(steps[index % 64]);
+        ++index;
+      }
     }
     if (at < chunkEnd) break;
   }
