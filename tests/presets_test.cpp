@@ -15,6 +15,7 @@
 #include "settings/presets.h"
 #include "settings/settings_store.h"
 #include "support/product_store.h"
+#include "support/watched_store.h"
 #if !defined(_WIN32)
 #include <sys/wait.h>
 #include <unistd.h>
@@ -167,45 +168,6 @@ TEST(InstallPresets, RequestOnAFirstStartFillsTheKeyFromTheChosenTable) {
   EXPECT_EQ(Read(store, kConfigKey, "CPUSpeed"), "(missing)");
 }
 
-// Passes everything on to a store, and lets a saver start there (which
-// installs the presets) before each change, as another process may start
-// between any two changes.
-class StartsBetweenChanges final : public SettingsStore {
- public:
-  explicit StartsBetweenChanges(SettingsStore& store) : store_(store) {}
-
-  bool OpenKey(std::string_view key) override { return store_.OpenKey(key); }
-  bool CreateKey(std::string_view key, bool* created) override {
-    Start();
-    return store_.CreateKey(key, created);
-  }
-  bool QueryValue(std::string_view key, std::string_view name, size_t maxBytes, StoredValue& out) override {
-    return store_.QueryValue(key, name, maxBytes, out);
-  }
-  bool SetValue(std::string_view key, std::string_view name, const StoredValue& value) override {
-    Start();
-    return store_.SetValue(key, name, value);
-  }
-  bool DeleteValue(std::string_view key, std::string_view name) override {
-    Start();
-    return store_.DeleteValue(key, name);
-  }
-  bool DeleteKey(std::string_view key) override {
-    Start();
-    return store_.DeleteKey(key);
-  }
-  std::vector<std::string> EnumerateValues(std::string_view key) override { return store_.EnumerateValues(key); }
-  ChangeResult ApplyChanges(const ChangeSet& changes) override {
-    Start();
-    return store_.ApplyChanges(changes);
-  }
-
- private:
-  void Start() { InstallPresets(store_); }
-
-  SettingsStore& store_;
-};
-
 using InstallPresetsStores = testing::ProductStoreTest;
 
 TEST_P(InstallPresetsStores, AStartDuringARewriteOfTheFavoritesAddsNothing) {
@@ -217,7 +179,12 @@ TEST_P(InstallPresetsStores, AStartDuringARewriteOfTheFavoritesAddsNothing) {
         ParseRecord("Mine " + std::to_string(k) + ",3,24,1600,1284,855,5,499,1,0,0,1,0,4,0,.252212,40,1,4,1,10,40,120,692,0,1");
   }
   list.favoriteCount = kMine;
-  StartsBetweenChanges racing(Store());
+  // A saver starts (and installs the presets) before each change of the
+  // rewrite, as another process may start between any two changes.
+  testing::WatchedStore racing(Store(), [](SettingsStore& store) {
+    InstallPresets(store);
+    return std::string();
+  });
   EXPECT_EQ(RewriteFavorites(racing, list), 1);
 
   std::vector<std::string> names = Other().EnumerateValues(kFavoritesKey);
