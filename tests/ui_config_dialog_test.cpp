@@ -255,7 +255,13 @@ TEST_F(ConfigDialogTest, GrainsTypedAreLimitedInThePreviewAndStoredWithinTheirOw
     int32_t previewGrains;  // a quarter of the count set in a preview
     int32_t stored;
   };
-  const Case cases[] = {{"50", 100 / 4, 50}, {"abc", 100 / 4, 10}, {"300000", 200000 / 4, 200000}, {"4000", 1000, 4000}};
+  // A number beyond the range goes to its nearer end, however large, and
+  // thousands separators are read as meant.
+  const Case cases[] = {
+      {"50", 100 / 4, 50},          {"abc", 100 / 4, 10},           {"300000", 200000 / 4, 200000},
+      {"4000", 1000, 4000},         {"99999999999", 200000 / 4, 200000}, {"5,000", 5000 / 4, 5000},
+      {" 200,000 ", 200000 / 4, 200000}, {"-99999999999", 100 / 4, 10}, {"5,00", 100 / 4, 10},
+  };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.typed);
     controls = FakeControls();
@@ -301,7 +307,9 @@ TEST_F(ConfigDialogTest, RandomDelaysAreCorrectedAndStoredWhenAnEditLosesTheFocu
     const char *minTyped, *maxTyped;
     int32_t minTime, maxTime;
   };
-  const Case cases[] = {{"0", "0", 1, 2}, {"10", "5", 10, 11}, {"x", "", 1, 2}, {"30", "100", 30, 100}};
+  const Case cases[] = {{"0", "0", 1, 2},           {"10", "5", 10, 11},
+                        {"x", "", 1, 2},            {"1,000", "99999999999", 1000, 2147483647},
+                        {"30", "100", 30, 100}};
   PutConfig(kRings, 1);
   Open();
   for (const Case& c : cases) {

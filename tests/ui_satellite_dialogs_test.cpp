@@ -108,6 +108,7 @@ TEST_F(MessagesDialogTest, OkStoresEveryLineUntilTheEndWithTheCorrectedDelays) {
       {"a\r\n\r\nb", {"a", "", "b"}, "10", "5", 10, 11},
       {"a\r\nb\r\n", {"a", "b"}, "0", "0", 1, 2},
       {"", {}, "x", "90", 1, 90},
+      {"a", {"a"}, "1,200", "99999999999", 1200, 2147483647},
       {"\r\n", {""}, "60", "90", 60, 90},
   };
   for (const Case& c : cases) {
@@ -310,6 +311,9 @@ TEST_F(StyleSettingsDialogTest, OkLimitsEachNumberToItsRange) {
       {"20", "-5", "5000", {20, -5, 1500}},
       {"0", "abc", "-3", {1, 0, 1}},
       {" 250 ", "-1001", "1500", {250, -1000, 1500}},
+      // Beyond the int32 range too, and with thousands separators.
+      {"99999999999", "-2147483649", "2147483648", {250, -1000, 1500}},
+      {"1,0", "-1,000", "1,200", {1, -1000, 1200}},
   };
   for (const Case& c : cases) {
     controls = FakeControls();

@@ -65,9 +65,9 @@ bool ReadDisplayModeText(const std::string& text, int32_t& width, int32_t& heigh
   const size_t colon = text.find(':');
   const size_t times = text.find('x', colon == std::string::npos ? 0 : colon);
   if (colon == std::string::npos || times == std::string::npos) return false;
-  bits = ReadSigned(text.substr(0, text.find('-')));
-  width = ReadSigned(text.substr(colon + 1, times - colon - 1));
-  height = ReadSigned(text.substr(times + 1));
+  bits = ReadTypedNumber(text.substr(0, text.find('-')));
+  width = ReadTypedNumber(text.substr(colon + 1, times - colon - 1));
+  height = ReadTypedNumber(text.substr(times + 1));
   return true;
 }
 
@@ -211,9 +211,9 @@ void ConfigDialog::SetUpDisplayOptions() {
 
 FavoriteRecord ConfigDialog::ReadControls() {
   FavoriteRecord p = settings_.parameters;
-  p.grains = ReadUnsignedClamped(controls_.Text(IDC_GRAINS));
-  p.reflectionCount = ReadUnsignedClamped(controls_.Text(IDC_REFLECTION_COUNT));
-  p.trailLength = ReadUnsignedClamped(controls_.Text(IDC_TRAIL_LENGTH));
+  p.grains = ReadTypedNumber(controls_.Text(IDC_GRAINS));
+  p.reflectionCount = ReadTypedNumber(controls_.Text(IDC_REFLECTION_COUNT));
+  p.trailLength = ReadTypedNumber(controls_.Text(IDC_TRAIL_LENGTH));
   if (!attached_) return p;
   p.complexity = controls_.Position(IDC_COMPLEXITY);
   p.activity = controls_.Position(IDC_ACTIVITY);
@@ -428,7 +428,7 @@ void ConfigDialog::OnFocusLost(int32_t id) {
 }
 
 int32_t ConfigDialog::EditValue(int32_t id, int32_t min, int32_t max) {
-  return std::clamp(ReadUnsignedClamped(controls_.Text(id)), min, max);
+  return ReadTypedNumber(controls_.Text(id), min, max);
 }
 
 void ConfigDialog::OnScroll(int32_t id, ScrollAction action, int32_t position) {
@@ -530,8 +530,8 @@ void ConfigDialog::ChooseDisplayMode() {
 }
 
 void ConfigDialog::CorrectDelays() {
-  int32_t minTime = ReadUnsignedClamped(controls_.Text(IDC_MIN_TIME));
-  int32_t maxTime = ReadUnsignedClamped(controls_.Text(IDC_MAX_TIME));
+  int32_t minTime = ReadTypedNumber(controls_.Text(IDC_MIN_TIME));
+  int32_t maxTime = ReadTypedNumber(controls_.Text(IDC_MAX_TIME));
   CorrectDelayBounds(minTime, maxTime);
   ChangeSet changes;
   changes.CreateKey(kMessagesKey)

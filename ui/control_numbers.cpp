@@ -7,46 +7,51 @@ namespace brindlemar::ui {
 namespace {
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
-// The magnitude and sign of the text, or false when it is not a number.
-bool ReadDecimal(std::string_view text, bool allowSign, uint64_t& magnitude, bool& negative) {
-  size_t at = 0;
-  while (at < text.size() && IsBlank(text[at])) ++at;
-  negative = false;
-  if (allowSign && at < text.size() && (text[at] == '-' || text[at] == '+')) negative = text[at++] == '-';
-  const size_t first = at;
-  magnitude = 0;
-  while (at < text.size() && text[at] >= '0' && text[at] <= '9') {
-    magnitude = magnitude * 10 + static_cast<uint64_t>(text[at] - '0');
-    if (magnitude > std::numeric_limits<uint32_t>::max()) return false;
-    ++at;
+// The value of the text, held within -2^62..2^62 (far beyond any int32),
+// or false when it is not a number.
+bool ReadDecimal(std::string_view text, int64_t& value) {
+  constexpr int64_t kHeld = int64_t{1} << 62;
+  while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
+  while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
+  bool negative = false;
+  if (!text.empty() && (text.front() == '-' || text.front() == '+')) {
+    negative = text.front() == '-';
+    text.remove_prefix(1);
   }
-  if (at == first) return false;
-  while (at < text.size() && IsBlank(text[at])) ++at;
-  return at == text.size();
+  if (text.empty()) return false;
+  // With separators every fourth character from the first comma is one,
+  // the first group has one to three digits and the last three.
+  const size_t firstComma = text.find(',');
+  const bool grouped = firstComma != std::string_view::npos;
+  if (grouped && (firstComma == 0 || firstComma > 3 || (text.size() - firstComma) % 4 != 0)) return false;
+  int64_t magnitude = 0;
+  size_t digits = 0;
+  for (size_t i = 0; i < text.size(); ++i) {
+    const bool separator = grouped && i >= firstComma && (i - firstComma) % 4 == 0;
+    if (separator != (text[i] == ',')) return false;
+    if (separator) continue;
+    if (!IsDigit(text[i])) return false;
+    magnitude = std::min(magnitude * 10 + (text[i] - '0'), kHeld);
+    ++digits;
+  }
+  if (digits == 0) return false;
+  value = negative ? -magnitude : magnitude;
+  return true;
 }
 
 }  // namespace
 
-uint32_t ReadUnsigned(std::string_view text) {
-  uint64_t magnitude = 0;
-  bool negative = false;
-  return ReadDecimal(text, false, magnitude, negative) ? static_cast<uint32_t>(magnitude) : 0;
+int32_t ReadTypedNumber(std::string_view text) {
+  int64_t value = 0;
+  if (!ReadDecimal(text, value)) return 0;
+  return static_cast<int32_t>(std::clamp<int64_t>(value, std::numeric_limits<int32_t>::min(),
+                                                  std::numeric_limits<int32_t>::max()));
 }
 
-int32_t ReadSigned(std::string_view text) {
-  uint64_t magnitude = 0;
-  bool negative = false;
-  if (!ReadDecimal(text, true, magnitude, negative)) return 0;
-  const int64_t value = negative ? -static_cast<int64_t>(magnitude) : static_cast<int64_t>(magnitude);
-  if (value < std::numeric_limits<int32_t>::min() || value > std::numeric_limits<int32_t>::max()) return 0;
-  return static_cast<int32_t>(value);
-}
-
-int32_t ReadUnsignedClamped(std::string_view text) {
-  const uint32_t value = ReadUnsigned(text);
-  return value > static_cast<uint32_t>(std::numeric_limits<int32_t>::max()) ? std::numeric_limits<int32_t>::max()
-                                                                            : static_cast<int32_t>(value);
+int32_t ReadTypedNumber(std::string_view text, int32_t min, int32_t max) {
+  return std::clamp(ReadTypedNumber(text), min, max);
 }
 
 std::string DecimalText(int32_t value) { return std::to_string(value); }

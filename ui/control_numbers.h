@@ -1,5 +1,8 @@
-// Numbers typed into the dialogs' edits, read the way the dialogs read them:
-// unsigned or signed decimal, with anything that is not a number read as 0.
+// Numbers typed into the dialogs' edits, read as the user meant them:
+// decimal, with an optional sign and thousands separators ("200,000"), and
+// anything that is not a number read as 0. A number too large for an int32
+// is held at the nearer end of its range, so that the dialogs' limits then
+// take it to the nearer end of theirs.
 #pragma once
 
 #include <cstdint>
@@ -8,13 +11,13 @@
 
 namespace brindlemar::ui {
 
-// Blanks around the digits are allowed; any other character, a sign, no
-// digit at all, or a value beyond 2^32 - 1 reads as 0.
-uint32_t ReadUnsigned(std::string_view text);
-// The same with an optional sign; a value beyond the int32 range reads as 0.
-int32_t ReadSigned(std::string_view text);
-// An unsigned value as an int32, held at the int32 maximum.
-int32_t ReadUnsignedClamped(std::string_view text);
+// Blanks around the number are allowed, then an optional "+" or "-" and
+// digits, either plain or in groups of three after a first group of one to
+// three separated by commas. Any other text reads as 0; a number beyond the
+// int32 range reads as its nearer end.
+int32_t ReadTypedNumber(std::string_view text);
+// The same, limited to min..max (text that is not a number is 0 first).
+int32_t ReadTypedNumber(std::string_view text, int32_t min, int32_t max);
 
 std::string DecimalText(int32_t value);
 

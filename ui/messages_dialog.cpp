@@ -128,8 +128,8 @@ void MessagesDialog::Save() {
   changes.DeleteKey(kMessagesKey).CreateKey(kMessagesKey);
   const int32_t chosen = controls_.Selection(IDC_MESSAGES_FONT);
   changes.SetString(kMessagesKey, "Font", chosen >= 0 ? controls_.EntryText(IDC_MESSAGES_FONT, chosen) : storedFace_);
-  int32_t minTime = ReadUnsignedClamped(controls_.Text(IDC_MESSAGES_MIN_TIME));
-  int32_t maxTime = ReadUnsignedClamped(controls_.Text(IDC_MESSAGES_MAX_TIME));
+  int32_t minTime = ReadTypedNumber(controls_.Text(IDC_MESSAGES_MIN_TIME));
+  int32_t maxTime = ReadTypedNumber(controls_.Text(IDC_MESSAGES_MAX_TIME));
   CorrectDelayBounds(minTime, maxTime);
   changes.SetValue(kMessagesKey, "MinTime", DwordValue(minTime));
   changes.SetValue(kMessagesKey, "MaxTime", DwordValue(maxTime));

@@ -101,7 +101,7 @@ void StyleSettingsDialog::Store() {
   if (!row) return;
   for (int32_t k = 2; k <= std::min(edit_.count, 4); ++k) {
     const StyleSetting& setting = row->settings[k - 1];
-    edit_.values[k - 1] = std::clamp(ReadSigned(controls_.Text(kRows[k - 2].value)), setting.min, setting.max);
+    edit_.values[k - 1] = ReadTypedNumber(controls_.Text(kRows[k - 2].value), setting.min, setting.max);
   }
 }
 

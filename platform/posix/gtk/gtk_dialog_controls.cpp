@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "platform/posix/text_utf8.h"
+#include "ui/control_numbers.h"
 
 namespace brindlemar::gtk {
 namespace {
@@ -180,6 +181,17 @@ void GtkDialogControls::AddSpin(int32_t textId, int32_t rangeId, Gtk::SpinButton
   Track(spin.signal_changed(), [this, textId] { Report([textId](ui::DialogLogic& l) { l.OnTextChanged(textId); }); });
   Track(spin.signal_value_changed(),
         [this, textId] { Report([textId](ui::DialogLogic& l) { l.OnFocusLost(textId); }); });
+  // The text typed becomes a value as the dialogs read numbers (thousands
+  // separators, a number beyond the range at its nearer end), not by the
+  // spin button's own rules, which stop at a comma.
+  connections_.push_back(spin.signal_input().connect(
+      [&spin](double& value) {
+        double min = 0, max = 0;
+        spin.get_range(min, max);
+        value = std::clamp(static_cast<double>(ui::ReadTypedNumber(spin.get_text().raw())), min, max);
+        return 1;
+      },
+      false));
   auto focus = Gtk::EventControllerFocus::create();
   Track(focus->signal_leave(), [this, textId, &spin] {
     // The text typed becomes the value first, as leaving the spin button

@@ -11,6 +11,8 @@
 #   cancel      Cancel leaves the settings file as it was
 #   favorites   Add and Remove change the stored favorites
 #   messages    the messages editor writes the messages
+#   numbers     numbers beyond a field's range, and with thousands
+#               separators, are stored as the user meant them
 #   damaged     a damaged settings file is kept aside and reported
 #   help        Help, F1 and the home page open the help pages
 #   full-screen Preview runs the saver full screen and comes back
@@ -291,6 +293,53 @@ messages)
   wait_settings_end
   [ "$(value Messages)" = dword:00000001 ] || fail "Messages: $(value Messages)"
   echo "PASS: settings_program messages"
+  ;;
+numbers)
+  # type_into TITLE ID TEXT: replaces the text of an edit and leaves it.
+  type_into() {
+    click "$1" "$2" 10
+    xdotool key ctrl+a
+    xdotool type "$3"
+    xdotool key Tab
+  }
+  # page N: the Main (0) or the Random (1) page.
+  page() {
+    local x y w h
+    read -r x y w h <<<"$(place "$MAIN" 1110)"
+    click "$MAIN" 1110 $((w / 4 + $1 * w / 2))
+  }
+  start_settings "$SETTINGS"
+  click "$MAIN" 1082
+  page 0
+  type_into "$MAIN" 1000 99999999999
+  # "Circular", the third configuration of the sorted list.
+  open_list "$MAIN" 1005
+  xdotool key Home Down Down Return
+  keys "$MAIN" alt+s
+  type_into "Additional Configuration Settings" 1003 2147483648
+  click "Additional Configuration Settings" 1
+  gone "Additional Configuration Settings"
+  page 1
+  type_into "$MAIN" 1077 99999999999
+  until_true 30 bash -c "grep -q '\"MaxTime\"=dword:7fffffff' '$SETTINGS_FILE'" ||
+    fail "MaxTime 99999999999 stored as $(value MaxTime), not its largest"
+  keys "$MAIN" alt+o
+  wait_settings_end
+  [ "$(settings_field 2)" = 25 ] || fail "configuration $(settings_field 2) saved, not 25 (Circular)"
+  [ "$(settings_field 3)" = 200000 ] || fail "grains 99999999999 saved as $(settings_field 3), not 200000"
+  [ "$(settings_field 22)" = 1500 ] || fail "radius 2147483648 saved as $(settings_field 22), not 1500"
+  start_settings "$SETTINGS"
+  page 0
+  type_into "$MAIN" 1000 5,000
+  keys "$MAIN" alt+s
+  type_into "Additional Configuration Settings" 1003 1,200
+  click "Additional Configuration Settings" 1
+  gone "Additional Configuration Settings"
+  keys "$MAIN" alt+o
+  wait_settings_end
+  [ "$(settings_field 3)" = 5000 ] || fail "grains 5,000 saved as $(settings_field 3)"
+  [ "$(settings_field 22)" = 1200 ] || fail "radius 1,200 saved as $(settings_field 22)"
+  echo "PASS: settings_program numbers"
   ;;
 damaged)
   # The window of a first run, to compare with.
