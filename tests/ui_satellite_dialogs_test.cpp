@@ -4,6 +4,8 @@
 // settings.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cctype>
 #include <string>
 #include <vector>
 
@@ -178,7 +180,7 @@ TEST_F(MessagesDialogTest, OpeningShowsTheStoredValuesAndCancelWritesNothing) {
   host.fonts = {"Verdana", "Courier New", "courier new", "Arial Bold", "Arial", "Times New Roman"};
   Open();
   EXPECT_EQ(controls.Texts(IDC_MESSAGES_FONT),
-            (std::vector<std::string>{"Arial Bold", "Courier New", "Times New Roman", "Verdana"}));
+            (std::vector<std::string>{"Arial", "Arial Bold", "Courier New", "Times New Roman", "Verdana"}));
   EXPECT_EQ(controls.EntryText(IDC_MESSAGES_FONT, controls[IDC_MESSAGES_FONT].selection), "Courier New");
   EXPECT_FALSE(controls[IDC_MESSAGES_BOLD].checked);
   EXPECT_TRUE(controls[IDC_MESSAGES_ITALIC].checked);
@@ -206,6 +208,36 @@ TEST_F(MessagesDialogTest, StoredMessagesBeyondTheBoxAreDroppedWholeNeverCut) {
   EXPECT_EQ(text.size(), 81u * 202u);
   EXPECT_EQ(ui::SplitMessages(text).size(), 81u);
   EXPECT_EQ(text.substr(text.size() - 2), "\r\n");
+}
+
+// Every family the system has is offered once, whatever order it lists
+// them in (the system repeats a family for each character set), and the
+// stored face chooses its own entry before a longer name that begins with it.
+TEST_F(MessagesDialogTest, EveryFamilyIsOfferedOnceInAnyOrder) {
+  auto lower = [](std::string text) {
+    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+  };
+  const std::vector<std::string> families = {"DejaVu Sans Mono", "DejaVu Sans",    "Liberation Sans Narrow",
+                                             "Liberation Sans",  "LIBERATION SANS", "DejaVu Serif"};
+  const std::vector<std::string> offered = {"dejavu sans", "dejavu sans mono", "dejavu serif", "liberation sans",
+                                            "liberation sans narrow"};
+  for (bool reversed : {false, true}) {
+    SCOPED_TRACE(reversed ? "reversed" : "as listed");
+    host.fonts = families;
+    if (reversed) std::reverse(host.fonts.begin(), host.fonts.end());
+    for (const char* face : {"Liberation Sans", "dejavu sans", "DejaVu Sans Mono"}) {
+      SCOPED_TRACE(face);
+      store.DeleteKey(kMessagesKey);
+      store.CreateKey(kMessagesKey, nullptr);
+      WriteString(store, kMessagesKey, "Font", face);
+      Open();
+      std::vector<std::string> texts = controls.Texts(IDC_MESSAGES_FONT);
+      std::transform(texts.begin(), texts.end(), texts.begin(), lower);
+      EXPECT_EQ(texts, offered);
+      EXPECT_EQ(lower(controls.EntryText(IDC_MESSAGES_FONT, controls[IDC_MESSAGES_FONT].selection)), lower(face));
+    }
+  }
 }
 
 TEST_F(MessagesDialogTest, ThePreviewFontIsTheLargestInWhichTheSampleFits) {

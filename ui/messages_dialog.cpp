@@ -46,9 +46,11 @@ std::vector<std::string> SplitMessages(std::string_view text) {
 }
 
 void MessagesDialog::Open() {
+  // The system names a family once for each of its character sets, in an
+  // order of its own: only the repeats are left out.
   SortedList fonts;
   for (const std::string& family : host_.ScalableFontFamilies()) {
-    if (!fonts.HasEntryStartingWith(family)) fonts.Insert(family, 0);
+    if (fonts.Find(family) < 0) fonts.Insert(family, 0);
   }
   fonts.Fill(controls_, IDC_MESSAGES_FONT);
 
@@ -61,7 +63,7 @@ void MessagesDialog::Open() {
     ReadDword(store_, kMessagesKey, "Bold", bold);
     ReadDword(store_, kMessagesKey, "Italic", italic);
   }
-  controls_.Select(IDC_MESSAGES_FONT, fonts.FindStartingWith(storedFace_));
+  controls_.Select(IDC_MESSAGES_FONT, fonts.FindNamed(storedFace_));
   controls_.SetChecked(IDC_MESSAGES_ITALIC, italic != 0);
   controls_.SetChecked(IDC_MESSAGES_BOLD, bold != 0);
   CorrectDelayBounds(minTime, maxTime);

@@ -22,11 +22,11 @@ int32_t SortedList::FindExact(std::string_view text) const {
   return -1;
 }
 
-bool SortedList::HasEntryStartingWith(std::string_view prefix) const { return FindStartingWith(prefix) >= 0; }
-
-int32_t SortedList::FindStartingWith(std::string_view prefix) const {
+int32_t SortedList::FindNamed(std::string_view name) const {
+  const int32_t equal = Find(name);
+  if (equal >= 0) return equal;
   for (size_t i = 0; i < listing_.lines.size(); ++i) {
-    if (StartsWithIgnoringCase(listing_.lines[i].name, prefix)) return static_cast<int32_t>(i);
+    if (StartsWithIgnoringCase(listing_.lines[i].name, name)) return static_cast<int32_t>(i);
   }
   return -1;
 }

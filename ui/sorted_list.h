@@ -20,11 +20,11 @@ class SortedList {
   int32_t Insert(std::string text, int32_t data) { return listing_.Insert(std::move(text), data); }
   // The first position whose text equals text exactly, else -1.
   int32_t FindExact(std::string_view text) const;
-  // Whether a text begins with prefix, ignoring ASCII case.
-  bool HasEntryStartingWith(std::string_view prefix) const;
-  // The first position whose text begins with prefix, ignoring ASCII case,
-  // else -1.
-  int32_t FindStartingWith(std::string_view prefix) const;
+  // The first position whose text equals text ignoring ASCII case, else -1.
+  int32_t Find(std::string_view text) const { return listing_.Find(text); }
+  // The first position whose text equals name ignoring ASCII case, else the
+  // first whose text begins with it, else -1.
+  int32_t FindNamed(std::string_view name) const;
   // Replaces the entries of the list control id with these.
   void Fill(DialogControls& controls, int32_t id) const;
 

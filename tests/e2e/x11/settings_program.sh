@@ -11,6 +11,8 @@
 #   cancel      Cancel leaves the settings file as it was
 #   favorites   Add and Remove change the stored favorites
 #   messages    the messages editor writes the messages
+#   fonts       every font family is offered: a stored face whose name
+#               begins another family's name stays chosen through OK
 #   numbers     numbers beyond a field's range, and with thousands
 #               separators, are stored as the user meant them
 #   damaged     a damaged settings file is kept aside and reported
@@ -293,6 +295,22 @@ messages)
   wait_settings_end
   [ "$(value Messages)" = dword:00000001 ] || fail "Messages: $(value Messages)"
   echo "PASS: settings_program messages"
+  ;;
+fonts)
+  mkdir -p "$BRINDLEMAR_CONFIG_DIR"
+  for face in "DejaVu Sans" "Liberation Sans" "Nimbus Sans"; do
+    printf 'REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Tessaloom\\Brindlemar\\Messages]\n"Font"="%s"\n' \
+      "$face" >"$SETTINGS_FILE"
+    start_settings "$SETTINGS"
+    click "$MAIN" 1101
+    keys "$MAIN" alt+e
+    click "Pop-up Messages" 1
+    gone "Pop-up Messages"
+    keys "$MAIN" alt+c
+    wait_settings_end
+    [ "$(value Font)" = "\"$face\"" ] || fail "the messages editor changed the font \"$face\" to $(value Font)"
+  done
+  echo "PASS: settings_program fonts"
   ;;
 numbers)
   # type_into TITLE ID TEXT: replaces the text of an edit and leaves it.
