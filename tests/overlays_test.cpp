@@ -224,19 +224,24 @@ TEST(MessageOverlay, FaceAndStyleComeFromTheStoreAndTheField) {
   }
 }
 
+// A message is read whole up to the longest line the messages dialog
+// stores (its whole text box); only a longer value keeps the default.
 TEST(MessageOverlay, ValuesBeyondTheirBuffersKeepTheDefaults) {
   OverlayRig rig;
-  rig.SetMessage("Message1", std::string(512, 'x'));  // 513 bytes with the NUL
+  rig.SetMessage("Message1", std::string(16384, 'x'));  // 16385 bytes with the NUL
   rig.SetMessage("Font", std::string(256, 'f'));
   DrawMessage(*rig.field, rig.canvas);
   EXPECT_EQ(rig.Drawn().text, "Your message goes here!");
   EXPECT_EQ(rig.canvas.fonts[0].face, "Arial");
 
-  rig.SetMessage("Message1", std::string(511, 'x'));
-  rig.SetMessage("Font", std::string(255, 'f'));
-  DrawMessage(*rig.field, rig.canvas);
-  EXPECT_EQ(rig.Drawn().text, std::string(511, 'x'));
-  EXPECT_EQ(rig.canvas.fonts.back().face, std::string(255, 'f'));
+  for (size_t length : {size_t{512}, size_t{600}, size_t{16383}}) {
+    SCOPED_TRACE(length);
+    rig.SetMessage("Message1", std::string(length, 'x'));
+    rig.SetMessage("Font", std::string(255, 'f'));
+    DrawMessage(*rig.field, rig.canvas);
+    EXPECT_EQ(rig.Drawn().text, std::string(length, 'x'));
+    EXPECT_EQ(rig.canvas.fonts.back().face, std::string(255, 'f'));
+  }
 }
 
 TEST(MessageOverlay, ReadsTheStoreAfreshOnEveryCall) {
@@ -648,13 +653,25 @@ TEST(MessageOverlayOnCanvas, TwoLinesMeasureAsTwoLinesAndDrawInTwoBands) {
   EXPECT_GT(lower, 50);
 }
 
+// Words, so that the text has glyphs and gaps all along.
+const std::string kLongestLine = [] {
+  std::string line;
+  while (line.size() < 16383) line += "Long line ";
+  return line.substr(0, 16383);
+}();
+
 TEST(MessageOverlayOnCanvas, WhitePixelsLieInsideMessageRect) {
   const struct {
     int32_t width, height;
     const char* text;
-  } cases[] = {{800, 600, "Your message goes here!"}, {640, 480, "Two\\rlines"}, {321, 241, "Narrow frame, long text"}};
+  } cases[] = {{800, 600, "Your message goes here!"},
+               {640, 480, "Two\\rlines"},
+               {321, 241, "Narrow frame, long text"},
+               // The longest line the messages dialog stores: drawn at the
+               // smallest height and cut off by the frame.
+               {800, 600, kLongestLine.c_str()}};
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.text);
+    SCOPED_TRACE(std::string(c.text).substr(0, 40));
     PlatformCanvasRig rig(c.width, c.height);
     ASSERT_NE(rig.recorder, nullptr);
     rig.SetMessage("Message1", c.text);

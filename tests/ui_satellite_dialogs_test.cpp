@@ -198,6 +198,28 @@ TEST_F(MessagesDialogTest, OpeningShowsTheStoredValuesAndCancelWritesNothing) {
   EXPECT_EQ(host.helpTopics, (std::vector<std::string>{"Messages", "Messages"}));
 }
 
+// Whatever OK stores comes back whole on the next opening, the longest line
+// the box holds included, and the next OK keeps it and the lines after it.
+TEST_F(MessagesDialogTest, ALongLineComesBackWholeAndKeepsTheLinesAfterIt) {
+  // As long as the box holds with "Hello" and "After", each with its line
+  // break.
+  const std::string longest(ui::kMessagesTextLimit - 3 * 2 - 5 - 5, 'L');
+  for (const std::string& line : {std::string(600, 'x'), longest}) {
+    SCOPED_TRACE(line.size());
+    store.DeleteKey(kMessagesKey);
+    const std::string text = "Hello\r\n" + line + "\r\nAfter";
+    Open();
+    controls[IDC_MESSAGES_TEXT].text = text;
+    controls.Press(*dialog, IDC_OK);
+    Open();
+    EXPECT_TRUE(controls[IDC_MESSAGES_TEXT].text == text + "\r\n") << controls[IDC_MESSAGES_TEXT].text.size();
+    controls.Press(*dialog, IDC_OK);
+    EXPECT_TRUE(Message(2) == line) << Message(2).size();
+    EXPECT_EQ(Message(3), "After");
+    EXPECT_EQ(Dword("Num"), 3);
+  }
+}
+
 TEST_F(MessagesDialogTest, StoredMessagesBeyondTheBoxAreDroppedWholeNeverCut) {
   store.CreateKey(kMessagesKey, nullptr);
   const std::string message(200, 'm');

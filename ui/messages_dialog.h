@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <string>
 
+#include "overlays/message_overlay.h"
 #include "ui/dialog_controls.h"
 #include "ui/dialog_host.h"
 #include "ui/dialog_logic.h"
@@ -26,8 +27,10 @@ inline constexpr int32_t kLargestPreviewHeight = 32;
 inline constexpr size_t kMessagesTextLimit = 16383;
 // Messages read back are numbered from 1 to this.
 inline constexpr int32_t kMaxStoredMessages = 127;
-// A stored message with its terminating zero, as it is read back.
-inline constexpr size_t kMessageBytes = 512;
+// A stored message with its terminating zero, as it is read back: the
+// longest line the text box holds, as the saver reads it too.
+inline constexpr size_t kMessageBytes = kMessageTextBytes;
+static_assert(kMessageBytes > kMessagesTextLimit);
 
 class MessagesDialog final : public DialogLogic {
  public:

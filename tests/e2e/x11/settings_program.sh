@@ -11,6 +11,8 @@
 #   cancel      Cancel leaves the settings file as it was
 #   favorites   Add and Remove change the stored favorites
 #   messages    the messages editor writes the messages
+#   long-message  a message line of 600 characters comes back whole in the
+#               messages editor, and its next OK keeps it and the lines after it
 #   fonts       every font family is offered: a stored face whose name
 #               begins another family's name stays chosen through OK
 #   numbers     numbers beyond a field's range, and with thousands
@@ -295,6 +297,33 @@ messages)
   wait_settings_end
   [ "$(value Messages)" = dword:00000001 ] || fail "Messages: $(value Messages)"
   echo "PASS: settings_program messages"
+  ;;
+long-message)
+  long=$(printf 'Long line %.0s' $(seq 60))
+  start_settings "$SETTINGS"
+  click "$MAIN" 1101
+  keys "$MAIN" alt+e
+  click "Pop-up Messages" 1017
+  xdotool type "Hello"
+  xdotool key Return
+  xdotool type --delay 2 "$long"
+  xdotool key Return
+  xdotool type "After"
+  click "Pop-up Messages" 1
+  gone "Pop-up Messages"
+  until_true 30 grep -q '"Message3"="After"' "$SETTINGS_FILE" || fail "the messages were not stored: $(grep -c Message "$SETTINGS_FILE")"
+  # Opened again, the editor shows all three; its OK keeps them.
+  keys "$MAIN" alt+e
+  window "Pop-up Messages" >/dev/null
+  click "Pop-up Messages" 1
+  gone "Pop-up Messages"
+  keys "$MAIN" alt+o
+  wait_settings_end
+  [ "$(value Message1)" = '"Hello"' ] || fail "Message1: $(value Message1)"
+  [ "$(value Message2)" = "\"$long\"" ] || fail "the long line came back as $(value Message2 | wc -c) bytes"
+  [ "$(value Message3)" = '"After"' ] || fail "the line after the long one is $(value Message3)"
+  [ "$(value Num)" = dword:00000003 ] || fail "Num: $(value Num)"
+  echo "PASS: settings_program long-message"
   ;;
 fonts)
   mkdir -p "$BRINDLEMAR_CONFIG_DIR"
