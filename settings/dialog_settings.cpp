@@ -58,7 +58,9 @@ void DialogLoad(SettingsStore& store, const DisplayModeSource& modes, DialogSett
   if (store.OpenKey(kConfigKey)) {
     int32_t random = s.randomChosen;
     ReadDword(store, kConfigKey, "Random", random);
-    s.randomChosen = static_cast<uint8_t>(random);
+    // On whenever it is not 0, as the saver reads it: its low byte alone
+    // would turn a stored 256 off.
+    s.randomChosen = random != 0 ? 1 : 0;
     ReadDword(store, kConfigKey, "Clock", s.showClock);
     ReadDword(store, kConfigKey, "Style", s.overlayStyle);
     ReadDword(store, kConfigKey, "Messages", s.showMessages);

@@ -461,6 +461,21 @@ TEST_F(ConfigDialogTest, TheRandomPageSelectsTheStoredFavoritesAndSavesOnlyASele
   EXPECT_EQ(Dword(kConfigKey, "Random"), 1);
 }
 
+// The saver rotates whenever "Random" is not 0; the dialog shows such a
+// value as on and OK stores it as 1.
+TEST_F(ConfigDialogTest, AnyNonzeroRandomIsOnAndOkKeepsItOn) {
+  for (int32_t stored : {1, 256, 0x10000, static_cast<int32_t>(0x80000000u), -1}) {
+    SCOPED_TRACE(stored);
+    controls = FakeControls();
+    PutConfig(kRings, stored);
+    Open();
+    EXPECT_TRUE(controls[IDC_RANDOM_CHOSEN].checked);
+    EXPECT_EQ(controls[IDC_TABS].page, 1);
+    dialog->OnClicked(IDC_OK);
+    EXPECT_EQ(Dword(kConfigKey, "Random"), 1);
+  }
+}
+
 TEST_F(ConfigDialogTest, SwitchingPagesShowsTheirControlsAndSavesTheSelection) {
   PutFavorites({kCorona, kFeathers, kOort});
   PutConfig(kRings, 0);

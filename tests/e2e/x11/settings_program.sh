@@ -13,6 +13,7 @@
 #   messages    the messages editor writes the messages
 #   long-message  a message line of 600 characters comes back whole in the
 #               messages editor, and its next OK keeps it and the lines after it
+#   random-on   a stored "Random" of 256 shows rotation on and OK keeps it on
 #   fonts       every font family is offered: a stored face whose name
 #               begins another family's name stays chosen through OK
 #   numbers     numbers beyond a field's range, and with thousands
@@ -324,6 +325,18 @@ long-message)
   [ "$(value Message3)" = '"After"' ] || fail "the line after the long one is $(value Message3)"
   [ "$(value Num)" = dword:00000003 ] || fail "Num: $(value Num)"
   echo "PASS: settings_program long-message"
+  ;;
+random-on)
+  mkdir -p "$BRINDLEMAR_CONFIG_DIR"
+  printf 'REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Tessaloom\\Brindlemar\\Config]\n"Random"=dword:00000100\n' \
+    >"$SETTINGS_FILE"
+  start_settings "$SETTINGS"
+  # The rotation holds the window on the Random page: its list shows.
+  place "$MAIN" 1075 >/dev/null
+  keys "$MAIN" alt+o
+  wait_settings_end
+  [ "$(value Random)" = dword:00000001 ] || fail "OK stored Random as $(value Random)"
+  echo "PASS: settings_program random-on"
   ;;
 fonts)
   mkdir -p "$BRINDLEMAR_CONFIG_DIR"
