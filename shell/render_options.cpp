@@ -17,7 +17,7 @@ namespace {
 constexpr int32_t kMinSide = 16;
 constexpr int32_t kMaxSide = 8192;
 
-constexpr std::string_view kRenderFlags[] = {"--help", "--progress"};
+constexpr std::string_view kRenderFlags[] = {"--help", "--version", "--progress"};
 constexpr std::string_view kRenderValued[] = {"--size",  "--frames", "--fps",     "--seed",
                                               "--every", "--out",    "--out-dir", "--gallery"};
 constexpr std::string_view kParameterFlags[] = {"--extra-twist", "--no-extra-twist", "--trails",        "--no-trails",
@@ -29,9 +29,9 @@ constexpr std::string_view kParameterValued[] = {
 constexpr std::string_view kShowFlags[] = {"--random", "--clock", "--zodiac", "--messages", "--fps-text",
                                            "--bold", "--no-bold", "--italic", "--no-italic"};
 constexpr std::string_view kShowValued[] = {"--message", "--message-font", "--min-time", "--max-time", "--start-time"};
-constexpr std::string_view kSaverFlags[] = {"--help",      "--root",           "--window", "--fullscreen",
-                                            "--no-random", "--list-favorites", "--fps",    "--no-clock",
-                                            "--no-messages", "--stats", "--settings"};
+constexpr std::string_view kSaverFlags[] = {"--help",        "--version", "--root",         "--window",
+                                            "--fullscreen",  "--no-random", "--list-favorites", "--fps",
+                                            "--no-clock",    "--no-messages", "--stats",        "--settings"};
 constexpr std::string_view kSaverValued[] = {"--window-id", "--geometry", "--favorite", "--monitors"};
 
 const char* const kDimensionalityNames[] = {"Aurora", "Clouds", "Organic", "Recursive"};
@@ -252,6 +252,8 @@ bool ReadParameterOption(Reader& r, std::string_view name, std::string_view valu
 bool ReadRenderOption(Reader& r, std::string_view name, std::string_view value, RenderOptions& o, RenderGiven& g) {
   if (name == "--help") {
     o.help = true;
+  } else if (name == "--version") {
+    o.version = true;
   } else if (name == "--progress") {
     o.progress = true;
   } else if (name == "--size") {
@@ -353,6 +355,8 @@ bool ReadWindowId(Reader& r, std::string_view option, std::string_view text, uin
 bool ReadSaverOption(Reader& r, std::string_view name, std::string_view value, SaverOptions& o) {
   if (name == "--help") {
     o.help = true;
+  } else if (name == "--version") {
+    o.version = true;
   } else if (name == "--window") {
     o.target = SaverTarget::kOwnWindow;
   } else if (name == "--fullscreen") {
@@ -556,7 +560,7 @@ bool ParseRenderOptions(const std::vector<std::string>& args, RenderOptions& o, 
     return ReadRenderOption(r, name, value, o, g);
   };
   if (!ReadArguments(args, r, false, kind, read)) return false;
-  if (o.help) return true;
+  if (o.help || o.version) return true;
   if (!o.gallery.empty()) {
     if (o.show.Any() || startGiven) return r.Fail("option --gallery renders the presets alone, without overlays");
     return CheckGallery(r, g, given, o);
@@ -591,7 +595,7 @@ bool ParseSaverOptions(const std::vector<std::string>& args, SaverOptions& o, st
     return ReadSaverOption(r, name, value, o);
   };
   if (!ReadArguments(args, r, true, kind, read)) return false;
-  if (o.help || o.listFavorites || o.settings) return true;
+  if (o.help || o.version || o.listFavorites || o.settings) return true;
   if (o.parameters.record && o.parameters.preset) {
     return r.Fail("options --record and --preset each give a whole record; give one");
   }
@@ -654,167 +658,6 @@ bool SaverRunRecord(const SaverOptions& o, const std::optional<FavoriteRecord>& 
 int32_t GalleryGrains(int32_t grains, int32_t tileWidth, int32_t tileHeight) {
   int64_t scaled = int64_t{grains} * tileWidth * tileHeight / (640 * 480);
   return static_cast<int32_t>(std::max<int64_t>(scaled, 10));
-}
-
-std::string RenderUsage(const std::string& program) {
-  std::string configurations;
-  for (int32_t i = 0; i < kConfigurationCount; ++i) {
-    std::string entry = std::to_string(i) + " \"" + ConfigurationName(i) + "\"";
-    configurations += (i % 4 == 0 ? "\n      " : ", ") + entry;
-  }
-  // The preset names, wrapped at 80 columns.
-  std::string presets;
-  size_t lineStart = 0;
-  for (int32_t i = 0; i < kPresetCount; ++i) {
-    std::string entry = std::to_string(i) + " \"" + std::string(PresetName(i)) + "\"";
-    if (i == 0 || presets.size() - lineStart + entry.size() + 2 > 80) {
-      presets += "\n      ";
-      lineStart = presets.size() - 6;
-    } else {
-      presets += ", ";
-    }
-    presets += entry;
-  }
-  return "Usage: " + program + " [options] --out FILE.png\n"
-         "       " + program + " [options] --every K --out-dir DIR\n"
-         "       " + program + " [--size WxH] [--frames N] [--seed N] --gallery FILE.png\n"
-         "\n"
-         "Runs a Brindlemar particle field on a memory frame buffer with a simulated\n"
-         "clock and writes PNG pictures. The same seed and options give the same files.\n"
-         "\n"
-         "Run:\n"
-         "  --size WxH            picture size, each side 16 to 8192 (640x480)\n"
-         "  --frames N            frames to run (300)\n"
-         "  --fps N               simulated frames per second, 1 to 1000 (30); below the\n"
-         "                        saver's target of 12 the field thins its grains as it\n"
-         "                        would on a slow machine\n"
-         "  --seed N              random seed, 0 to 2147483647 (1)\n"
-         "  --out FILE.png        write the last frame\n"
-         "  --every K             with --out-dir: write every K-th frame as\n"
-         "  --out-dir DIR         DIR/frame_NNNNN.png, numbered from 1 (DIR is created)\n"
-         "  --gallery FILE.png    write every preset into one picture, 8 tiles across\n"
-         "                        and 7 down, each labelled with its name: each tile\n"
-         "                        runs --frames frames of the preset's fast record at\n"
-         "                        the --size of a tile (240x180, at most 640x480), its\n"
-         "                        grains scaled by the tile's share of 640x480 (at\n"
-         "                        least 10); no parameter options\n"
-         "  --progress            show progress on standard error even when it is not\n"
-         "                        a terminal\n"
-         "  -h, --help            show this text\n"
-         "\n"
-         "Parameters, named after the configuration dialog's controls; values are the\n"
-         "engine's (defaults in brackets):\n"
-         "  --configuration NAME|N  initial configuration (13 \"Expanding Line\"); names\n"
-         "                        in any case, punctuation and spaces optional:" +
-         configurations +
-         "\n"
-         "  --dimensionality aurora|clouds|organic|recursive|0..3   (clouds)\n"
-         "  --grains N            10 to 200000 (4700)\n"
-         "  --activity X          0.1 to 5 (3.62)\n"
-         "  --viscosity X         1 to 241 (56)\n"
-         "  --complexity N        vortices, 1 to 15 (4)\n"
-         "  --brightness X        0.01 to 2 (0.204)\n"
-         "  --color-rate X        0 to 1 (0.588); 0 ties the rate to the brightness\n"
-         "  --dot-style dots|sparkles|fuzzies|large-dots|vertical-bars|0..4\n"
-         "                        (vertical-bars)\n"
-         "  --extra-twist, --no-extra-twist   (on)\n"
-         "  --trails, --no-trails              leave trails (on)\n"
-         "  --trail-length N      1 to 100 (92)\n"
-         "  --dither              dither the trails (off)\n"
-         "  --reflections N       turn reflections on with N of them, 1 to 60 (off)\n"
-         "  --no-reflections      turn reflections off\n"
-         "  --symmetric           symmetric reflections; turns reflections on (off)\n"
-         "  --style-values A[,B[,C[,D]]]\n"
-         "                        the configuration's additional settings in order, the\n"
-         "                        first being the initial colour (0 black, 1 white,\n"
-         "                        2 random); values left out keep the table's. Without\n"
-         "                        it, --configuration takes the table's values\n"
-         "  --record TEXT         a whole parameter record, \"Name,1,13,4700,...\"; the\n"
-         "                        options above override its fields\n"
-         "  --preset NAME|N       a built-in preset's record, from the fast table, in\n"
-         "                        place of --record; names in any case, punctuation\n"
-         "                        and spaces optional:" +
-         presets +
-         "\n"
-         "\n"
-         "The show around the grains (off unless given):\n"
-         "  --random              rotate among the 51 built-in favorites, starting with\n"
-         "                        \"Brindlemar Falls\", with a zoom-out between them and\n"
-         "                        the favorite's name for 6 seconds; no parameter options\n"
-         "  --clock, --zodiac     the clock face or the zodiac ring\n"
-         "  --messages            pop-up messages spelled in grains at each transition\n"
-         "  --message TEXT        a message text (repeat for more; implies --messages);\n"
-         "                        \\r breaks the line (\"Your message goes here!\")\n"
-         "  --message-font FACE   the messages' face (Arial)\n"
-         "  --bold, --no-bold     (bold)\n"
-         "  --italic, --no-italic (italic)\n"
-         "  --min-time S          seconds between transitions, at least (60)\n"
-         "  --max-time S          and at most (90); both 0: no transitions\n"
-         "  --fps-text            the frame-rate text, bottom left\n"
-         "  --start-time \"YYYY-MM-DD HH:MM:SS\"\n"
-         "                        the simulated calendar at the first frame, for the\n"
-         "                        clock and the zodiac (1970-01-01 00:00:00)\n"
-         "\n"
-         "Exit status: 0 done, 1 the field or a file could not be made, 2 bad options.\n";
-}
-
-std::string SaverUsage(const std::string& program) {
-  return "Usage: " + program + " [options]\n"
-         "\n"
-         "Shows the Brindlemar particle field on an X display: in a window of its\n"
-         "own, full screen, or in the window that xscreensaver (or another saver\n"
-         "daemon) gives it. A window of at least 640x480 runs the full saver (random\n"
-         "favorites, paced frames, frame-rate control); a smaller one runs as the\n"
-         "preview does (a quarter of the grains, the current settings, 33 ms frames).\n"
-         "Settings come from the Brindlemar settings file; the options below\n"
-         "override them for this run only. Options may also start with one dash.\n"
-         "\n"
-         "Where it draws (the last of these given counts; the XSCREENSAVER_WINDOW\n"
-         "environment variable wins over all of them):\n"
-         "  --window              a window of its own (the default); F12 shows the\n"
-         "                        frame rate, Escape or closing the window ends it\n"
-         "  --geometry WxH        the size of that window (800x600)\n"
-         "  --fullscreen          a full-screen window that ends on input as the\n"
-         "                        saver does: not in the first two seconds, not on\n"
-         "                        small mouse moves; Caps Lock steers with the mouse\n"
-         "  --root                the root window, as xscreensaver runs it\n"
-         "  --window-id ID        another program's window (decimal or 0x...)\n"
-         "  --monitors CHOICE     full screen on several monitors: primary (the\n"
-         "                        others black), each (a field on every monitor)\n"
-         "                        or across (one field over all of them); 0, 1\n"
-         "                        or 2 say the same (stored); the root window and\n"
-         "                        another program's window always hold one field\n"
-         "\n"
-         "What it shows:\n"
-         "  --favorite NAME       a stored favorite, or a built-in preset, by name\n"
-         "  --list-favorites      list the stored favorites and exit\n"
-         "  --settings            open the settings window (brindlemar-settings),\n"
-         "                        which edits what the saver shows, with a preview\n"
-         "  --random, --no-random   draw random favorites, full screen (stored)\n"
-         "  --clock, --zodiac, --no-clock   the clock face or zodiac ring (stored)\n"
-         "  --messages, --no-messages       the pop-up messages (stored)\n"
-         "  --message TEXT        a message to show in place of the stored ones;\n"
-         "                        repeat for more; turns the messages on\n"
-         "  --message-font FACE, --bold, --no-bold, --italic, --no-italic\n"
-         "                        how the messages are written (stored)\n"
-         "  --min-time S, --max-time S   seconds between transitions (stored)\n"
-         "  --fps, --fps-text     show the frame rate\n"
-         "  --stats               at the end, write the frames shown and their rate\n"
-         "                        on standard error\n"
-         "  -h, --help            show this text\n"
-         "\n"
-         "Parameters, as brindlemar-render takes them (see its --help): --configuration,\n"
-         "--dimensionality, --grains, --activity, --viscosity, --complexity,\n"
-         "--brightness, --color-rate, --dot-style, --extra-twist, --no-extra-twist,\n"
-         "--trails, --no-trails, --trail-length, --dither, --reflections,\n"
-         "--no-reflections, --symmetric, --style-values, --record, --preset. They lay\n"
-         "over the stored settings (or --favorite) and turn random favorites off.\n"
-         "\n"
-         "The Config value \"MaxFPS\" caps the full saver's frame rate (30 when\n"
-         "missing; 0 for no cap).\n"
-         "\n"
-         "Exit status: 0 done (also on SIGTERM and SIGINT), 1 no display or window,\n"
-         "2 bad options.\n";
 }
 
 }  // namespace brindlemar

@@ -58,6 +58,7 @@ struct RenderOptions {
   std::string gallery; // every preset in one picture, when not empty
   bool progress = false;
   bool help = false;
+  bool version = false;
   ParameterSet parameters;
   std::string recordName;  // the name of --record or --preset; empty without one
   ShowOptions show;
@@ -95,16 +96,13 @@ inline constexpr int32_t kGalleryMaxTileHeight = 480;
 // in error, for an unknown option, a missing value, a value that is not a
 // number or not one of the names, a value out of range, a bad size, options
 // that exclude each other, or no output; options is then not to be used.
-// With --help nothing else is required.
+// With --help or --version nothing else is required.
 bool ParseRenderOptions(const std::vector<std::string>& args, RenderOptions& options, std::string& error);
 
 // The grains of a preset in a --gallery tile: its count scaled by the tile's
 // share of a 640x480 picture, so that a tile is as dense as the preset on
 // such a screen; at least 10.
 int32_t GalleryGrains(int32_t grains, int32_t tileWidth, int32_t tileHeight);
-
-// The text of --help.
-std::string RenderUsage(const std::string& program);
 
 // Where the saver draws: a window of its own, a full-screen window of its
 // own, the root window, or a window that another program made.
@@ -132,6 +130,7 @@ struct SaverOptions {
   // the stored one when not given.
   std::optional<int32_t> monitors;
   bool help = false;
+  bool version = false;
   ParameterOptions parameters;
 
   // Whether the options make the run's record (--favorite or parameters),
@@ -156,8 +155,5 @@ bool SaverRunRecord(const SaverOptions& options, const std::optional<FavoriteRec
 
 // The record whose RecordParameters are p, named name.
 FavoriteRecord RecordOfParameters(const ParameterSet& p, const std::string& name);
-
-// The text of the saver's --help.
-std::string SaverUsage(const std::string& program);
 
 }  // namespace brindlemar

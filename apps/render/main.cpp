@@ -30,6 +30,7 @@
 #include "settings/memory_store.h"
 #include "settings/presets.h"
 #include "settings/settings_store.h"
+#include "shell/program_help.h"
 #include "shell/render_options.h"
 #include "surfaces/memory_window.h"
 
@@ -253,8 +254,9 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "%s: %s\nTry '%s --help'.\n", kProgram, error.c_str(), kProgram);
     return 2;
   }
-  if (options.help) {
-    std::fputs(RenderUsage(kProgram).c_str(), stdout);
+  if (options.help || options.version) {
+    const ProgramHelp help = HelpOf(Program::kRender);
+    std::fputs((options.help ? UsageText(help) : VersionText(help)).c_str(), stdout);
     return 0;
   }
   return options.gallery.empty() ? Render(options) : Gallery(options);

@@ -21,6 +21,7 @@
 #include "settings/presets.h"
 #include "settings/settings_store.h"
 #include "settings/user_store.h"
+#include "shell/program_help.h"
 #include "shell/render_options.h"
 
 namespace brindlemar {
@@ -124,8 +125,9 @@ int main(int argc, char** argv) {
   SaverOptions options;
   std::string error;
   if (!ParseSaverOptions(std::vector<std::string>(argv + 1, argv + argc), options, error)) return Refuse(error);
-  if (options.help) {
-    std::fputs(SaverUsage(kProgram).c_str(), stdout);
+  if (options.help || options.version) {
+    const ProgramHelp help = HelpOf(Program::kSaver);
+    std::fputs((options.help ? UsageText(help) : VersionText(help)).c_str(), stdout);
     return 0;
   }
   if (options.settings) return OpenSettingsProgram();

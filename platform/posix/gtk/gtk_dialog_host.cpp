@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "brindlemar_version.h"
 #include "engine/particle_field.h"
 #include "platform/posix/gtk/dialog_windows.h"
 #include "platform/posix/gtk/preview_area.h"

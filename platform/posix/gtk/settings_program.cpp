@@ -7,23 +7,12 @@
 
 #include "engine/process_state.h"
 #include "platform/posix/program_files.h"
+#include "shell/program_help.h"
 
 namespace brindlemar::gtk {
 namespace {
 
 constexpr const char* kProgram = "brindlemar-settings";
-
-constexpr const char* kUsage =
-    "Usage: brindlemar-settings\n"
-    "\n"
-    "Opens Brindlemar's settings: the animation with a live preview, the\n"
-    "favorites and the random rotation among them, the clock face or zodiac,\n"
-    "and the pop-up messages. OK saves them in the settings file that the\n"
-    "saver reads (~/.config/brindlemar/settings.reg, or $BRINDLEMAR_CONFIG_DIR);\n"
-    "Cancel leaves it as it was. Favorites and messages are saved as soon as\n"
-    "they are changed. \"brindlemar --settings\" opens the same window.\n"
-    "\n"
-    "Exit status: 0 closed, 1 no display, 2 bad arguments.\n";
 
 }  // namespace
 
@@ -65,8 +54,9 @@ void SettingsSession::Report() {
 
 int RunSettingsProgram(const std::vector<std::string>& args, const SettingsProgramPaths& paths) {
   for (const std::string& arg : args) {
-    if (arg == "--help" || arg == "-h") {
-      std::fputs(kUsage, stdout);
+    if (arg == "--help" || arg == "-h" || arg == "--version") {
+      const ProgramHelp help = HelpOf(Program::kSettings);
+      std::fputs((arg == "--version" ? VersionText(help) : UsageText(help)).c_str(), stdout);
       return 0;
     }
     std::fprintf(stderr, "%s: unknown argument '%s'\nTry '%s --help'.\n", kProgram, arg.c_str(), kProgram);

@@ -484,7 +484,7 @@ case_help() {
 
   drv click "$DIALOG" 1107
   if drv wait 'About Brindlemar' 30; then pass "the about box shows"; else fail "no about box"; fi
-  check "the about box's version" "$(drv get 'About Brindlemar' 1201)" "Version 0.1.0"
+  check "the about box's version" "$(drv get 'About Brindlemar' 1201)" "Version $BRINDLEMAR_VERSION"
   shot about
   drv click 'About Brindlemar' 1108
   expect_opened index.html "Brindlemar Help"
