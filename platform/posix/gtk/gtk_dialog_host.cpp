@@ -117,7 +117,7 @@ void GtkDialogHost::RunAbout() {
   about.set_program_name(kProductName);
   about.set_version(BRINDLEMAR_VERSION);
   about.set_comments(kDescription);
-  about.set_logo_icon_name("preferences-desktop-screensaver");
+  about.set_logo_icon_name(Gtk::Window::get_default_icon_name());
   const std::string home = HelpPageUri(ui::kHelpFrontPage);
   if (!home.empty()) {
     about.set_website(home);

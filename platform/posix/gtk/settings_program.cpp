@@ -1,5 +1,6 @@
 #include "platform/posix/gtk/settings_program.h"
 
+#include <gtkmm/icontheme.h>
 #include <gtkmm/init.h>
 
 #include <cstdio>
@@ -13,6 +14,13 @@ namespace brindlemar::gtk {
 namespace {
 
 constexpr const char* kProgram = "brindlemar-settings";
+
+// The program's own icon where it is installed; the theme's screen saver
+// icon where it runs from the build tree.
+const char* IconName() {
+  const auto theme = Gtk::IconTheme::get_for_display(Gdk::Display::get_default());
+  return theme->has_icon("brindlemar") ? "brindlemar" : "preferences-desktop-screensaver";
+}
 
 }  // namespace
 
@@ -69,7 +77,7 @@ int RunSettingsProgram(const std::vector<std::string>& args, const SettingsProgr
     return 1;
   }
   Gtk::init_gtkmm_internals();
-  Gtk::Window::set_default_icon_name("preferences-desktop-screensaver");
+  Gtk::Window::set_default_icon_name(IconName());
   SeedProcessRandom(SystemClock());
 
   GlibFrameTimer timer;
