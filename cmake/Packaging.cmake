@@ -1,9 +1,54 @@
-# The Debian package, made by CPack's DEB generator from the native build and
-# its install rules (the same layout as cmake --install --prefix /usr):
+# The packages a user installs (scripts/package.sh makes them all).
+#
+# Windows (the mingw build): the installer Brindlemar-<version>-setup.exe,
+# made by NSIS from packaging/windows/brindlemar.nsi, and
+# Brindlemar-<version>-x64.zip with the saver and its help, both in
+# build/mingw/packages, built with the saver.
+#
+# Linux: the Debian package, made by CPack's DEB generator from the native
+# build and its install rules (the same layout as cmake --install --prefix
+# /usr):
 #   cpack --config build/native/CPackConfig.cmake -B DIR
-# gives DIR/brindlemar_<version>_amd64.deb. scripts/package.sh runs it.
-# Depends come from the binaries (dpkg-shlibdeps); the copyright and the
-# changelog go where Debian keeps them.
+# gives DIR/brindlemar_<version>_amd64.deb. Depends come from the binaries
+# (dpkg-shlibdeps); the copyright and the changelogs go where Debian keeps
+# them.
+if(WIN32)
+  option(BRINDLEMAR_PACKAGES "Build the Windows installer (NSIS) and the zip" ON)
+  if(NOT BRINDLEMAR_PACKAGES)
+    return()
+  endif()
+  find_program(BRINDLEMAR_MAKENSIS makensis)
+  if(NOT BRINDLEMAR_MAKENSIS)
+    message(FATAL_ERROR "The Windows installer needs makensis (Debian's nsis package; scripts/packages.sh lists it), "
+                        "which cannot be found. Install it or configure with -DBRINDLEMAR_PACKAGES=OFF.")
+  endif()
+  set(packages_dir ${PROJECT_BINARY_DIR}/packages)
+  set(installer ${packages_dir}/Brindlemar-${PROJECT_VERSION}-setup.exe)
+  set(zip ${packages_dir}/Brindlemar-${PROJECT_VERSION}-x64.zip)
+  set(zip_stage ${PROJECT_BINARY_DIR}/packaging/zip)
+  set(nsi ${PROJECT_SOURCE_DIR}/packaging/windows/brindlemar.nsi)
+  set(help_dir ${PROJECT_SOURCE_DIR}/docs/help)
+  file(GLOB help_pages CONFIGURE_DEPENDS ${help_dir}/*)
+  add_custom_command(OUTPUT ${installer}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${packages_dir}
+    COMMAND ${BRINDLEMAR_MAKENSIS} -V2 -DVERSION=${PROJECT_VERSION} -DSCR=$<TARGET_FILE:brindlemar_scr>
+            -DHELP_DIR=${help_dir} -DICON=${PROJECT_SOURCE_DIR}/apps/scr/brindlemar.ico -DOUTFILE=${installer} ${nsi}
+    DEPENDS brindlemar_scr ${nsi} ${help_pages}
+    COMMENT "Making the installer with NSIS"
+    VERBATIM)
+  add_custom_command(OUTPUT ${zip}
+    COMMAND ${CMAKE_COMMAND} -E remove_directory ${zip_stage}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${zip_stage}/Help ${packages_dir}
+    COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:brindlemar_scr> ${zip_stage}
+    COMMAND ${CMAKE_COMMAND} -E copy ${help_pages} ${zip_stage}/Help
+    COMMAND ${CMAKE_COMMAND} -E chdir ${zip_stage} ${CMAKE_COMMAND} -E tar cf ${zip} --format=zip Brindlemar.scr Help
+    DEPENDS brindlemar_scr ${help_pages}
+    COMMENT "Making the zip of the saver and its help"
+    VERBATIM)
+  add_custom_target(brindlemar_windows_packages ALL DEPENDS ${installer} ${zip})
+  return()
+endif()
+
 include(GNUInstallDirs)
 
 find_program(BRINDLEMAR_GZIP gzip REQUIRED)

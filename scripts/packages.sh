@@ -7,6 +7,11 @@ WINDOWS_PACKAGES="g++-mingw-w64-x86-64-posix googletest wine wine64 xvfb xauth"
 # The end-to-end tests drive real windows on a virtual X display; a nested
 # server (Xephyr) gives it several monitors, and xrandr changes its screen.
 DISPLAY_TEST_PACKAGES="xvfb xauth xdotool x11-apps x11-utils imagemagick libxml2-utils desktop-file-utils xserver-xephyr x11-xserver-utils"
+# The packages a user installs and their checks: CPack's DEB generator runs
+# dpkg-shlibdeps, lintian and mandoc's lint check the package, lexgrog its
+# manual pages, mmdebstrap makes the new Debian root the package is installed
+# on; NSIS makes the Windows installer.
+PACKAGING_PACKAGES="dpkg-dev lintian mandoc man-db mmdebstrap nsis unzip"
 
 # Installs whatever of the given packages is missing (needs root).
 ensure_packages() {

@@ -5,7 +5,7 @@
 set -u
 cd "$(dirname "$0")/.."
 . scripts/packages.sh
-ensure_packages $NATIVE_PACKAGES $WINDOWS_PACKAGES $DISPLAY_TEST_PACKAGES $FUZZ_PACKAGES || exit 1
+ensure_packages $NATIVE_PACKAGES $WINDOWS_PACKAGES $DISPLAY_TEST_PACKAGES $FUZZ_PACKAGES $PACKAGING_PACKAGES || exit 1
 
 jobs=$(nproc)
 export BRINDLEMAR_WINEPREFIX="$(mktemp -d /tmp/brindlemar-wine.XXXXXX)"

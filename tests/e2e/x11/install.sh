@@ -3,8 +3,11 @@
 # programs look for: the program in libexec/xscreensaver, the settings dialog
 # in share/xscreensaver/config (valid, and every option it can write one the
 # program takes), the desktop entry in share/applications/screensavers (valid,
-# naming the installed program), the help pages in share/doc/brindlemar, and
-# the settings program in bin with its own valid desktop entry.
+# naming the installed program), the help pages in share/brindlemar/help
+# (data the settings program opens, so not in share/doc, which systems may
+# leave out), the settings program and the renderer in bin with the saver
+# linked there, the settings program's desktop entry and icon, and the
+# manual pages.
 # Needs BUILD_DIR (the build to install) in the environment.
 . "$(dirname "$0")/common.sh"
 
@@ -42,9 +45,9 @@ grep -q '^Categories=.*Screensaver;' "$desktop" || fail "the desktop entry is no
 grep -q '^NoDisplay=true' "$desktop" && fail "the desktop entry hides itself"
 # The help pages, each help keyword's page among them.
 for page in index.html main.html messages.html additional.html about.html help.css; do
-  [ -s "$stage/share/doc/brindlemar/$page" ] || fail "no share/doc/brindlemar/$page"
+  [ -s "$stage/share/brindlemar/help/$page" ] || fail "no share/brindlemar/help/$page"
 done
-grep -q 'href="help.css"' "$stage/share/doc/brindlemar/main.html" || fail "the help pages lost their style sheet"
+grep -q 'href="help.css"' "$stage/share/brindlemar/help/main.html" || fail "the help pages lost their style sheet"
 
 # The settings program in bin with a valid desktop entry of its own that
 # names it where this install put it.
@@ -57,4 +60,16 @@ desktop-file-validate "$settings_desktop" >"$WORK/validate.log" 2>&1 ||
 grep -qx "TryExec=$settings" "$settings_desktop" || fail "settings desktop entry: $(grep ^TryExec "$settings_desktop")"
 grep -qx "Exec=$settings" "$settings_desktop" || fail "settings desktop entry: $(grep ^Exec "$settings_desktop")"
 "$settings" --help | grep -q '^Usage: brindlemar-settings' || fail "brindlemar-settings --help"
+grep -qx "Icon=brindlemar" "$settings_desktop" || fail "settings desktop entry: $(grep ^Icon "$settings_desktop")"
+[ -s "$stage/share/icons/hicolor/scalable/apps/brindlemar.svg" ] || fail "no icon in share/icons/hicolor"
+
+# The saver on the search path as brindlemar, and the renderer; each says
+# the one version of the build.
+[ "$(readlink "$stage/bin/brindlemar")" = ../libexec/xscreensaver/brindlemar ] || fail "bin/brindlemar: $(ls -l "$stage/bin")"
+for program in brindlemar brindlemar-settings brindlemar-render; do
+  "$stage/bin/$program" --version | grep -qx "$program [0-9]*\.[0-9]*\.[0-9]*" || fail "$program --version"
+done
+for page in man6/brindlemar.6.gz man1/brindlemar-settings.1.gz man1/brindlemar-render.1.gz; do
+  [ -s "$stage/share/man/$page" ] || fail "no share/man/$page"
+done
 echo "PASS: install"
