@@ -71,7 +71,8 @@ foreach(release IN LISTS releases)
                 " -- ${contact}  ${stamp}\n\n")
 endforeach()
 set(packaging_dir ${PROJECT_BINARY_DIR}/packaging)
-file(WRITE ${packaging_dir}/changelog.Debian "${debian_changelog}")
+# Written only when it changes, so that a build compresses it only then.
+file(CONFIGURE OUTPUT ${packaging_dir}/changelog.Debian CONTENT "${debian_changelog}")
 set(changelogs ${packaging_dir}/changelog.gz ${packaging_dir}/CHANGELOG.md.gz)
 add_custom_command(OUTPUT ${changelogs}
   COMMAND ${BRINDLEMAR_GZIP} -9 -n -c ${packaging_dir}/changelog.Debian > ${packaging_dir}/changelog.gz

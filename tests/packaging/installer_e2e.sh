@@ -46,7 +46,8 @@ check_value() {
 }
 
 # Runs the installed saver full screen from where the installer put it: its
-# window must show, and a key after the grace must end it with 0.
+# window must show with grains on the screen, and a key after the grace must
+# end it with 0.
 run_installed_saver() {
   wine "$1" /s >/dev/null 2>&1 &
   local pid=$! shown=""
@@ -60,7 +61,15 @@ run_installed_saver() {
     return
   fi
   pass "$1 /s shows its window"
-  shot saver
+  # Grains on the screen, once the first frames have come.
+  local lit=0
+  for _ in $(seq 30); do
+    shot saver
+    lit=$(lit_share saver)
+    at_least "$lit" 0.002 && break
+    sleep 1
+  done
+  if at_least "$lit" 0.002; then pass "grains on the screen (lit share $lit)"; else fail "the screen stays dark ($lit)"; fi
   sleep_until "$shown" 3
   EXIT_CODE=running
   for _ in $(seq 15); do
