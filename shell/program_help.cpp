@@ -28,20 +28,6 @@ std::vector<std::string> PresetValues() {
 
 const std::string kSettingsFile = "~/.config/brindlemar/settings.reg";
 
-// The options an entry names, without their values: "--trails, --no-trails"
-// names two.
-std::vector<std::string> OptionNames(const HelpOption& option) {
-  std::vector<std::string> names;
-  for (size_t at = 0; at < option.names.size();) {
-    size_t comma = option.names.find(", ", at);
-    if (comma == std::string::npos) comma = option.names.size();
-    const std::string one = option.names.substr(at, comma - at);
-    names.push_back(one.substr(0, one.find(' ')));
-    at = comma + 2;
-  }
-  return names;
-}
-
 HelpSection ParameterSection() {
   return {"Parameters",
           "Named after the configuration dialog's controls; values are the engine's (defaults in brackets).",
@@ -344,6 +330,18 @@ std::string Reference(const std::string& page) {
 }
 
 }  // namespace
+
+std::vector<std::string> OptionNames(const HelpOption& option) {
+  std::vector<std::string> names;
+  for (size_t at = 0; at < option.names.size();) {
+    size_t comma = option.names.find(", ", at);
+    if (comma == std::string::npos) comma = option.names.size();
+    const std::string one = option.names.substr(at, comma - at);
+    names.push_back(one.substr(0, one.find(' ')));
+    at = comma + 2;
+  }
+  return names;
+}
 
 ProgramHelp HelpOf(Program program) {
   switch (program) {

@@ -46,6 +46,10 @@ struct ProgramHelp {
   std::vector<std::string> seeAlso;  // "xscreensaver(1)"
 };
 
+// The options an entry names, without their values: "--trails, --no-trails"
+// names two, "-h, --help" names -h and --help.
+std::vector<std::string> OptionNames(const HelpOption& option);
+
 // The one description of each program.
 ProgramHelp HelpOf(Program program);
 

@@ -14,20 +14,6 @@
 namespace brindlemar {
 namespace {
 
-// Each option an entry names: "--trails, --no-trails" names two, "-h" is
-// --help's short form.
-std::vector<std::string> NamesOf(const HelpOption& option) {
-  std::vector<std::string> names;
-  for (size_t at = 0; at < option.names.size();) {
-    size_t comma = option.names.find(", ", at);
-    if (comma == std::string::npos) comma = option.names.size();
-    const std::string one = option.names.substr(at, comma - at);
-    names.push_back(one.substr(0, one.find(' ')));
-    at = comma + 2;
-  }
-  return names;
-}
-
 // The options given alone: a known one is at worst missing its value or
 // the output, never unknown.
 bool Known(Program program, const std::string& name, std::string& error) {
@@ -48,7 +34,7 @@ TEST(ProgramHelp, EveryOptionNamedIsOneTheProgramTakes) {
     size_t named = 0;
     for (const HelpSection& section : help.sections) {
       for (const HelpOption& option : section.options) {
-        for (const std::string& name : NamesOf(option)) {
+        for (const std::string& name : OptionNames(option)) {
           std::string error;
           EXPECT_TRUE(Known(program, name, error)) << help.name << " " << name << ": " << error;
           ++named;
@@ -92,7 +78,7 @@ TEST(ProgramHelp, ManualPageNamesEveryOptionAsRoffWritesIt) {
     EXPECT_NE(page.find(" " + std::to_string(help.manualSection) + " 2026-12-11 "), std::string::npos) << help.name;
     for (const HelpSection& section : help.sections) {
       for (const HelpOption& option : section.options) {
-        for (std::string name : NamesOf(option)) {
+        for (std::string name : OptionNames(option)) {
           std::string roff;
           for (char ch : name) roff += ch == '-' ? "\\-" : std::string(1, ch);
           EXPECT_NE(page.find(roff), std::string::npos) << help.name << " " << name;
