@@ -380,8 +380,9 @@ std::string ManualPage(const ProgramHelp& help, const std::string& date) {
   const std::string section = std::to_string(help.manualSection);
   std::string out = ".TH " + Upper(help.name) + " " + section + " " + date + " \"Brindlemar " BRINDLEMAR_VERSION "\" " +
                     (help.manualSection == 6 ? "\"Games Manual\"" : "\"User Commands\"") + "\n";
-  // Option names are not to be split at their hyphens.
-  out += ".nh\n";
+  // Option names are not to be split at their hyphens, nor lists of them
+  // spread out to the right margin.
+  out += ".nh\n.ad l\n";
   out += ".SH NAME\n" + Roff(help.name) + " \\- " + RoffText(help.summary);
   out += ".SH SYNOPSIS\n";
   for (size_t i = 0; i < help.synopsis.size(); ++i) {
