@@ -93,6 +93,11 @@ ChangeSet& ChangeSet::SetString(std::string_view key, std::string_view name, std
   return SetValue(key, name, std::move(value));
 }
 
+ChangeSet& ChangeSet::Expect(std::string_view key, std::string_view name, std::optional<StoredValue> value) {
+  expected.push_back(ExpectedValue{std::string(key), std::string(name), std::move(value)});
+  return *this;
+}
+
 ChangeSet& ChangeSet::DeleteValue(std::string_view key, std::string_view name) {
   changes.push_back(StoreChange{StoreChange::Kind::kDeleteValue, std::string(key), std::string(name), {}});
   return *this;
@@ -156,8 +161,37 @@ bool MakeChangesOneByOne(SettingsStore& store, const ChangeSet& set) {
   return true;
 }
 
+bool SameStoredValue(const StoredValue& a, const StoredValue& b) { return a.type == b.type && a.data == b.data; }
+
+std::optional<StoredValue> ReadStoredValue(SettingsStore& store, std::string_view key, std::string_view name) {
+  StoredValue value;
+  if (!store.QueryValue(key, name, std::numeric_limits<size_t>::max(), value)) return std::nullopt;
+  return value;
+}
+
+bool ExpectationsHold(SettingsStore& store, const ChangeSet& set) {
+  return std::all_of(set.expected.begin(), set.expected.end(), [&store](const ExpectedValue& e) {
+    const std::optional<StoredValue> now = ReadStoredValue(store, e.key, e.name);
+    return now.has_value() == e.value.has_value() && (!now || SameStoredValue(*now, *e.value));
+  });
+}
+
+ChangeResult ApplyAsStored(SettingsStore& store, const std::function<bool(ChangeSet&)>& build) {
+  // Another dialog saving at the same moment changes what was read once or
+  // twice; a store that changes on every look is given up on.
+  constexpr int kAttempts = 8;
+  ChangeResult result = ChangeResult::kChanged;
+  for (int attempt = 0; attempt < kAttempts && result == ChangeResult::kChanged; ++attempt) {
+    ChangeSet set;
+    if (!build(set)) return ChangeResult::kMade;
+    result = store.ApplyChanges(set);
+  }
+  return result;
+}
+
 ChangeResult SettingsStore::ApplyChanges(const ChangeSet& changes) {
   if (!changes.unlessKeyExists.empty() && OpenKey(changes.unlessKeyExists)) return ChangeResult::kKeyExisted;
+  if (!ExpectationsHold(*this, changes)) return ChangeResult::kChanged;
   return MakeChangesOneByOne(*this, changes) ? ChangeResult::kMade : ChangeResult::kFailed;
 }
 

@@ -10,6 +10,8 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -26,6 +28,14 @@ struct StoreChange {
   StoredValue value;  // kSetValue
 };
 
+// A value as a set of changes expects to find it when it is made: stored
+// with these bytes and this type, or (without a value) not stored at all.
+struct ExpectedValue {
+  std::string key;
+  std::string name;
+  std::optional<StoredValue> value;
+};
+
 // The changes are made in order. Creating a key that exists and deleting a
 // key or value that is missing change nothing and do not fail the set; a
 // value set in a key that does not exist at that point fails the whole set.
@@ -33,7 +43,15 @@ struct ChangeSet {
   // When not empty, the set is made only if this key does not exist at the
   // moment it would be made (ChangeResult::kKeyExisted otherwise).
   std::string unlessKeyExists;
+  // The set is made only if every one of these is as expected at the moment
+  // it would be made, under the store's lock (ChangeResult::kChanged
+  // otherwise): a change worked out from what the store held is made only
+  // while it still holds that (see ApplyAsStored).
+  std::vector<ExpectedValue> expected;
   std::vector<StoreChange> changes;
+
+  // The value as read: kept when it was there, else expected missing.
+  ChangeSet& Expect(std::string_view key, std::string_view name, std::optional<StoredValue> value);
 
   ChangeSet& CreateKey(std::string_view key);
   ChangeSet& DeleteKey(std::string_view key);
@@ -43,7 +61,7 @@ struct ChangeSet {
   ChangeSet& DeleteValue(std::string_view key, std::string_view name);
 };
 
-// The changes as bytes (the condition left out), for a store that keeps a
+// The changes as bytes (the conditions left out), for a store that keeps a
 // set until it is made; decoding refuses anything that is not such bytes.
 std::vector<uint8_t> EncodeChanges(const ChangeSet& set);
 bool DecodeChanges(const std::vector<uint8_t>& bytes, ChangeSet& set);
@@ -52,5 +70,19 @@ bool DecodeChanges(const std::vector<uint8_t>& bytes, ChangeSet& set);
 // stopping at the first that fails: what a store that cannot do better
 // offers. False when one failed.
 bool MakeChangesOneByOne(SettingsStore& store, const ChangeSet& set);
+
+// Whether the store holds every value as the set expects.
+bool ExpectationsHold(SettingsStore& store, const ChangeSet& set);
+// Whether a stored value is the one expected (type and bytes).
+bool SameStoredValue(const StoredValue& a, const StoredValue& b);
+
+// A value as it is stored now, whole; none when it is missing.
+std::optional<StoredValue> ReadStoredValue(SettingsStore& store, std::string_view key, std::string_view name);
+
+// Makes the set that build works out from the store as it is, with the
+// values it read as its expectations; while another writer changed one of
+// them in between, reads and builds again (a few times at most, then
+// kChanged). build returns false when there is nothing to change (kMade).
+ChangeResult ApplyAsStored(SettingsStore& store, const std::function<bool(ChangeSet&)>& build);
 
 }  // namespace brindlemar

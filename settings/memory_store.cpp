@@ -93,6 +93,7 @@ std::vector<std::string> MemoryStore::EnumerateValues(std::string_view key) {
 
 ChangeResult MemoryStore::ApplyChanges(const ChangeSet& changes) {
   if (!changes.unlessKeyExists.empty() && OpenKey(changes.unlessKeyExists)) return ChangeResult::kKeyExisted;
+  if (!ExpectationsHold(*this, changes)) return ChangeResult::kChanged;
   std::map<std::string, Key> before = keys_;
   if (MakeChangesOneByOne(*this, changes)) return ChangeResult::kMade;
   keys_ = std::move(before);

@@ -33,7 +33,8 @@ struct StoredValue {
 };
 
 struct ChangeSet;
-enum class ChangeResult : int32_t { kMade, kKeyExisted, kFailed };
+// kChanged: a value the set expected was not as expected (settings/change_set.h).
+enum class ChangeResult : int32_t { kMade, kKeyExisted, kFailed, kChanged };
 
 class SettingsStore {
  public:
@@ -54,10 +55,11 @@ class SettingsStore {
   // Value names of the key in their stored order; empty when it is missing.
   virtual std::vector<std::string> EnumerateValues(std::string_view key) = 0;
   // Makes every change of the set as one change (settings/change_set.h):
-  // kMade, kKeyExisted when its condition held it back, kFailed when it was
-  // not made. This default makes the changes one at a time and may leave a
-  // part made; the stores of the program override it, and a store that wraps
-  // another must pass it on.
+  // kMade, kKeyExisted or kChanged when its conditions held it back, kFailed
+  // when it was not made. This default makes the changes one at a time and
+  // may leave a part made, and another writer may come between its look at
+  // the conditions and the changes; the stores of the program override it,
+  // and a store that wraps another must pass it on.
   virtual ChangeResult ApplyChanges(const ChangeSet& changes);
 };
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -103,6 +104,62 @@ TEST_P(ChangeSetStores, TheConditionHoldsBackTheWholeSet) {
   set.unlessKeyExists = kOther;
   EXPECT_EQ(Store().ApplyChanges(set), ChangeResult::kMade);
   EXPECT_EQ(Other().EnumerateValues(kArea).size(), 4u);
+}
+
+// A set worked out from values read is made only while they are as read:
+// another writer's change in between (here through a second store on the
+// same settings) holds back the whole set.
+TEST_P(ChangeSetStores, ExpectedValuesHoldBackTheWholeSet) {
+  ASSERT_TRUE(Store().CreateKey(kArea, nullptr));
+  ASSERT_TRUE(WriteString(Store(), kArea, "Read", "as read"));
+  struct Case {
+    const char* what;
+    std::function<void(SettingsStore&)> between;
+    ChangeResult result;
+  };
+  const Case cases[] = {
+      {"nothing", [](SettingsStore&) {}, ChangeResult::kMade},
+      {"changed", [](SettingsStore& s) { WriteString(s, kArea, "Read", "another"); }, ChangeResult::kChanged},
+      {"other type", [](SettingsStore& s) { WriteBinary(s, kArea, "Read", {'a', 's', ' ', 'r', 'e', 'a', 'd', 0}); },
+       ChangeResult::kChanged},
+      {"deleted", [](SettingsStore& s) { s.DeleteValue(kArea, "Read"); }, ChangeResult::kChanged},
+      {"missing one added", [](SettingsStore& s) { WriteString(s, kArea, "Missing", "now here"); },
+       ChangeResult::kChanged},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    ASSERT_TRUE(WriteString(Store(), kArea, "Read", "as read"));
+    Store().DeleteValue(kArea, "Missing");
+    Store().DeleteValue(kArea, "Written");
+    ChangeSet set;
+    set.Expect(kArea, "Read", ReadStoredValue(Store(), kArea, "Read"));
+    set.Expect(kArea, "Missing", ReadStoredValue(Store(), kArea, "Missing"));
+    set.SetString(kArea, "Written", "made");
+    c.between(Other());
+    EXPECT_EQ(Store().ApplyChanges(set), c.result);
+    EXPECT_EQ(ReadStoredValue(Other(), kArea, "Written").has_value(), c.result == ChangeResult::kMade);
+  }
+}
+
+// ApplyAsStored works the set out again from what the other writer left.
+TEST_P(ChangeSetStores, ApplyAsStoredBuildsAgainFromTheNewValues) {
+  ASSERT_TRUE(Store().CreateKey(kArea, nullptr));
+  ASSERT_TRUE(WriteDword(Store(), kArea, "Count", 1));
+  int builds = 0;
+  const ChangeResult result = ApplyAsStored(Store(), [&](ChangeSet& set) {
+    int32_t count = 0;
+    ReadDword(Store(), kArea, "Count", count);
+    set.Expect(kArea, "Count", ReadStoredValue(Store(), kArea, "Count"));
+    set.SetValue(kArea, "Count", DwordValue(count + 1));
+    // Another writer counts once, the first time only.
+    if (builds++ == 0) WriteDword(Other(), kArea, "Count", count + 10);
+    return true;
+  });
+  EXPECT_EQ(result, ChangeResult::kMade);
+  EXPECT_EQ(builds, 2);
+  int32_t count = 0;
+  ASSERT_TRUE(ReadDword(Other(), kArea, "Count", count));
+  EXPECT_EQ(count, 12);
 }
 
 TEST_P(ChangeSetStores, ASetThatCannotBeMadeFails) {

@@ -516,10 +516,21 @@ ChangeResult FileStore::ApplyChanges(const ChangeSet& changes) {
   // where the directory is read-only.
   if (!condition.empty() && Current().HasKey(condition)) return ChangeResult::kKeyExisted;
   bool existed = false;
+  bool changed = false;
   bool ok = Modify([&](RegTree& tree) {
     if (!condition.empty() && tree.HasKey(condition)) {
       existed = true;
       return Change::kNone;
+    }
+    // What the set was worked out from, read again under the lock.
+    for (const ExpectedValue& e : changes.expected) {
+      const RegValue* now = IsKeyPath(e.key) ? tree.FindValue(TreePath(e.key), e.name) : nullptr;
+      const bool same = e.value ? now && now->type == static_cast<uint32_t>(e.value->type) && now->data == e.value->data
+                                : now == nullptr;
+      if (!same) {
+        changed = true;
+        return Change::kNone;
+      }
     }
     for (const StoreChange& change : changes.changes) {
       if (!IsKeyPath(change.key)) return Change::kRefused;
@@ -545,6 +556,7 @@ ChangeResult FileStore::ApplyChanges(const ChangeSet& changes) {
     return changes.changes.empty() ? Change::kNone : Change::kMade;
   });
   if (!ok) return ChangeResult::kFailed;
+  if (changed) return ChangeResult::kChanged;
   return existed ? ChangeResult::kKeyExisted : ChangeResult::kMade;
 }
 

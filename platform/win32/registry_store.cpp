@@ -165,6 +165,9 @@ ChangeResult RegistryStore::ApplyChanges(const ChangeSet& changes) {
   ChangesLock lock;
   CompletePendingChanges();
   if (!changes.unlessKeyExists.empty() && OpenKey(changes.unlessKeyExists)) return ChangeResult::kKeyExisted;
+  // What the set was worked out from, read again while no other set of ours
+  // can be made.
+  if (!ExpectationsHold(*this, changes)) return ChangeResult::kChanged;
   // Without its journal a set is still made, only not completed after a crash.
   bool journaled = CreateKey(kProductKey, nullptr) &&
                    SetValue(kProductKey, kPendingChangesValue, StoredValue{ValueType::kBinary, EncodeChanges(changes)});

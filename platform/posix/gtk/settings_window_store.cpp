@@ -133,6 +133,7 @@ ChangeResult SettingsWindowStore::ApplyChanges(const ChangeSet& changes) {
   MakePendingChanges();
   ChangeSet kept;
   kept.unlessKeyExists = changes.unlessKeyExists;
+  kept.expected = changes.expected;
   for (const StoreChange& change : changes.changes) {
     const bool value = change.kind == StoreChange::Kind::kSetValue || change.kind == StoreChange::Kind::kDeleteValue;
     if (!(value && IsDisplayModeValue(change.key, change.name))) kept.changes.push_back(change);
