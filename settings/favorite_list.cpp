@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 
 #include "settings/change_set.h"
 #include "settings/settings_store.h"
@@ -21,12 +22,6 @@ bool LessIgnoringCase(std::string_view a, std::string_view b) {
   return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
     return static_cast<unsigned char>(Fold(x)) < static_cast<unsigned char>(Fold(y));
   });
-}
-
-std::string FavoriteValueName(int32_t index) {
-  char name[16];
-  std::snprintf(name, sizeof name, "Fav%03d", index);
-  return name;
 }
 
 std::string TruncatedName(std::string_view name) { return std::string(name.substr(0, kFavoriteNameLength)); }
@@ -61,6 +56,27 @@ FavoriteList::FavoriteList(int32_t stored)
     : maxFav(EffectiveMaxFav(stored)),
       entries(static_cast<size_t>(maxFav)),
       selectionFlags(static_cast<size_t>(maxFav), 0) {}
+
+std::string FavoriteValueName(int32_t index) {
+  char name[16];
+  std::snprintf(name, sizeof name, "Fav%03d", index);
+  return name;
+}
+
+bool IsReadableFavorite(const StoredValue& value, std::string* text) {
+  if (value.data.size() > kFavoriteRecordBytes) return false;
+  // The text ends at the first NUL, as a string read from the store does.
+  const auto end = std::find(value.data.begin(), value.data.end(), 0);
+  if (end == value.data.begin() || value.data.front() == ',') return false;
+  if (text) text->assign(value.data.begin(), end);
+  return true;
+}
+
+FavoriteRead ReadFavorite(SettingsStore& store, int32_t index, std::string& text) {
+  const std::optional<StoredValue> value = ReadStoredValue(store, kFavoritesKey, FavoriteValueName(index));
+  if (!value) return FavoriteRead::kMissing;
+  return IsReadableFavorite(*value, &text) ? FavoriteRead::kReadable : FavoriteRead::kUnreadable;
+}
 
 int32_t FavoriteListing::Insert(std::string name, int32_t index) {
   auto at = std::upper_bound(lines.begin(), lines.end(), name, [](const std::string& n, const ListedFavorite& line) {

@@ -14,10 +14,10 @@
 #include <vector>
 
 #include "settings/favorite_record.h"
+#include "settings/settings_store.h"
 
 namespace brindlemar {
 
-class SettingsStore;
 struct ChangeSet;
 
 inline constexpr const char* kNoMoreRoomText =
@@ -31,6 +31,9 @@ inline constexpr int32_t kDefaultMaxFav = 256;
 inline constexpr int32_t kMaxFavLimit = 10000;
 // A favorite's name as the list keeps it, at most this many characters.
 inline constexpr size_t kFavoriteNameLength = 127;
+// A stored favorite is read into a buffer of this many bytes, its
+// terminating NUL included, by the saver and the dialog alike.
+inline constexpr size_t kFavoriteRecordBytes = 255;
 
 // Add and replace return the list position of the stored favorite, or this
 // when the list is full; the dialog then shows kNoMoreRoomText.
@@ -53,6 +56,17 @@ struct FavoriteList {
 
 // The capacity a stored "MaxFav" gives (see FavoriteList).
 int32_t EffectiveMaxFav(int32_t stored);
+
+// The value name of the favorite at index: "Fav%03d".
+std::string FavoriteValueName(int32_t index);
+
+// Reads the favorite at index. kMissing ends the favorites; kUnreadable is
+// one that is there but cannot be loaded: longer than kFavoriteRecordBytes,
+// or a text that is empty or begins with ",".
+enum class FavoriteRead { kMissing, kUnreadable, kReadable };
+FavoriteRead ReadFavorite(SettingsStore& store, int32_t index, std::string& text);
+// The same for a stored value.
+bool IsReadableFavorite(const StoredValue& value, std::string* text = nullptr);
 
 // One line of the "Favorites" list: the name shown and its entry index.
 struct ListedFavorite {

@@ -1,33 +1,38 @@
 #include "settings/startup_load.h"
 
 #include <algorithm>
-#include <cstdio>
 
 #include "engine/particle_field.h"
 #include "engine/process_state.h"
 #include "engine/transition_interval.h"
 #include "settings/default_mode.h"
+#include "settings/favorite_list.h"
 #include "settings/presets.h"
 #include "settings/settings_store.h"
 
 namespace brindlemar {
 namespace {
 
-// Every flag set: what the rotation uses when no usable selection is stored.
-void SelectAll(ParticleField& field) {
-  field.selectionFlags.assign(static_cast<size_t>(field.favoriteCount), 1);
-  field.selectedCount = field.favoriteCount;
+// Every favorite the saver can load selected: what the rotation uses when
+// no usable selection is stored.
+void SelectAll(ParticleField& field, const std::vector<uint8_t>& readable) {
+  field.selectionFlags = readable;
+  field.selectedCount = static_cast<int32_t>(std::count(readable.begin(), readable.end(), 1));
 }
 
-void ReadSelection(ParticleField& field, SettingsStore& store) {
+// A favorite that cannot be loaded is never chosen, whatever its flag says.
+void ReadSelection(ParticleField& field, SettingsStore& store, const std::vector<uint8_t>& readable) {
   std::vector<uint8_t> stored;
   field.selectionFlags.assign(static_cast<size_t>(field.favoriteCount), 0);
   if (ReadBinary(store, kConfigKey, "RanArray", field.selectionFlags.size(), stored)) {
     std::copy(stored.begin(), stored.end(), field.selectionFlags.begin());
   }
+  for (size_t i = 0; i < readable.size(); ++i) {
+    if (!readable[i]) field.selectionFlags[i] = 0;
+  }
   field.selectedCount = static_cast<int32_t>(
       std::count_if(field.selectionFlags.begin(), field.selectionFlags.end(), [](uint8_t f) { return f != 0; }));
-  if (field.selectedCount == 0) SelectAll(field);
+  if (field.selectedCount == 0) SelectAll(field, readable);
 }
 
 }  // namespace
@@ -56,13 +61,14 @@ void LoadStartupSettings(ParticleField& field, SettingsStore& store, const Displ
       ReadDword(store, kMessagesKey, "Italic", field.fontItalic);
       ReadDword(store, kMessagesKey, "Num", field.messageCount);
     }
+    // A favorite that cannot be read costs only itself: the favorites go on
+    // to the first one missing, each keeping its number and its flag.
+    std::vector<uint8_t> readable;
     if (store.OpenKey(kFavoritesKey)) {
-      char name[16];
-      for (;;) {
-        std::snprintf(name, sizeof name, "Fav%03d", field.favoriteCount);
-        std::string record;
-        if (!ReadString(store, kFavoritesKey, name, 255, record) || record.empty()) break;
-        ++field.favoriteCount;
+      for (std::string record;; ++field.favoriteCount) {
+        const FavoriteRead read = ReadFavorite(store, field.favoriteCount, record);
+        if (read == FavoriteRead::kMissing) break;
+        readable.push_back(read == FavoriteRead::kReadable ? 1 : 0);
       }
     }
     if (store.OpenKey(kConfigKey)) {
@@ -74,9 +80,9 @@ void LoadStartupSettings(ParticleField& field, SettingsStore& store, const Displ
       ReadDword(store, kConfigKey, "ScreenResX", field.screenResX);
       ReadDword(store, kConfigKey, "ScreenResY", field.screenResY);
       ReadDword(store, kConfigKey, "ScreenResBits", field.screenResBits);
-      if (field.randomFavorites && field.favoriteCount) ReadSelection(field, store);
+      if (field.randomFavorites && field.favoriteCount) ReadSelection(field, store, readable);
     } else if (field.randomFavorites && field.favoriteCount) {
-      SelectAll(field);
+      SelectAll(field, readable);
     }
   }
 

@@ -1,8 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
+#include <string>
+#include <vector>
 
 #include "engine/particle_field.h"
+#include "settings/load_parameters.h"
 #include "settings/memory_store.h"
 #include "settings/settings_store.h"
 #include "support/field_fixture.h"
@@ -318,6 +322,48 @@ TEST(StartupLoad, SelectionFallsBackToAllFavorites) {
     ParticleField f(store, clock);
     EXPECT_EQ(f.selectedCount, 2);
     EXPECT_EQ(f.selectionFlags, (std::vector<uint8_t>{1, 1}));
+  }
+}
+
+// A favorite the saver cannot load costs only itself: the favorites after
+// it are counted and rotated among, each with its own flag, and the rotation
+// never draws the bad one.
+TEST(StartupLoad, AnUnreadableFavoriteCostsOnlyItself) {
+  struct Case {
+    const char* what;
+    std::vector<uint8_t> flags;  // empty: no "RanArray"
+  };
+  const Case cases[] = {{"no selection stored", {}}, {"all selected", std::vector<uint8_t>(50, 1)}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    ResetProcessState();
+    MemoryStore store;
+    store.CreateKey(kConfigKey, nullptr);
+    store.CreateKey(kFavoritesKey, nullptr);
+    for (int32_t k = 0; k < 50; ++k) {
+      char name[16];
+      std::snprintf(name, sizeof name, "Fav%03d", k);
+      WriteString(store, kFavoritesKey, name, "F" + std::to_string(k) + ",1,13,100");
+    }
+    WriteString(store, kFavoritesKey, "Fav005", "");
+    WriteString(store, kFavoritesKey, "Fav010", std::string(300, 'L'));
+    WriteString(store, kFavoritesKey, "Fav020", ",1,13,100");
+    store.SetValue(kFavoritesKey, "Fav030", StoredValue{ValueType::kBinary, {}});
+    if (!c.flags.empty()) WriteBinary(store, kConfigKey, "RanArray", c.flags);
+
+    ManualClock clock;
+    ParticleField f(store, clock);
+    EXPECT_EQ(f.favoriteCount, 50);
+    EXPECT_EQ(f.selectedCount, 46);
+    for (size_t bad : {5u, 10u, 20u, 30u}) EXPECT_EQ(f.selectionFlags[bad], 0) << bad;
+    std::vector<bool> drawn(50, false);
+    for (int32_t draw = 0; draw < 2000; ++draw) {
+      const int32_t index = PickRandomFavorite(f);
+      ASSERT_GE(index, 0);
+      ASSERT_LT(index, 50);
+      drawn[static_cast<size_t>(index)] = true;
+    }
+    for (size_t k = 0; k < 50; ++k) EXPECT_EQ(drawn[k], k != 5 && k != 10 && k != 20 && k != 30) << k;
   }
 }
 
