@@ -4,11 +4,22 @@
 // saving on OK and Preview, and the backup of the Config values that makes
 // Cancel possible.
 //
+// Two dialogs may be open at once (two settings windows, two /c): neither
+// undoes the other. Saving writes only what this dialog changed since it
+// loaded, into the settings as they are stored at that moment: a DWORD it
+// changed, the fields of the "Settings" record it changed (a control's
+// field, or the configuration with its style block), and the rotation flags
+// of the favorites the Random page showed. Cancel puts back, from the copy
+// taken when the dialog opened, only what this dialog wrote since.
+//
 // No window here: the dialog reads its controls into DialogSettings before
 // saving and shows them after loading.
 #pragma once
 
 #include <cstdint>
+#include <iterator>
+#include <optional>
+#include <string>
 #include <vector>
 
 #include "settings/favorite_list.h"
@@ -22,6 +33,31 @@ class SettingsStore;
 // "Settings" is kept in the backup only when it fits in this many bytes,
 // its terminating NUL included.
 inline constexpr size_t kBackupSettingsBytes = 124;
+
+// The Config DWORDs that the dialog saves and the backup keeps, in order.
+inline constexpr const char* kSavedDwords[] = {"Random",     "Clock",      "Style",         "Messages", "DirectDraw",
+                                               "ScreenResX", "ScreenResY", "ScreenResBits", "Monitors"};
+inline constexpr size_t kSavedDwordCount = std::size(kSavedDwords);
+
+// What a dialog has written since it opened.
+struct DialogWrites {
+  uint32_t dwords = 0;        // a bit for each of kSavedDwords
+  uint32_t recordGroups = 0;  // a bit for each group of the "Settings" record's fields
+  // The favorites whose rotation flags it wrote, as they were stored.
+  std::vector<StoredValue> flagged;
+};
+
+// The Config values as the dialog's opening found them, for Cancel: those
+// of kSavedDwords that were there, "Settings" when it fits in
+// kBackupSettingsBytes, and "RanArray" with the favorites its flags stood
+// for.
+struct DialogBackup {
+  bool taken = false;  // Config could be opened
+  std::optional<int32_t> dwords[kSavedDwordCount];
+  std::optional<std::string> settings;
+  std::optional<StoredValue> ranArray;
+  std::vector<StoredValue> favorites;
+};
 
 struct DialogSettings {
   // The parameters, slider fields as slider positions. The name and fields
@@ -40,6 +76,16 @@ struct DialogSettings {
   // dialog reads it as the saver does (shell/monitor_layout.h).
   int32_t monitors = 1;
   int32_t maxFav = kDefaultMaxFav;
+
+  // What the store held of what saving writes, when the dialog loaded: the
+  // "Settings" record as stored (none when there was no record with a name:
+  // the dialog showed the preset) and the DWORDs of kSavedDwords (none when
+  // missing); after a save, the dialog's values it saved. Saving writes
+  // what differs from these.
+  std::optional<FavoriteRecord> loadedRecord;
+  std::optional<int32_t> loadedDwords[kSavedDwordCount];
+  // What saving has written since the dialog loaded.
+  DialogWrites written;
 };
 
 // Grains to 10..200000, reflection count to 1..60, trail length to 1..100
@@ -52,23 +98,34 @@ void LimitDialogValues(FavoriteRecord& parameters);
 // 14 and 15 left out, a trail length of 0 read as 30 and the style block
 // reconciled. A screen value of 0 stores the default mode from modes (a
 // failure turns DirectDraw off). The values are then limited and list is
-// made anew with the capacity of "MaxFav".
+// made anew with the capacity of "MaxFav". Notes what was stored for saving
+// to compare with.
 void DialogLoad(SettingsStore& store, const DisplayModeSource& modes, DialogSettings& settings, FavoriteList& list);
 
 // Saves on OK and Preview, after the dialog has read its controls into
-// settings: limits the values, writes "Settings" in the settings form and
-// the Config DWORDs, then the random selection of the Random page's list box
-// (see SaveRandomSelection). Nothing is written when Config cannot be
-// created; 0 then, else 1.
+// settings: limits the values and writes, into Config as it is stored now,
+// each DWORD that differs from what was loaded (or is missing), the
+// "Settings" record in the settings form with the fields that differ from
+// what was loaded (the whole record when none is stored), and the flags
+// the user changed on the Random page (see SaveRandomSelection), all as one
+// change. 0 when it could not be made, else 1.
 int32_t DialogSave(SettingsStore& store, DialogSettings& settings, FavoriteList& list,
-                   const std::vector<int32_t>& selectedLines);
+                   const RandomChoice& choice = {});
+// Saves the Random page's selection on its own, when the Main page is
+// chosen (see SaveRandomSelection), noting what it wrote for Cancel. 1 when
+// written.
+int32_t SaveDialogSelection(SettingsStore& store, DialogSettings& settings, FavoriteList& list,
+                            const RandomChoice& choice);
 
-// When the dialog opens: deletes the Backup key and, when Config opens,
-// copies its DWORDs, "Settings" (only when it fits in kBackupSettingsBytes)
-// and "RanArray" (whatever its size) into a new Backup key. 1 when copied.
-int32_t SaveBackup(SettingsStore& store);
-// On Cancel: copies the same values back from Backup into Config when both
-// exist; values that Backup lacks stay as Config has them. 1 when copied.
-int32_t RestoreBackup(SettingsStore& store);
+// When the dialog opens: takes the backup, deletes the Backup key and, when
+// Config opens, copies into a new Backup key the values the backup holds.
+// 1 when copied.
+int32_t SaveBackup(SettingsStore& store, DialogBackup& backup);
+// On Cancel: puts back into Config, as it is stored now, what the dialog
+// wrote since it opened (written) from the backup: each DWORD it held, the
+// fields of the "Settings" record that were written, and the flags of the
+// favorites that are still stored. Values the backup lacks stay as Config
+// has them. 1 when put back.
+int32_t RestoreBackup(SettingsStore& store, const DialogBackup& backup, const DialogWrites& written);
 
 }  // namespace brindlemar

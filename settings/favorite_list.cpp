@@ -2,11 +2,9 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstring>
-#include <optional>
+#include <utility>
 
 #include "settings/change_set.h"
-#include "settings/settings_store.h"
 
 namespace brindlemar {
 namespace {
@@ -32,16 +30,64 @@ std::string Unnamed(FavoriteRecord record) {
   return FormatRecord(record, RecordForm::kFavorite);
 }
 
-void StoreAt(SettingsStore& store, FavoriteList& list, int32_t index, std::string_view name,
-             const FavoriteRecord& controls) {
-  Favorite& entry = list.entries[static_cast<size_t>(index)];
-  entry = controls;
+StoredValue StringValue(std::string_view text) {
+  StoredValue value{ValueType::kString, std::vector<uint8_t>(text.begin(), text.end())};
+  value.data.push_back(0);
+  return value;
+}
+
+// The controls' record as a new favorite stores it.
+StoredValue NewFavorite(std::string_view name, const FavoriteRecord& controls) {
+  Favorite entry = controls;
   entry.field11 = 1;
   entry.field12 = 0;
   entry.field14 = 0;
   entry.field15 = kRecordField15;
   entry.name = TruncatedName(name);
-  RewriteFavorites(store, list);
+  return StringValue(FormatRecord(entry, RecordForm::kFavorite));
+}
+
+// Where the stored favorite named exactly name is, else -1.
+int32_t FindStoredName(const std::vector<StoredValue>& favorites, std::string_view name) {
+  for (size_t i = 0; i < favorites.size(); ++i) {
+    std::string text;
+    if (IsReadableFavorite(favorites[i], &text) && TruncatedName(ParseRecord(text).name) == name) {
+      return static_cast<int32_t>(i);
+    }
+  }
+  return -1;
+}
+
+// Stores a favorite at index (over the one there) or after the others,
+// worked out from the favorites as they are stored at that moment; at
+// receives where it went, or kNoMoreRoom. A stored "RanArray" longer than
+// the favorites is cut to them, as the saver reads it.
+void StoreFavorite(SettingsStore& store, const FavoriteList& list, std::string_view replacing, const StoredValue& value,
+                   int32_t& at) {
+  ApplyAsStored(store, [&](ChangeSet& changes) {
+    StoredRotation stored = StoredRotation::Read(store, changes);
+    const auto count = static_cast<int32_t>(stored.favorites.size());
+    if (count >= list.maxFav - 1) {
+      at = kNoMoreRoom;
+      return false;
+    }
+    std::optional<std::vector<uint8_t>> flags = stored.Flags();
+    // Longer than the favorites, the saver reads it as all selected: it is
+    // written so, with the new favorite's flag, which would otherwise be a
+    // stale byte of it.
+    const bool cut = flags && stored.ranArray->data.size() > stored.favorites.size();
+    at = replacing.empty() ? -1 : FindStoredName(stored.favorites, replacing);
+    if (at >= 0) {
+      stored.favorites[static_cast<size_t>(at)] = value;
+    } else {
+      at = count;
+      stored.favorites.push_back(value);
+      if (flags) flags->push_back(0);
+    }
+    StoredRotation::WriteFavorites(changes, stored.favorites);
+    if (cut) stored.WriteFlags(changes, *flags);
+    return true;
+  });
 }
 
 }  // namespace
@@ -56,6 +102,10 @@ FavoriteList::FavoriteList(int32_t stored)
     : maxFav(EffectiveMaxFav(stored)),
       entries(static_cast<size_t>(maxFav)),
       selectionFlags(static_cast<size_t>(maxFav), 0) {}
+
+bool FavoriteList::Readable(int32_t index) const {
+  return index >= 0 && static_cast<size_t>(index) < stored.size() && IsReadableFavorite(stored[static_cast<size_t>(index)]);
+}
 
 std::string FavoriteValueName(int32_t index) {
   char name[16];
@@ -78,6 +128,16 @@ FavoriteRead ReadFavorite(SettingsStore& store, int32_t index, std::string& text
   return IsReadableFavorite(*value, &text) ? FavoriteRead::kReadable : FavoriteRead::kUnreadable;
 }
 
+std::vector<StoredValue> ReadStoredFavorites(SettingsStore& store) {
+  std::vector<StoredValue> favorites;
+  if (!store.OpenKey(kFavoritesKey)) return favorites;
+  while (std::optional<StoredValue> value =
+             ReadStoredValue(store, kFavoritesKey, FavoriteValueName(static_cast<int32_t>(favorites.size())))) {
+    favorites.push_back(std::move(*value));
+  }
+  return favorites;
+}
+
 int32_t FavoriteListing::Insert(std::string name, int32_t index) {
   auto at = std::upper_bound(lines.begin(), lines.end(), name, [](const std::string& n, const ListedFavorite& line) {
     return LessIgnoringCase(n, line.name);
@@ -92,36 +152,34 @@ int32_t FavoriteListing::Find(std::string_view name) const {
   return it == lines.end() ? -1 : static_cast<int32_t>(it - lines.begin());
 }
 
+int32_t FavoriteListing::FindIndex(int32_t index) const {
+  auto it = std::find_if(lines.begin(), lines.end(), [&](const ListedFavorite& line) { return line.index == index; });
+  return it == lines.end() ? -1 : static_cast<int32_t>(it - lines.begin());
+}
+
 FavoriteListing LoadFavorites(SettingsStore& store, FavoriteList& list) {
   FavoriteListing listing;
-  list.favoriteCount = 0;
-  if (store.OpenKey(kFavoritesKey)) {
-    while (list.favoriteCount < list.maxFav) {
-      std::string text;
-      if (!ReadString(store, kFavoritesKey, FavoriteValueName(list.favoriteCount), 256, text) || text.empty() ||
-          text[0] == ',') {
-        break;
-      }
-      FavoriteRecord read = ParseRecord(text);
-      Favorite& entry = list.entries[static_cast<size_t>(list.favoriteCount)];
-      entry = Favorite{};
-      entry.name = TruncatedName(read.name);
-      if (!entry.name.empty()) {
-        entry.dimensionality = read.dimensionality;
-        if (read.dimensionality >= 0 && read.dimensionality <= 200) {
-          entry = read;
-          entry.name = TruncatedName(read.name);
-          entry.field11 = 1;
-          entry.field12 = 0;
-          if (entry.trailLength == 0) entry.trailLength = 30;
-          ReconcileStyleBlock(entry.configuration, entry.styleCount, entry.styleValues);
-          listing.Insert(entry.name, list.favoriteCount);
-          entry.field14 = 0;
-          if (entry.colorRate == 0) entry.colorRate = 500;
-        }
-      }
-      ++list.favoriteCount;
-    }
+  list.stored = ReadStoredFavorites(store);
+  if (list.stored.size() > static_cast<size_t>(list.maxFav)) list.stored.resize(static_cast<size_t>(list.maxFav));
+  list.favoriteCount = static_cast<int32_t>(list.stored.size());
+  for (int32_t index = 0; index < list.favoriteCount; ++index) {
+    Favorite& entry = list.entries[static_cast<size_t>(index)];
+    entry = Favorite{};
+    std::string text;
+    if (!IsReadableFavorite(list.stored[static_cast<size_t>(index)], &text)) continue;
+    FavoriteRecord read = ParseRecord(text);
+    entry.name = TruncatedName(read.name);
+    entry.dimensionality = read.dimensionality;
+    if (read.dimensionality < 0 || read.dimensionality > 200) continue;
+    entry = read;
+    entry.name = TruncatedName(read.name);
+    entry.field11 = 1;
+    entry.field12 = 0;
+    if (entry.trailLength == 0) entry.trailLength = 30;
+    ReconcileStyleBlock(entry.configuration, entry.styleCount, entry.styleValues);
+    listing.Insert(entry.name, index);
+    entry.field14 = 0;
+    if (entry.colorRate == 0) entry.colorRate = 500;
   }
   // Slots past the favorites read must not carry older entries into the
   // next rewrite.
@@ -145,16 +203,12 @@ int32_t FindCurrentFavorite(const FavoriteList& list, const FavoriteListing& lis
 }
 
 int32_t RewriteFavorites(SettingsStore& store, const FavoriteList& list) {
-  // One change: no reader, and no start installing the presets, ever sees
-  // the key deleted or half written.
-  ChangeSet rewrite;
-  rewrite.DeleteKey(kFavoritesKey);
-  rewrite.CreateKey(kFavoritesKey);
-  int32_t number = 0;
+  std::vector<StoredValue> favorites;
   for (const Favorite& entry : list.entries) {
-    if (entry.name.empty()) continue;
-    rewrite.SetString(kFavoritesKey, FavoriteValueName(number++), FormatRecord(entry, RecordForm::kFavorite));
+    if (!entry.name.empty()) favorites.push_back(StringValue(FormatRecord(entry, RecordForm::kFavorite)));
   }
+  ChangeSet rewrite;
+  StoredRotation::WriteFavorites(rewrite, favorites);
   return store.ApplyChanges(rewrite) == ChangeResult::kMade ? 1 : 0;
 }
 
@@ -163,67 +217,170 @@ bool HasRoomForFavorite(const FavoriteList& list) { return list.favoriteCount < 
 int32_t AddFavorite(SettingsStore& store, FavoriteList& list, FavoriteListing& listing, std::string_view name,
                     const FavoriteRecord& controls) {
   if (!HasRoomForFavorite(list)) return kNoMoreRoom;
-  int32_t index = list.favoriteCount++;
-  int32_t position = listing.Insert(TruncatedName(name), index);
-  StoreAt(store, list, index, name, controls);
-  return position;
+  // A favorite without a name could not be read back: it is only listed.
+  if (name.empty()) return listing.Insert("", list.favoriteCount);
+  int32_t at = kNoMoreRoom;
+  StoreFavorite(store, list, "", NewFavorite(name, controls), at);
+  listing = LoadFavorites(store, list);
+  return at == kNoMoreRoom ? kNoMoreRoom : listing.FindIndex(at);
 }
 
 int32_t ReplaceFavorite(SettingsStore& store, FavoriteList& list, FavoriteListing& listing, std::string_view name,
                         const FavoriteRecord& controls) {
   if (!HasRoomForFavorite(list)) return kNoMoreRoom;
-  std::string stored = TruncatedName(name);
-  auto first = list.entries.begin();
-  auto exact = std::find_if(first, first + list.favoriteCount, [&](const Favorite& f) { return f.name == stored; });
-  int32_t index = exact != first + list.favoriteCount ? static_cast<int32_t>(exact - first) : list.favoriteCount++;
-  int32_t position = listing.Find(stored);
-  if (position < 0) {
-    position = listing.Insert(stored, index);
-  } else {
-    listing.lines[static_cast<size_t>(position)].index = index;
-  }
-  StoreAt(store, list, index, stored, controls);
-  return position;
+  const std::string stored = TruncatedName(name);
+  int32_t at = kNoMoreRoom;
+  StoreFavorite(store, list, stored, NewFavorite(stored, controls), at);
+  listing = LoadFavorites(store, list);
+  return at == kNoMoreRoom ? kNoMoreRoom : listing.FindIndex(at);
 }
 
 int32_t RemoveFavorite(SettingsStore& store, FavoriteList& list, FavoriteListing& listing, int32_t index) {
-  if (index < 0 || index >= list.maxFav) return 0;
-  list.entries[static_cast<size_t>(index)].name.clear();
-  RewriteFavorites(store, list);
+  if (index < 0 || index >= list.favoriteCount) return 0;
+  const StoredValue removed = list.stored[static_cast<size_t>(index)];
+  ApplyAsStored(store, [&](ChangeSet& changes) {
+    StoredRotation stored = StoredRotation::Read(store, changes);
+    std::vector<StoredValue>& favorites = stored.favorites;
+    // Where the favorite is now: at its place, unless another dialog moved
+    // it; a favorite removed meanwhile is left removed.
+    auto at = favorites.begin() + std::min<ptrdiff_t>(index, static_cast<ptrdiff_t>(favorites.size()));
+    if (at == favorites.end() || !SameStoredValue(*at, removed)) {
+      at = std::find_if(favorites.begin(), favorites.end(),
+                        [&](const StoredValue& v) { return SameStoredValue(v, removed); });
+    }
+    if (at == favorites.end()) return false;
+    const size_t position = static_cast<size_t>(at - favorites.begin());
+    std::optional<std::vector<uint8_t>> flags = stored.Flags();
+    favorites.erase(at);
+    StoredRotation::WriteFavorites(changes, favorites);
+    if (flags) {
+      flags->erase(flags->begin() + static_cast<ptrdiff_t>(position));
+      stored.WriteFlags(changes, *flags);
+    }
+    return true;
+  });
   listing = LoadFavorites(store, list);
-  uint8_t* flags = list.selectionFlags.data();
-  std::memmove(flags + index, flags + index + 1, static_cast<size_t>(list.maxFav - index - 1));
+  LoadSelectionFlags(store, list);
   return 1;
 }
 
 void LoadSelectionFlags(SettingsStore& store, FavoriteList& list) {
-  std::vector<uint8_t> stored;
-  if (ReadBinary(store, kConfigKey, "RanArray", static_cast<size_t>(list.maxFav), stored)) {
-    std::fill(list.selectionFlags.begin(), list.selectionFlags.end(), 0);
-    std::copy(stored.begin(), stored.end(), list.selectionFlags.begin());
-  } else {
-    std::fill(list.selectionFlags.begin(), list.selectionFlags.end(), 1);
+  ChangeSet ignored;
+  const StoredRotation stored = StoredRotation::Read(store, ignored);
+  const std::vector<uint8_t> flags = stored.Flags().value_or(std::vector<uint8_t>(stored.favorites.size(), 1));
+  const std::vector<int32_t> entries = MatchFavorites(list.stored, stored.favorites);
+  for (size_t k = 0; k < entries.size(); ++k) {
+    if (entries[k] >= 0) list.selectionFlags[static_cast<size_t>(entries[k])] = flags[k];
   }
+  std::fill(list.selectionFlags.begin() + list.favoriteCount, list.selectionFlags.end(), 0);
 }
 
-bool TakeRandomSelection(FavoriteList& list, const std::vector<int32_t>& selectedLines, ChangeSet& changes) {
-  if (selectedLines.empty()) return false;
-  size_t taken = std::min(selectedLines.size(), static_cast<size_t>(list.favoriteCount));
-  std::fill(list.selectionFlags.begin(), list.selectionFlags.end(), 0);
-  for (size_t i = 0; i < taken; ++i) {
-    int32_t line = selectedLines[i];
-    if (line >= 0 && line < list.maxFav) list.selectionFlags[static_cast<size_t>(line)] = 1;
+bool TakeRandomSelection(SettingsStore& store, const FavoriteList& list, const RandomChoice& choice,
+                         ChangeSet& changes, RandomSelection& taken) {
+  std::vector<int32_t> shownSorted = choice.shown, selectedSorted = choice.selected;
+  std::sort(shownSorted.begin(), shownSorted.end());
+  std::sort(selectedSorted.begin(), selectedSorted.end());
+  if (selectedSorted.empty() || selectedSorted == shownSorted) return false;
+  const auto count = static_cast<size_t>(list.favoriteCount);
+  std::vector<uint8_t> shown(count, 0);
+  taken.entryFlags.assign(list.selectionFlags.begin(), list.selectionFlags.begin() + list.favoriteCount);
+  for (int32_t entry : choice.shown) {
+    if (list.Readable(entry)) shown[static_cast<size_t>(entry)] = 1;
   }
-  if (taken == 0) std::fill(list.selectionFlags.begin(), list.selectionFlags.end(), 1);
-  std::vector<uint8_t> flags(list.selectionFlags.begin(), list.selectionFlags.begin() + list.favoriteCount);
-  changes.CreateKey(kConfigKey).SetValue(kConfigKey, "RanArray", StoredValue{ValueType::kBinary, std::move(flags)});
+  for (size_t i = 0; i < count; ++i) {
+    if (list.Readable(static_cast<int32_t>(i))) taken.entryFlags[i] = 0;
+  }
+  for (int32_t entry : choice.selected) {
+    if (list.Readable(entry)) taken.entryFlags[static_cast<size_t>(entry)] = 1;
+  }
+
+  StoredRotation stored = StoredRotation::Read(store, changes);
+  std::vector<uint8_t> flags = stored.Flags().value_or(std::vector<uint8_t>(stored.favorites.size(), 0));
+  const std::vector<int32_t> entries = MatchFavorites(list.stored, stored.favorites);
+  auto listed = [&](size_t k) { return list.Readable(entries[k]); };
+  // No favorite of the list stored as selected: the list showed them all
+  // selected, which is what the user changed.
+  bool any = false;
+  for (size_t k = 0; k < entries.size(); ++k) any = any || (listed(k) && flags[k] != 0);
+  taken.flagged.clear();
+  for (size_t k = 0; k < entries.size(); ++k) {
+    if (!listed(k)) continue;
+    const auto entry = static_cast<size_t>(entries[k]);
+    if (any && shown[entry] == taken.entryFlags[entry]) continue;
+    flags[k] = taken.entryFlags[entry];
+    taken.flagged.push_back(stored.favorites[k]);
+  }
+  if (taken.flagged.empty()) return false;
+  changes.CreateKey(kConfigKey);
+  stored.WriteFlags(changes, flags);
   return true;
 }
 
-int32_t SaveRandomSelection(SettingsStore& store, FavoriteList& list, const std::vector<int32_t>& selectedLines) {
-  ChangeSet changes;
-  if (!TakeRandomSelection(list, selectedLines, changes)) return 0;
-  return store.ApplyChanges(changes) == ChangeResult::kMade ? 1 : 0;
+int32_t SaveRandomSelection(SettingsStore& store, FavoriteList& list, const RandomChoice& choice,
+                            std::vector<StoredValue>* flagged) {
+  RandomSelection taken;
+  bool wrote = false;
+  const ChangeResult result = ApplyAsStored(store, [&](ChangeSet& changes) {
+    wrote = TakeRandomSelection(store, list, choice, changes, taken);
+    return wrote;
+  });
+  if (!wrote || result != ChangeResult::kMade) return 0;
+  std::copy(taken.entryFlags.begin(), taken.entryFlags.end(), list.selectionFlags.begin());
+  if (flagged) *flagged = std::move(taken.flagged);
+  return 1;
+}
+
+StoredRotation StoredRotation::Read(SettingsStore& store, ChangeSet& changes) {
+  StoredRotation stored;
+  stored.favorites = ReadStoredFavorites(store);
+  for (size_t i = 0; i <= stored.favorites.size(); ++i) {
+    const int32_t index = static_cast<int32_t>(i);
+    changes.Expect(kFavoritesKey, FavoriteValueName(index),
+                   i < stored.favorites.size() ? std::optional<StoredValue>(stored.favorites[i]) : std::nullopt);
+  }
+  stored.ranArray = ReadStoredValue(store, kConfigKey, "RanArray");
+  changes.Expect(kConfigKey, "RanArray", stored.ranArray);
+  return stored;
+}
+
+std::optional<std::vector<uint8_t>> StoredRotation::Flags() const {
+  if (!ranArray) return std::nullopt;
+  const std::vector<uint8_t>& bytes = ranArray->data;
+  if (bytes.size() > favorites.size()) return std::vector<uint8_t>(favorites.size(), 1);
+  std::vector<uint8_t> flags(bytes);
+  flags.resize(favorites.size(), 0);
+  return flags;
+}
+
+void StoredRotation::WriteFlags(ChangeSet& changes, const std::vector<uint8_t>& flags) const {
+  if (ranArray && ranArray->type == ValueType::kBinary && ranArray->data == flags) return;
+  changes.SetValue(kConfigKey, "RanArray", StoredValue{ValueType::kBinary, flags});
+}
+
+void StoredRotation::WriteFavorites(ChangeSet& changes, const std::vector<StoredValue>& favorites) {
+  // One change: no reader, and no start installing the presets, ever sees
+  // the key deleted or half written.
+  changes.DeleteKey(kFavoritesKey).CreateKey(kFavoritesKey);
+  for (size_t i = 0; i < favorites.size(); ++i) {
+    changes.SetValue(kFavoritesKey, FavoriteValueName(static_cast<int32_t>(i)), favorites[i]);
+  }
+}
+
+std::vector<int32_t> MatchFavorites(const std::vector<StoredValue>& then, const std::vector<StoredValue>& now) {
+  // Favorites are added after the others, replaced in place and removed,
+  // never moved: the same value in the same order is the same favorite.
+  std::vector<int32_t> match(now.size(), -1);
+  size_t from = 0;
+  for (size_t k = 0; k < now.size(); ++k) {
+    for (size_t i = from; i < then.size(); ++i) {
+      if (SameStoredValue(then[i], now[k])) {
+        match[k] = static_cast<int32_t>(i);
+        from = i + 1;
+        break;
+      }
+    }
+  }
+  return match;
 }
 
 }  // namespace brindlemar

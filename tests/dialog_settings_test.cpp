@@ -226,7 +226,12 @@ TEST_P(DialogSettingsTest, ValuesAreHeldToTheirRanges) {
 TEST_P(DialogSettingsTest, SaveWritesTheSettingsAndTheSelection) {
   PutConfig(kExample);
   ASSERT_TRUE(WriteBinary(Store(), kConfigKey, "RanArray", {1, 1, 1}));
+  ASSERT_TRUE(Store().CreateKey(kFavoritesKey, nullptr));
+  for (int32_t k = 0; k < 3; ++k) {
+    ASSERT_TRUE(WriteString(Store(), kFavoritesKey, FavoriteValueName(k), FastPreset(k)));
+  }
   DialogSettings settings = Load(Store());
+  LoadFavorites(Store(), list_);
   settings.parameters = ParseRecord(kOther);
   settings.randomChosen = 0;
   settings.showClock = 1;
@@ -237,7 +242,6 @@ TEST_P(DialogSettingsTest, SaveWritesTheSettingsAndTheSelection) {
   settings.screenResY = 480;
   settings.screenResBits = 16;
   settings.monitors = 2;
-  list_.favoriteCount = 3;
 
   // No line selected: the stored selection stays.
   ASSERT_EQ(DialogSave(Store(), settings, list_, {}), 1);
@@ -245,7 +249,7 @@ TEST_P(DialogSettingsTest, SaveWritesTheSettingsAndTheSelection) {
   ASSERT_TRUE(ReadBinary(Other(), kConfigKey, "RanArray", 100, flags));
   EXPECT_EQ(flags, (std::vector<uint8_t>{1, 1, 1}));
 
-  ASSERT_EQ(DialogSave(Store(), settings, list_, {1}), 1);
+  ASSERT_EQ(DialogSave(Store(), settings, list_, RandomChoice{{0, 1, 2}, {1}}), 1);
   EXPECT_EQ(StoredText(Other(), kConfigKey, "Settings"), kOther);
   const std::pair<const char*, int32_t> dwords[] = {{"Random", 0},     {"Clock", 1},        {"Style", 1},
                                                     {"Messages", 1},   {"DirectDraw", 0},   {"ScreenResX", 640},
@@ -270,7 +274,8 @@ TEST_P(DialogSettingsTest, PreviewThenCancelRestoresConfigButKeepsNewFavorites) 
   ASSERT_TRUE(WriteString(Store(), kFavoritesKey, "Fav001", FastPreset(1)));
 
   // Opening.
-  ASSERT_EQ(SaveBackup(Store()), 1);
+  DialogBackup backup;
+  ASSERT_EQ(SaveBackup(Store(), backup), 1);
   DialogSettings settings = Load(Store());
   FavoriteListing listing = LoadFavorites(Store(), list_);
   LoadSelectionFlags(Store(), list_);
@@ -284,11 +289,11 @@ TEST_P(DialogSettingsTest, PreviewThenCancelRestoresConfigButKeepsNewFavorites) 
   settings.screenResY = 480;
   settings.screenResBits = 16;
   settings.monitors = 2;
-  ASSERT_EQ(DialogSave(Store(), settings, list_, {2}), 1);
+  ASSERT_EQ(DialogSave(Store(), settings, list_, RandomChoice{{0}, {2}}), 1);
   ASSERT_EQ(StoredText(Other(), kConfigKey, "Settings"), kOther);
 
   // Cancel.
-  ASSERT_EQ(RestoreBackup(Store()), 1);
+  ASSERT_EQ(RestoreBackup(Store(), backup, settings.written), 1);
   EXPECT_EQ(StoredText(Other(), kConfigKey, "Settings"), kExample);
   int32_t random = -7;
   EXPECT_TRUE(ReadDword(Other(), kConfigKey, "Random", random));
@@ -297,9 +302,10 @@ TEST_P(DialogSettingsTest, PreviewThenCancelRestoresConfigButKeepsNewFavorites) 
   EXPECT_TRUE(ReadDword(Other(), kConfigKey, "Monitors", monitors));
   EXPECT_EQ(monitors, 0);
   EXPECT_EQ(StoredDisplay(Other()), (Display{1, 1024, 768, 24}));
+  // The favorite added stays, out of the rotation as a new one is.
   std::vector<uint8_t> flags;
   ASSERT_TRUE(ReadBinary(Other(), kConfigKey, "RanArray", 100, flags));
-  EXPECT_EQ(flags, (std::vector<uint8_t>{1, 0}));
+  EXPECT_EQ(flags, (std::vector<uint8_t>{1, 0, 0}));
   EXPECT_EQ(StoredText(Other(), kFavoritesKey, "Fav002").substr(0, 6), "Added,");
 
   FavoriteList reopened;
@@ -316,13 +322,18 @@ TEST_P(DialogSettingsTest, SettingsBeyond124BytesIsNotBackedUp) {
   for (const std::string& stored : {fits, tooLong}) {
     SCOPED_TRACE(stored.size());
     PutConfig(stored);
-    ASSERT_EQ(SaveBackup(Store()), 1);
+    DialogBackup backup;
+    ASSERT_EQ(SaveBackup(Store(), backup), 1);
     bool kept = stored.size() < kBackupSettingsBytes;
     EXPECT_EQ(StoredText(Other(), kBackupKey, "Settings"), kept ? stored : "(none)");
 
-    ASSERT_TRUE(WriteString(Store(), kConfigKey, "Settings", kOther));
-    ASSERT_EQ(RestoreBackup(Store()), 1);
-    EXPECT_EQ(StoredText(Other(), kConfigKey, "Settings"), kept ? stored : kOther);
+    // Preview with other settings, then Cancel.
+    DialogSettings settings = Load(Store());
+    settings.parameters = ParseRecord(kOther);
+    ASSERT_EQ(DialogSave(Store(), settings, list_, {}), 1);
+    ASSERT_EQ(StoredText(Other(), kConfigKey, "Settings"), kOther);
+    ASSERT_EQ(RestoreBackup(Store(), backup, settings.written), 1);
+    EXPECT_EQ(StoredText(Other(), kConfigKey, "Settings"), kept ? kExample : kOther);
   }
 }
 
@@ -334,7 +345,8 @@ TEST_P(DialogSettingsTest, BackupCopiesWhatCanBeReadAndRanArrayOfAnySize) {
   ASSERT_TRUE(WriteBinary(Store(), kConfigKey, "RanArray", big));
   ASSERT_TRUE(WriteDword(Store(), kConfigKey, "MaxFav", 40));  // not the dialog's to restore
 
-  ASSERT_EQ(SaveBackup(Store()), 1);
+  DialogBackup backup;
+  ASSERT_EQ(SaveBackup(Store(), backup), 1);
   std::vector<std::string> names = Other().EnumerateValues(kBackupKey);
   std::sort(names.begin(), names.end());
   EXPECT_EQ(names, (std::vector<std::string>{"RanArray", "ScreenResBits", "ScreenResX", "ScreenResY", "Settings",
@@ -343,11 +355,16 @@ TEST_P(DialogSettingsTest, BackupCopiesWhatCanBeReadAndRanArrayOfAnySize) {
   ASSERT_TRUE(ReadBinary(Other(), kBackupKey, "RanArray", 1000, copied));
   EXPECT_EQ(copied, big);
 
+  // Cancel puts back only what the dialog wrote: here "Style", not
+  // "RanArray", which someone else changed.
   ASSERT_TRUE(WriteBinary(Store(), kConfigKey, "RanArray", {0}));
   ASSERT_TRUE(WriteDword(Store(), kConfigKey, "Style", 0));
-  ASSERT_EQ(RestoreBackup(Store()), 1);
+  DialogWrites written;
+  written.dwords = 1u << 2;
+  ASSERT_STREQ(kSavedDwords[2], "Style");
+  ASSERT_EQ(RestoreBackup(Store(), backup, written), 1);
   ASSERT_TRUE(ReadBinary(Other(), kConfigKey, "RanArray", 1000, copied));
-  EXPECT_EQ(copied, big);
+  EXPECT_EQ(copied, std::vector<uint8_t>{0});
   int32_t style = -7;
   EXPECT_TRUE(ReadDword(Other(), kConfigKey, "Style", style));
   EXPECT_EQ(style, 1);
@@ -356,12 +373,15 @@ TEST_P(DialogSettingsTest, BackupCopiesWhatCanBeReadAndRanArrayOfAnySize) {
 TEST_P(DialogSettingsTest, BackupNeedsConfigAndRestoreNeedsBoth) {
   ASSERT_TRUE(Store().CreateKey(kBackupKey, nullptr));
   ASSERT_TRUE(WriteDword(Store(), kBackupKey, "Random", 0));
-  EXPECT_EQ(SaveBackup(Store()), 0);
+  DialogBackup backup;
+  EXPECT_EQ(SaveBackup(Store(), backup), 0);
   EXPECT_FALSE(Other().OpenKey(kBackupKey));  // the stale backup is gone all the same
 
-  EXPECT_EQ(RestoreBackup(Store()), 0);
+  DialogWrites written;
+  written.dwords = ~0u;
+  EXPECT_EQ(RestoreBackup(Store(), backup, written), 0);
   PutConfig(kExample);
-  EXPECT_EQ(RestoreBackup(Store()), 0);
+  EXPECT_EQ(RestoreBackup(Store(), backup, written), 0);
   EXPECT_EQ(StoredText(Other(), kConfigKey, "Settings"), kExample);
 }
 
@@ -389,17 +409,18 @@ TEST_P(DialogSettingsTest, SaveBackupAndRestoreAreEachOneChange) {
   DialogSettings settings = Load(Store());
   list_.favoriteCount = 2;
 
+  DialogBackup backup;
   const std::function<void()> steps[] = {
-      [&] { EXPECT_EQ(SaveBackup(watched), 1); },
+      [&] { EXPECT_EQ(SaveBackup(watched, backup), 1); },
       [&] {
         settings.parameters = ParseRecord(kOther);
         settings.randomChosen = 0;
         settings.showClock = 1;
         settings.useDirectDraw = 0;
         settings.screenResX = 640;
-        EXPECT_EQ(DialogSave(watched, settings, list_, {1}), 1);
+        EXPECT_EQ(DialogSave(watched, settings, list_, RandomChoice{{}, {1}}), 1);
       },
-      [&] { EXPECT_EQ(RestoreBackup(watched), 1); },
+      [&] { EXPECT_EQ(RestoreBackup(watched, backup, settings.written), 1); },
   };
   for (const auto& step : steps) {
     const std::string before = watched.Now();

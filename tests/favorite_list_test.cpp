@@ -1,6 +1,7 @@
 // The configuration dialog's favorites list against every kind of store:
 // loading, the listing and the current favorite, the rewrite, and adding,
-// replacing and removing favorites with their selection flags.
+// replacing and removing favorites with their selection flags, on the
+// favorites as they are stored at that moment.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -52,7 +53,7 @@ std::vector<std::string> ListedNames(const FavoriteListing& listing) {
 
 class FavoriteListTest : public ProductStoreTest {};
 
-TEST_P(FavoriteListTest, LoadingReadsListsAndStopsAsStored) {
+TEST_P(FavoriteListTest, LoadingReadsListsAndGoesOnToTheLastStored) {
   const std::string longName(150, 'n');
   PutFavorites(Store(), {
                             // Trails off with odd constants, colour rate 0, style block 0.
@@ -66,11 +67,13 @@ TEST_P(FavoriteListTest, LoadingReadsListsAndStopsAsStored) {
   FavoriteList list(kDefaultMaxFav);
   FavoriteListing listing = LoadFavorites(Other(), list);
 
-  EXPECT_EQ(list.favoriteCount, 4);  // stops at the empty value
-  EXPECT_EQ(ListedNames(listing), (std::vector<std::string>{"Corona", longName.substr(0, 127), "trails off"}));
+  EXPECT_EQ(list.favoriteCount, 6);  // past the empty value
+  EXPECT_EQ(ListedNames(listing),
+            (std::vector<std::string>{"Corona", longName.substr(0, 127), "Rain", "trails off"}));
   EXPECT_EQ(listing.lines[0].index, 1);
   EXPECT_EQ(listing.lines[1].index, 3);
-  EXPECT_EQ(listing.lines[2].index, 0);
+  EXPECT_EQ(listing.lines[2].index, 5);
+  EXPECT_EQ(listing.lines[3].index, 0);
 
   const Favorite& off = list.entries[0];
   EXPECT_EQ(off.trailLength, 30);
@@ -89,33 +92,75 @@ TEST_P(FavoriteListTest, LoadingReadsListsAndStopsAsStored) {
   EXPECT_EQ(list.entries[2].dimensionality, 201);
   EXPECT_EQ(list.entries[3].name.size(), 127u);
   EXPECT_TRUE(list.entries[4].name.empty());
+  EXPECT_FALSE(list.Readable(4));
+  EXPECT_TRUE(list.Readable(5));
 }
 
-TEST_P(FavoriteListTest, LoadingStopsAtALeadingCommaATooLongValueAndMaxFav) {
+// A favorite that cannot be read costs only itself: it keeps its place and
+// number, is not listed, and those after it are read.
+TEST_P(FavoriteListTest, AnUnreadableFavoriteCostsOnlyItself) {
   struct Case {
     const char* name;
-    std::string second;
+    StoredValue second;
     int32_t maxFav;
     int32_t count;
+    std::vector<std::string> listed;
   };
+  auto text = [](const std::string& t) {
+    StoredValue v{ValueType::kString, std::vector<uint8_t>(t.begin(), t.end())};
+    v.data.push_back(0);
+    return v;
+  };
+  const std::vector<std::string> both = {"Corona", "Scribble"};
   const Case cases[] = {
-      {"leading comma", ",1,2,3", kDefaultMaxFav, 1},
-      {"longer than 256 bytes", std::string(300, 'L') + ",1,1", kDefaultMaxFav, 1},
-      {"255 bytes and its NUL", std::string(255, 'L'), kDefaultMaxFav, 3},
-      {"capacity", kRain, 2, 2},
+      {"leading comma", text(",1,2,3"), kDefaultMaxFav, 3, both},
+      {"empty", text(""), kDefaultMaxFav, 3, both},
+      {"empty binary", StoredValue{ValueType::kBinary, {}}, kDefaultMaxFav, 3, both},
+      {"255 bytes and its NUL", text(std::string(255, 'L')), kDefaultMaxFav, 3, both},
+      {"254 bytes and its NUL", text(std::string(254, 'L')), kDefaultMaxFav, 3,
+       {"Corona", std::string(127, 'L'), "Scribble"}},
+      {"capacity", text(kRain), 2, 2, {"Corona", "Rain"}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     Store().DeleteKey(kFavoritesKey);
-    PutFavorites(Store(), {kCorona, c.second, kScribble});
+    PutFavorites(Store(), {kCorona, "placeholder", kScribble});
+    ASSERT_TRUE(Store().SetValue(kFavoritesKey, "Fav001", c.second));
     FavoriteList list(c.maxFav);
-    LoadFavorites(Other(), list);
+    EXPECT_EQ(ListedNames(LoadFavorites(Other(), list)), c.listed);
     EXPECT_EQ(list.favoriteCount, c.count);
   }
   FavoriteList list;
   Store().DeleteKey(kFavoritesKey);
   EXPECT_TRUE(LoadFavorites(Other(), list).lines.empty());
   EXPECT_EQ(list.favoriteCount, 0);
+}
+
+// Adding and removing rewrite the favorites as stored: one that cannot be
+// read is kept as it is, in its place, and the rotation flags stay with
+// their favorites.
+TEST_P(FavoriteListTest, RewritesKeepAnUnreadableFavoriteAndTheFlagsAligned) {
+  const std::string tooLong = std::string(300, 'T') + ",1,1";
+  PutFavorites(Store(), {kCorona, "", kRain, tooLong, kScribble});
+  ASSERT_TRUE(Store().CreateKey(kConfigKey, nullptr));
+  ASSERT_TRUE(WriteBinary(Store(), kConfigKey, "RanArray", {0, 1, 1, 1, 0}));
+  FavoriteList list;
+  FavoriteListing listing = LoadFavorites(Store(), list);
+  ASSERT_EQ(ListedNames(listing), (std::vector<std::string>{"Corona", "Rain", "Scribble"}));
+
+  ASSERT_GE(AddFavorite(Store(), list, listing, "Mine", ParseRecord(kEvolution)), 0);
+  std::vector<std::string> stored = StoredFavorites(Other());
+  ASSERT_EQ(stored.size(), 6u);
+  EXPECT_EQ(stored[1], "");
+  EXPECT_EQ(stored[3], tooLong);
+  EXPECT_EQ(stored[5].substr(0, 5), "Mine,");
+
+  ASSERT_EQ(RemoveFavorite(Store(), list, listing, 2), 1);  // Rain
+  EXPECT_EQ(StoredFavorites(Other()), (std::vector<std::string>{kCorona, "", tooLong, kScribble, stored[5]}));
+  std::vector<uint8_t> flags;
+  ASSERT_TRUE(ReadBinary(Other(), kConfigKey, "RanArray", 100, flags));
+  EXPECT_EQ(flags, (std::vector<uint8_t>{0, 1, 1, 0, 0}));
+  EXPECT_EQ(ListedNames(listing), (std::vector<std::string>{"Corona", "Mine", "Scribble"}));
 }
 
 TEST_P(FavoriteListTest, CapacityComesFromMaxFav) {
@@ -249,9 +294,10 @@ TEST_P(FavoriteListTest, ReplaceOverwritesTheExactNameOrAddsBesideACaseVariant) 
   ASSERT_EQ(stored.size(), 3u);
   EXPECT_EQ(stored[1], std::string("Rain") + (kEvolution + 9));
 
-  // Differing only in case: stored as one more favorite.
+  // Differing only in case: stored as one more favorite, listed after the
+  // other.
   ASSERT_EQ(listing.Find("corona"), 0);
-  EXPECT_EQ(ReplaceFavorite(Store(), list, listing, "corona", controls), 0);
+  EXPECT_EQ(ReplaceFavorite(Store(), list, listing, "corona", controls), 1);
   EXPECT_EQ(list.favoriteCount, 4);
   stored = StoredFavorites(Other());
   ASSERT_EQ(stored.size(), 4u);
@@ -275,25 +321,92 @@ TEST_P(FavoriteListTest, EmptyNameIsListedButNotStored) {
 TEST_P(FavoriteListTest, RemovingRenumbersAndMovesTheSelectionFlags) {
   const std::vector<std::string> five{kCorona, kRain, kScribble, kTotalChaos, kEvolution};
   PutFavorites(Store(), five);
+  ASSERT_TRUE(Store().CreateKey(kConfigKey, nullptr));
+  ASSERT_TRUE(WriteBinary(Store(), kConfigKey, "RanArray", {1, 1, 0, 0, 1}));
   FavoriteList list(8);
   FavoriteListing listing = LoadFavorites(Store(), list);
-  list.selectionFlags = {1, 1, 0, 0, 1, 0, 1, 9};
+  LoadSelectionFlags(Store(), list);
 
   ASSERT_EQ(RemoveFavorite(Store(), list, listing, 2), 1);  // "Fav002", Scribble
   EXPECT_EQ(StoredFavorites(Other()), (std::vector<std::string>{kCorona, kRain, kTotalChaos, kEvolution}));
   EXPECT_EQ(list.favoriteCount, 4);
   EXPECT_EQ(ListedNames(listing), (std::vector<std::string>{"Corona", "Evolution", "Rain", "Total Chaos"}));
   EXPECT_EQ(listing.lines[1].index, 3);
-  EXPECT_EQ(list.selectionFlags, (std::vector<uint8_t>{1, 1, 0, 1, 0, 1, 9, 9}));
+  std::vector<uint8_t> stored;
+  ASSERT_TRUE(ReadBinary(Other(), kConfigKey, "RanArray", 100, stored));
+  EXPECT_EQ(stored, (std::vector<uint8_t>{1, 1, 0, 1}));
+  EXPECT_EQ(list.selectionFlags, (std::vector<uint8_t>{1, 1, 0, 1, 0, 0, 0, 0}));
 
   // A second removal right after must not bring back a favorite the first
   // one renumbered.
   ASSERT_EQ(RemoveFavorite(Store(), list, listing, 0), 1);
   EXPECT_EQ(StoredFavorites(Other()), (std::vector<std::string>{kRain, kTotalChaos, kEvolution}));
+  ASSERT_TRUE(ReadBinary(Other(), kConfigKey, "RanArray", 100, stored));
+  EXPECT_EQ(stored, (std::vector<uint8_t>{1, 0, 1}));
 
   EXPECT_EQ(RemoveFavorite(Store(), list, listing, -1), 0);
-  EXPECT_EQ(RemoveFavorite(Store(), list, listing, 8), 0);
+  EXPECT_EQ(RemoveFavorite(Store(), list, listing, 3), 0);
   EXPECT_EQ(StoredFavorites(Other()).size(), 3u);
+}
+
+// A list loaded earlier changes the favorites as they are stored now: what
+// another dialog added or removed meanwhile stays so.
+TEST_P(FavoriteListTest, ChangesApplyToTheFavoritesAsStoredNow) {
+  PutFavorites(Store(), {kCorona, kRain, kScribble});
+  ASSERT_TRUE(Store().CreateKey(kConfigKey, nullptr));
+  ASSERT_TRUE(WriteBinary(Store(), kConfigKey, "RanArray", {1, 0, 1}));
+  FavoriteList mine;
+  FavoriteListing mineListing = LoadFavorites(Store(), mine);
+  FavoriteList theirs;
+  FavoriteListing theirsListing = LoadFavorites(Other(), theirs);
+
+  // They remove Corona and add Evolution; then I add Mine and remove Scribble
+  // by the places my list had.
+  ASSERT_EQ(RemoveFavorite(Other(), theirs, theirsListing, 0), 1);
+  ASSERT_GE(AddFavorite(Other(), theirs, theirsListing, "Evolution", ParseRecord(kEvolution)), 0);
+  ASSERT_GE(AddFavorite(Store(), mine, mineListing, "Mine", ParseRecord(kTotalChaos)), 0);
+  EXPECT_EQ(ListedNames(mineListing), (std::vector<std::string>{"Evolution", "Mine", "Rain", "Scribble"}));
+  ASSERT_EQ(RemoveFavorite(Store(), mine, mineListing, mineListing.lines[3].index), 1);
+
+  std::vector<std::string> names;
+  for (const std::string& record : StoredFavorites(Other())) names.push_back(ParseRecord(record).name);
+  EXPECT_EQ(names, (std::vector<std::string>{"Rain", "Evolution", "Mine"}));
+  std::vector<uint8_t> flags;
+  ASSERT_TRUE(ReadBinary(Other(), kConfigKey, "RanArray", 100, flags));
+  EXPECT_EQ(flags, (std::vector<uint8_t>{0, 0, 0}));
+
+  // My list showed Evolution alone selected, and I add Mine; meanwhile they
+  // added Theirs and put Rain and Theirs in the rotation. Only my change is
+  // made, on the favorite it was made on.
+  ASSERT_TRUE(WriteBinary(Store(), kConfigKey, "RanArray", {0, 1, 0}));
+  FavoriteList stale;
+  LoadFavorites(Store(), stale);
+  ASSERT_GE(AddFavorite(Other(), theirs, theirsListing, "Theirs", ParseRecord(kCorona)), 0);
+  ASSERT_TRUE(WriteBinary(Other(), kConfigKey, "RanArray", {1, 1, 0, 1}));
+  ASSERT_EQ(SaveRandomSelection(Store(), stale, RandomChoice{{1}, {1, 2}}), 1);
+  ASSERT_TRUE(ReadBinary(Other(), kConfigKey, "RanArray", 100, flags));
+  EXPECT_EQ(flags, (std::vector<uint8_t>{1, 1, 1, 1}));
+  EXPECT_EQ(SaveRandomSelection(Store(), stale, RandomChoice{{1, 2}, {1, 2}}), 0);
+}
+
+// A "RanArray" longer than the favorites, which the saver reads as all
+// selected, is never left to give the new favorite one of its stale bytes:
+// adding writes it as read, the new one out of the rotation.
+TEST_P(FavoriteListTest, AddingCutsARotationLongerThanTheFavorites) {
+  const std::vector<uint8_t> tooLong[] = {{0, 0, 0, 1}, {0, 0, 0, 1, 1, 1}};
+  for (const std::vector<uint8_t>& stored : tooLong) {
+    SCOPED_TRACE(stored.size());
+    Store().DeleteKey(kFavoritesKey);
+    PutFavorites(Store(), {kCorona, kRain, kScribble});
+    ASSERT_TRUE(Store().CreateKey(kConfigKey, nullptr));
+    ASSERT_TRUE(WriteBinary(Store(), kConfigKey, "RanArray", stored));
+    FavoriteList list;
+    FavoriteListing listing = LoadFavorites(Store(), list);
+    ASSERT_GE(AddFavorite(Store(), list, listing, "Mine", ParseRecord(kEvolution)), 0);
+    std::vector<uint8_t> flags;
+    ASSERT_TRUE(ReadBinary(Other(), kConfigKey, "RanArray", 100, flags));
+    EXPECT_EQ(flags, (std::vector<uint8_t>{1, 1, 1, 0}));
+  }
 }
 
 TEST_P(FavoriteListTest, RemovingTheOnlyFavoriteLeavesAnEmptyKey) {
@@ -314,11 +427,12 @@ TEST_P(FavoriteListTest, SelectionFlagsComeFromRanArrayOrAreAllSet) {
     std::vector<uint8_t> flags;
   };
   const Case cases[] = {
-      {"missing", {}, {1, 1, 1, 1}},
-      {"shorter", {0, 1}, {0, 1, 0, 0}},
-      {"as long", {1, 0, 2, 0}, {1, 0, 2, 0}},
-      {"longer than the list", {1, 0, 1, 0, 1}, {1, 1, 1, 1}},
+      {"missing", {}, {1, 1, 1, 1, 0}},
+      {"shorter", {0, 1}, {0, 1, 0, 0, 0}},
+      {"as long", {1, 0, 2, 0}, {1, 0, 2, 0, 0}},
+      {"longer than the favorites", {1, 0, 1, 0, 1}, {1, 1, 1, 1, 0}},
   };
+  PutFavorites(Store(), {kCorona, kRain, kScribble, kTotalChaos});
   ASSERT_TRUE(Store().CreateKey(kConfigKey, nullptr));
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -326,21 +440,26 @@ TEST_P(FavoriteListTest, SelectionFlagsComeFromRanArrayOrAreAllSet) {
     if (!c.stored.empty()) {
       ASSERT_TRUE(WriteBinary(Store(), kConfigKey, "RanArray", c.stored));
     }
-    FavoriteList list(4);
-    list.selectionFlags = {7, 7, 7, 7};
+    FavoriteList list(5);
+    LoadFavorites(Other(), list);
+    list.selectionFlags = {7, 7, 7, 7, 7};
     LoadSelectionFlags(Other(), list);
     EXPECT_EQ(list.selectionFlags, c.flags);
   }
 }
 
 TEST_P(FavoriteListTest, RandomSelectionIsSavedForTheFavoritesThereAre) {
+  PutFavorites(Store(), {kCorona, kRain, kScribble});
   ASSERT_TRUE(Store().CreateKey(kConfigKey, nullptr));
   ASSERT_TRUE(WriteBinary(Store(), kConfigKey, "RanArray", {1, 1, 1}));
   FavoriteList list(6);
-  list.favoriteCount = 3;
+  LoadFavorites(Store(), list);
   list.selectionFlags = {1, 1, 1, 1, 1, 1};
 
-  EXPECT_EQ(SaveRandomSelection(Store(), list, {}), 0);
+  // Nothing selected, or nothing changed: the stored selection stays.
+  std::vector<int32_t> shown = {0, 1, 2};
+  EXPECT_EQ(SaveRandomSelection(Store(), list, RandomChoice{shown, {}}), 0);
+  EXPECT_EQ(SaveRandomSelection(Store(), list, RandomChoice{shown, shown}), 0);
   std::vector<uint8_t> stored;
   ASSERT_TRUE(ReadBinary(Other(), kConfigKey, "RanArray", 100, stored));
   EXPECT_EQ(stored, (std::vector<uint8_t>{1, 1, 1}));
@@ -350,23 +469,24 @@ TEST_P(FavoriteListTest, RandomSelectionIsSavedForTheFavoritesThereAre) {
     std::vector<uint8_t> flags;
   };
   const Case cases[] = {
-      {{2}, {0, 0, 1, 0, 0, 0}},
-      {{0, 2}, {1, 0, 1, 0, 0, 0}},
-      {{0, 1, 2, 4}, {1, 1, 1, 0, 0, 0}},  // only as many as there are favorites
+      {{2}, {0, 0, 1, 1, 1, 1}},
+      {{0, 2}, {1, 0, 1, 1, 1, 1}},
+      {{0, 1, 2, 4}, {1, 1, 1, 1, 1, 1}},  // only the favorites there are
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(SaveRandomSelection(Store(), list, c.selected), 1);
+    EXPECT_EQ(SaveRandomSelection(Store(), list, RandomChoice{shown, c.selected}), 1);
     EXPECT_EQ(list.selectionFlags, c.flags);
     ASSERT_TRUE(ReadBinary(Other(), kConfigKey, "RanArray", 100, stored));
     EXPECT_EQ(stored, std::vector<uint8_t>(c.flags.begin(), c.flags.begin() + 3));
+    shown = c.selected;
   }
 
-  // Without favorites nothing counts: every flag is set, none is stored.
-  list.favoriteCount = 0;
-  EXPECT_EQ(SaveRandomSelection(Store(), list, {0}), 1);
-  EXPECT_EQ(list.selectionFlags, std::vector<uint8_t>(6, 1));
+  // Stored as none selected, the list showed them all: deselecting one
+  // keeps the others.
+  ASSERT_TRUE(WriteBinary(Store(), kConfigKey, "RanArray", {0, 0, 0}));
+  EXPECT_EQ(SaveRandomSelection(Store(), list, RandomChoice{{0, 1, 2}, {0, 2}}), 1);
   ASSERT_TRUE(ReadBinary(Other(), kConfigKey, "RanArray", 100, stored));
-  EXPECT_TRUE(stored.empty());
+  EXPECT_EQ(stored, (std::vector<uint8_t>{1, 0, 1}));
 }
 
 INSTANTIATE_TEST_SUITE_P(Stores, FavoriteListTest, ::testing::ValuesIn(testing::kProductStoreKinds),

@@ -37,15 +37,41 @@ std::string FavName(int32_t n) {
   return name;
 }
 
-class ConfigDialogTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    ResetProcessState();
-    ResetStyleTable();
+// A configuration dialog over a store: its controls, its platform and its
+// preview field. Two of them over one store are two dialogs open at once,
+// as two settings windows or two /c are.
+struct DialogUnderTest {
+  DialogUnderTest() {
     clock.tick = 10000;
     host.modes.modes = {{640, 480, 16}, {800, 600, 16}, {1024, 768, 16}};
     // As the template has it.
     controls[IDC_PASSWORD_NOTE].shown = false;
+  }
+
+  void OpenOver(SettingsStore& store) {
+    field = std::make_unique<ParticleField>(store, clock, host.modes);
+    dialog = std::make_unique<ui::ConfigDialog>(controls, host, store, *field);
+    dialog->Open();
+  }
+
+  ManualClock clock;
+  testing::TestWindow window{160, 120};
+  FakeControls controls;
+  FakeHost host{&window};
+  std::unique_ptr<ParticleField> field;
+  std::unique_ptr<ui::ConfigDialog> dialog;
+};
+
+class ConfigDialogTest : public ::testing::Test, protected DialogUnderTest {
+ protected:
+  void SetUp() override {
+    ResetProcessState();
+    ResetStyleTable();
+  }
+  // The dialog and its field go before the store they use.
+  void TearDown() override {
+    dialog.reset();
+    field.reset();
   }
 
   void PutConfig(const std::string& settings, int32_t random = 0) {
@@ -67,11 +93,7 @@ class ConfigDialogTest : public ::testing::Test {
     }
   }
 
-  void Open() {
-    field = std::make_unique<ParticleField>(store, clock, host.modes);
-    dialog = std::make_unique<ui::ConfigDialog>(controls, host, store, *field);
-    dialog->Open();
-  }
+  void Open() { OpenOver(store); }
 
   // Closes and opens the dialog again on the same store.
   void Reopen() {
@@ -110,12 +132,6 @@ class ConfigDialogTest : public ::testing::Test {
   }
 
   MemoryStore store;
-  ManualClock clock;
-  testing::TestWindow window{160, 120};
-  FakeControls controls;
-  FakeHost host{&window};
-  std::unique_ptr<ParticleField> field;
-  std::unique_ptr<ui::ConfigDialog> dialog;
 };
 
 TEST_F(ConfigDialogTest, OpeningShowsTheStoredSettingsAndStartsThePreview) {
@@ -787,6 +803,203 @@ TEST_F(ConfigDialogTest, WithoutAPreviewOpeningStopsAndOkKeepsTheStoredValues) {
   expected.grains = 6000;
   EXPECT_EQ(FormatRecord(StoredSettings(), RecordForm::kSettings), FormatRecord(expected, RecordForm::kSettings));
   EXPECT_EQ(Dword(kConfigKey, "DirectDraw"), 1);
+}
+
+// The rotation chosen on the Random page follows its favorites when one is
+// removed on the Main page, though the Random page is not shown again: the
+// saver then rotates among the same favorites.
+TEST_F(ConfigDialogTest, RemovingAFavoriteKeepsTheRotationOnItsFavorites) {
+  const std::string kRain = "Rain,3,24,1600,842,1013,5,499,1,0,0,1,0,4,0,.252212,40,1,4,1,10,40,1000,692,0,1";
+  const std::string kScribble = "Scribble,3,1,50,2264,1099,15,1527,1,0,1,1,0,2,0,.252212,95,1,2,2,0,0,0,471,0,1";
+  PutFavorites({kCorona, kFeathers, kOort, kRain, kScribble});
+  PutConfig(kRings, 0);
+  Open();
+  controls.ChoosePage(*dialog, IDC_TABS, 1);
+  for (int32_t line = 0; line < 5; ++line) controls.SetEntrySelected(IDC_RANDOM_LIST, line, line == 1 || line == 3);
+  dialog->OnClicked(IDC_OK);
+  ASSERT_EQ(RanArray(), (std::vector<uint8_t>{0, 1, 0, 1, 0}));
+
+  Reopen();
+  ASSERT_TRUE(controls.ChooseText(*dialog, IDC_FAVORITES, "Corona"));
+  controls.Press(*dialog, IDC_REMOVE_FAVORITE);
+  dialog->OnClicked(IDC_OK);
+  EXPECT_EQ(StoredFavoriteNames(), (std::vector<std::string>{"Feathers", "Oort Cloud", "Rain", "Scribble"}));
+  EXPECT_EQ(RanArray(), (std::vector<uint8_t>{1, 0, 1, 0}));
+
+  WriteDword(store, kConfigKey, "Random", 1);
+  ParticleField saver(store, clock, host.modes);
+  EXPECT_EQ(saver.selectionFlags, (std::vector<uint8_t>{1, 0, 1, 0}));
+  EXPECT_EQ(saver.selectedCount, 2);
+}
+
+// A favorite that cannot be read hides none of the others, and a removal
+// keeps it and every other favorite.
+TEST_F(ConfigDialogTest, AnUnreadableFavoriteHidesNothingAndIsKept) {
+  PutFavorites({kCorona, "", kFeathers, kOort});
+  PutConfig(kRings, 1);
+  WriteBinary(store, kConfigKey, "RanArray", {1, 1, 0, 1});
+  Open();
+  EXPECT_EQ(controls.Texts(IDC_RANDOM_LIST), (std::vector<std::string>{"Corona", "Feathers", "Oort Cloud"}));
+  EXPECT_EQ(controls.SelectedEntries(IDC_RANDOM_LIST), (std::vector<int32_t>{0, 2}));
+  controls.Toggle(*dialog, IDC_RANDOM_CHOSEN);
+  controls.ChoosePage(*dialog, IDC_TABS, 0);
+  EXPECT_EQ(controls.Texts(IDC_FAVORITES), (std::vector<std::string>{"Corona", "Feathers", "Oort Cloud"}));
+  ASSERT_TRUE(controls.ChooseText(*dialog, IDC_FAVORITES, "Feathers"));
+  controls.Press(*dialog, IDC_REMOVE_FAVORITE);
+  EXPECT_EQ(StoredFavoriteNames(), (std::vector<std::string>{"Corona", "", "Oort Cloud"}));
+  EXPECT_EQ(RanArray(), (std::vector<uint8_t>{1, 1, 1}));
+  EXPECT_EQ(controls.Texts(IDC_FAVORITES), (std::vector<std::string>{"Corona", "Oort Cloud"}));
+}
+
+// A second configuration dialog open over the same store.
+struct OtherDialog : DialogUnderTest {
+  explicit OtherDialog(SettingsStore& store) { OpenOver(store); }
+};
+
+// Two dialogs open at once: each OK writes what its user changed there, and
+// leaves what the other changed.
+TEST_F(ConfigDialogTest, TwoDialogsKeepEachOthersChangesOnOk) {
+  PutFavorites({kCorona, kFeathers, kOort});
+  PutConfig(kRings);
+  Open();
+  OtherDialog b(store);
+  // A turns the clock on and changes the grains; B turns the messages on,
+  // changes the activity and the monitors.
+  controls.Toggle(*dialog, IDC_SHOW_CLOCK);
+  controls.TypeAndLeave(*dialog, IDC_GRAINS, "7777");
+  b.controls.Toggle(*b.dialog, IDC_SHOW_MESSAGES);
+  b.dialog->OnScroll(IDC_ACTIVITY, ScrollAction::kTrack, 4321);
+  b.controls.ChooseText(*b.dialog, IDC_MONITORS, "one across all");
+  dialog->OnClicked(IDC_OK);
+  b.dialog->OnClicked(IDC_OK);
+
+  EXPECT_EQ(Dword(kConfigKey, "Clock"), 1);
+  EXPECT_EQ(Dword(kConfigKey, "Messages"), 1);
+  EXPECT_EQ(Dword(kConfigKey, "Monitors"), 2);
+  const FavoriteRecord stored = StoredSettings();
+  EXPECT_EQ(stored.grains, 7777);
+  EXPECT_EQ(stored.activity, 4321);
+  FavoriteRecord expected = ParseRecord(kRings);
+  expected.grains = 7777;
+  expected.activity = 4321;
+  EXPECT_EQ(FormatRecord(stored, RecordForm::kSettings), FormatRecord(expected, RecordForm::kSettings));
+}
+
+// Add, Remove and the rotation flags work on the favorites as stored when
+// they are made, not as a dialog loaded them.
+TEST_F(ConfigDialogTest, TwoDialogsKeepEachOthersFavorites) {
+  PutFavorites({kCorona, kFeathers, kOort});
+  PutConfig(kRings);
+  WriteBinary(store, kConfigKey, "RanArray", {1, 0, 1});
+  Open();
+  OtherDialog b(store);
+
+  host.addAnswer = "From A";
+  controls.Press(*dialog, IDC_ADD_FAVORITE);
+  ASSERT_TRUE(b.controls.ChooseText(*b.dialog, IDC_FAVORITES, "Feathers"));
+  b.controls.Press(*b.dialog, IDC_REMOVE_FAVORITE);
+  EXPECT_EQ(StoredFavoriteNames(), (std::vector<std::string>{"Corona", "Oort Cloud", "From A"}));
+  EXPECT_EQ(b.controls.Texts(IDC_FAVORITES), (std::vector<std::string>{"Corona", "From A", "Oort Cloud"}));
+  // Each favorite kept its flag; the new one is not in the rotation.
+  EXPECT_EQ(RanArray(), (std::vector<uint8_t>{1, 1, 0}));
+
+  // A removes Corona by the list it has, which B changed.
+  ASSERT_TRUE(controls.ChooseText(*dialog, IDC_FAVORITES, "Corona"));
+  controls.Press(*dialog, IDC_REMOVE_FAVORITE);
+  EXPECT_EQ(StoredFavoriteNames(), (std::vector<std::string>{"Oort Cloud", "From A"}));
+  EXPECT_EQ(RanArray(), (std::vector<uint8_t>{1, 0}));
+
+  // B, whose list now misses that removal, chooses the rotation: it
+  // reaches the favorites B showed.
+  b.controls.ChoosePage(*b.dialog, IDC_TABS, 1);
+  ASSERT_EQ(b.controls.Texts(IDC_RANDOM_LIST), (std::vector<std::string>{"Corona", "Oort Cloud", "From A"}));
+  b.controls.SetEntrySelected(IDC_RANDOM_LIST, 1, false);
+  b.controls.SetEntrySelected(IDC_RANDOM_LIST, 2, true);
+  b.dialog->OnClicked(IDC_OK);
+  EXPECT_EQ(RanArray(), (std::vector<uint8_t>{0, 1}));
+  dialog->OnClicked(IDC_OK);
+  EXPECT_EQ(RanArray(), (std::vector<uint8_t>{0, 1}));
+}
+
+// Cancel puts back what its own dialog wrote (here by Preview), and nothing
+// the other dialog saved.
+TEST_F(ConfigDialogTest, CancelPutsBackOnlyWhatItsDialogWrote) {
+  PutFavorites({kCorona, kFeathers, kOort});
+  PutConfig(kRings);
+  WriteBinary(store, kConfigKey, "RanArray", {1, 0, 1});
+  WriteDword(store, kConfigKey, "Clock", 0);
+  Open();
+  OtherDialog b(store);
+  controls.Toggle(*dialog, IDC_SHOW_ZODIAC);
+  controls.TypeAndLeave(*dialog, IDC_GRAINS, "1234");
+  controls.ChoosePage(*dialog, IDC_TABS, 1);
+  controls.SetEntrySelected(IDC_RANDOM_LIST, 1, true);
+  controls.Press(*dialog, IDC_FULL_SCREEN_PREVIEW);
+  EXPECT_EQ(Dword(kConfigKey, "Clock"), 1);
+  EXPECT_EQ(RanArray(), (std::vector<uint8_t>{1, 1, 1}));
+
+  b.controls.Toggle(*b.dialog, IDC_SHOW_MESSAGES);
+  b.dialog->OnScroll(IDC_BRIGHTNESS, ScrollAction::kToMaximum, 0);
+  b.controls.ChoosePage(*b.dialog, IDC_TABS, 1);
+  b.controls.SetEntrySelected(IDC_RANDOM_LIST, 0, false);
+  b.dialog->OnClicked(IDC_OK);
+  EXPECT_EQ(RanArray(), (std::vector<uint8_t>{0, 1, 1}));
+
+  dialog->OnClicked(IDC_CANCEL);
+  EXPECT_EQ(Dword(kConfigKey, "Clock"), 0);
+  EXPECT_EQ(Dword(kConfigKey, "Messages"), 1);
+  const FavoriteRecord stored = StoredSettings();
+  EXPECT_EQ(stored.grains, 5000);
+  EXPECT_EQ(stored.brightness, 2000);
+  // The flag A changed is back as A found it; the one B changed stays.
+  EXPECT_EQ(RanArray(), (std::vector<uint8_t>{0, 0, 1}));
+}
+
+// The Random page's selection is stored when the Main page comes back;
+// Cancel puts the rotation back as the dialog found it, stored or (without
+// "RanArray") all selected.
+TEST_F(ConfigDialogTest, CancelPutsBackTheRotationTheMainPageStored) {
+  struct Case {
+    const char* what;
+    std::vector<uint8_t> stored;  // empty: no "RanArray"
+    std::vector<uint8_t> restored;
+  };
+  const Case cases[] = {{"stored", {1, 0, 1}, {1, 0, 1}}, {"none stored", {}, {1, 1, 1}}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    controls = FakeControls();
+    PutFavorites({kCorona, kFeathers, kOort});
+    PutConfig(kRings, 0);
+    store.DeleteValue(kConfigKey, "RanArray");
+    if (!c.stored.empty()) WriteBinary(store, kConfigKey, "RanArray", c.stored);
+    Open();
+    controls.ChoosePage(*dialog, IDC_TABS, 1);
+    controls.SetEntrySelected(IDC_RANDOM_LIST, 0, false);
+    controls.SetEntrySelected(IDC_RANDOM_LIST, 1, true);
+    controls.ChoosePage(*dialog, IDC_TABS, 0);
+    ASSERT_EQ(RanArray(), (std::vector<uint8_t>{0, 1, 1}));
+    dialog->OnClicked(IDC_CANCEL);
+    EXPECT_EQ(RanArray(), c.restored);
+  }
+}
+
+// After Preview, a value changed back to what the dialog opened with is
+// what OK stores.
+TEST_F(ConfigDialogTest, OkAfterPreviewStoresValuesChangedBack) {
+  PutConfig(kRings);
+  WriteDword(store, kConfigKey, "Clock", 0);
+  Open();
+  controls.Toggle(*dialog, IDC_SHOW_CLOCK);
+  controls.TypeAndLeave(*dialog, IDC_GRAINS, "1234");
+  controls.Press(*dialog, IDC_FULL_SCREEN_PREVIEW);
+  ASSERT_EQ(Dword(kConfigKey, "Clock"), 1);
+  ASSERT_EQ(StoredSettings().grains, 1234);
+
+  controls.Toggle(*dialog, IDC_SHOW_CLOCK);
+  controls.TypeAndLeave(*dialog, IDC_GRAINS, "5000");
+  dialog->OnClicked(IDC_OK);
+  EXPECT_EQ(Dword(kConfigKey, "Clock"), 0);
+  EXPECT_EQ(StoredSettings().grains, 5000);
 }
 
 }  // namespace

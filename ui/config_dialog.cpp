@@ -75,7 +75,7 @@ ConfigDialog::ConfigDialog(DialogControls& controls, DialogHost& host, SettingsS
     : controls_(controls), host_(host), store_(store), field_(preview) {}
 
 void ConfigDialog::Open() {
-  SaveBackup(store_);
+  SaveBackup(store_, backup_);
   DialogLoad(store_, host_.DisplayModes(), settings_, list_);
   const bool random = settings_.randomChosen != 0;
   for (int32_t id : kMainPageControls) controls_.Show(id, !random);
@@ -242,7 +242,8 @@ void ConfigDialog::Save() {
   settings_.parameters = ReadControls();
   // Without a preview the check box was never set from the settings.
   if (attached_) settings_.useDirectDraw = controls_.IsChecked(IDC_USE_DIRECTDRAW);
-  DialogSave(store_, settings_, list_, controls_.SelectedEntries(IDC_RANDOM_LIST));
+  DialogSave(store_, settings_, list_, ChosenSelection());
+  shownSelection_ = SelectedRandomEntries();
 }
 
 void ConfigDialog::ShowPage(int32_t page) {
@@ -260,20 +261,39 @@ void ConfigDialog::ShowFavorites() {
   for (const ListedFavorite& line : listing_.lines) controls_.InsertEntry(IDC_FAVORITES, -1, line.name, line.index);
 }
 
+// The favorites the saver can load, in their stored order, each carrying
+// its entry index, selected as their flags are stored now.
 void ConfigDialog::FillRandomList() {
+  LoadSelectionFlags(store_, list_);
   controls_.ClearEntries(IDC_RANDOM_LIST);
+  std::vector<int32_t> listed;
   for (int32_t i = 0; i < list_.favoriteCount; ++i) {
+    if (!list_.Readable(i)) continue;
     controls_.InsertEntry(IDC_RANDOM_LIST, -1, list_.entries[static_cast<size_t>(i)].name, i);
+    listed.push_back(i);
   }
-  const auto first = list_.selectionFlags.begin();
-  const bool any = std::any_of(first, first + list_.favoriteCount, [](uint8_t flag) { return flag != 0; });
-  for (int32_t i = 0; i < list_.favoriteCount; ++i) {
-    controls_.SetEntrySelected(IDC_RANDOM_LIST, i, !any || list_.selectionFlags[static_cast<size_t>(i)] != 0);
+  const bool any = std::any_of(listed.begin(), listed.end(),
+                               [&](int32_t i) { return list_.selectionFlags[static_cast<size_t>(i)] != 0; });
+  for (size_t line = 0; line < listed.size(); ++line) {
+    const bool selected = !any || list_.selectionFlags[static_cast<size_t>(listed[line])] != 0;
+    controls_.SetEntrySelected(IDC_RANDOM_LIST, static_cast<int32_t>(line), selected);
   }
+  shownSelection_ = SelectedRandomEntries();
 }
 
+std::vector<int32_t> ConfigDialog::SelectedRandomEntries() {
+  std::vector<int32_t> entries;
+  for (int32_t line : controls_.SelectedEntries(IDC_RANDOM_LIST)) {
+    entries.push_back(controls_.EntryData(IDC_RANDOM_LIST, line));
+  }
+  return entries;
+}
+
+RandomChoice ConfigDialog::ChosenSelection() { return RandomChoice{shownSelection_, SelectedRandomEntries()}; }
+
 void ConfigDialog::SaveRandomSelection() {
-  brindlemar::SaveRandomSelection(store_, list_, controls_.SelectedEntries(IDC_RANDOM_LIST));
+  SaveDialogSelection(store_, settings_, list_, ChosenSelection());
+  shownSelection_ = SelectedRandomEntries();
 }
 
 void ConfigDialog::SetPageLabels() {
@@ -357,7 +377,7 @@ void ConfigDialog::OnClicked(int32_t id) {
       controls_.EndDialog(1);
       return;
     case IDC_CANCEL:
-      RestoreBackup(store_);
+      RestoreBackup(store_, backup_, settings_.written);
       controls_.EndDialog(0);
       return;
     default:
@@ -632,19 +652,21 @@ void ConfigDialog::AddFavorite() {
   }
   std::string name;
   if (host_.RunAddFavorite(name) != 1) return;
-  const int32_t listed = listing_.Find(name);
   int32_t position = -1;
-  if (listed < 0) {
+  if (listing_.Find(name) < 0) {
     position = brindlemar::AddFavorite(store_, list_, listing_, name, ReadControls());
-    const ListedFavorite& line = listing_.lines[static_cast<size_t>(position)];
-    controls_.InsertEntry(IDC_FAVORITES, position, line.name, line.index);
   } else {
     if (host_.RunFavoriteQuestion(FavoriteQuestion::kReplace, name) != 1) return;
     position = ReplaceFavorite(store_, list_, listing_, name, ReadControls());
-    controls_.SetEntryData(IDC_FAVORITES, position, listing_.lines[static_cast<size_t>(position)].index);
+  }
+  // The list is the one stored now, another dialog's changes included.
+  FavoritesChanged();
+  if (position == kNoMoreRoom) {
+    host_.ShowMessage(kNoMoreRoomText, kNoMoreRoomTitle, MessageIcon::kInformation);
+    return;
   }
   controls_.Select(IDC_FAVORITES, position);
-  controls_.Enable(IDC_REMOVE_FAVORITE, true);
+  controls_.Enable(IDC_REMOVE_FAVORITE, position >= 0);
 }
 
 void ConfigDialog::RemoveFavorite() {
@@ -655,8 +677,15 @@ void ConfigDialog::RemoveFavorite() {
   if (host_.RunFavoriteQuestion(FavoriteQuestion::kRemove, name) != 1) return;
   if (index < 0 || index >= list_.maxFav) return;
   brindlemar::RemoveFavorite(store_, list_, listing_, index);
-  ShowFavorites();
+  FavoritesChanged();
   controls_.Enable(IDC_REMOVE_FAVORITE, false);
+}
+
+void ConfigDialog::FavoritesChanged() {
+  ShowFavorites();
+  // The Random page's list is made again from the favorites and flags now
+  // stored (its own selection was saved when the Main page came back).
+  if (controls_.EntryCount(IDC_RANDOM_LIST) > 0) FillRandomList();
 }
 
 }  // namespace brindlemar::ui

@@ -6,8 +6,10 @@
 // The logic only: it talks to the dialog's controls and to its platform
 // (ui/dialog_controls.h, ui/dialog_host.h), to the settings store, and to
 // the preview field, which the platform created and whose window it owns.
-// Opening backs up the Config values; OK and Preview save the controls;
-// Cancel restores the backup; closing deletes it.
+// Opening backs up the Config values; OK and Preview save what the user
+// changed; Cancel puts back from the backup what they wrote; closing
+// deletes the backup. Another dialog open at the same time keeps its own
+// changes (settings/dialog_settings.h, settings/favorite_list.h).
 #pragma once
 
 #include <cstdint>
@@ -88,7 +90,14 @@ class ConfigDialog final : public DialogLogic {
   void FillFavorites();
   void ShowFavorites();
   void FillRandomList();
+  // The entries selected in the Random page's list.
+  std::vector<int32_t> SelectedRandomEntries();
+  // Those with the ones the list showed selected when it was filled or its
+  // selection last saved: only what the user changed is written.
+  RandomChoice ChosenSelection();
   void SaveRandomSelection();
+  // Shows the favorites loaded afresh after Add or Remove.
+  void FavoritesChanged();
   void SetPageLabels();
 
   void ApplyFavorite();
@@ -115,6 +124,10 @@ class ConfigDialog final : public DialogLogic {
   DialogSettings settings_;
   FavoriteList list_;
   FavoriteListing listing_;
+  DialogBackup backup_;
+  // The entries the Random page's list selected when it was filled or its
+  // selection last saved.
+  std::vector<int32_t> shownSelection_;
   bool attached_ = false;
 };
 

@@ -75,9 +75,10 @@ void CheckDialog(std::string_view text) {
   Require(current >= -1 && current < static_cast<int32_t>(listing.lines.size()));
   if (HasRoomForFavorite(list)) ReplaceFavorite(store, list, listing, ParseRecord(text).name, settings.parameters);
   RemoveFavorite(store, list, listing, 0);
-  DialogSave(store, settings, list, {0, 1});
-  SaveBackup(store);
-  RestoreBackup(store);
+  DialogBackup backup;
+  SaveBackup(store, backup);
+  DialogSave(store, settings, list, RandomChoice{{}, {0, 1}});
+  RestoreBackup(store, backup, settings.written);
 }
 
 }  // namespace

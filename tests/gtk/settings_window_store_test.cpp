@@ -190,8 +190,9 @@ TEST(SettingsWindowStore, SaveAndRestoreEachReplaceTheFileOnce) {
   file.CreateKey(kConfigKey, nullptr);
   WriteDword(file, kConfigKey, "Random", 1);
 
+  DialogBackup backup;
   store.BeginAction();
-  SaveBackup(store);
+  SaveBackup(store, backup);
   store.EndAction();
   files.renames = 0;
 
@@ -209,7 +210,7 @@ TEST(SettingsWindowStore, SaveAndRestoreEachReplaceTheFileOnce) {
 
   files.renames = 0;
   store.BeginAction();
-  ASSERT_EQ(RestoreBackup(store), 1);
+  ASSERT_EQ(RestoreBackup(store, backup, settings.written), 1);
   store.EndAction();
   EXPECT_EQ(files.renames, 1);
   EXPECT_EQ(Dword(file, kConfigKey, "Random"), 1);

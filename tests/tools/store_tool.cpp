@@ -47,8 +47,9 @@ int Write(const std::string& dir) {
   settings.screenResX = 1024;
   settings.screenResY = 768;
   settings.screenResBits = 16;
-  DialogSave(store, settings, list, {0, 2, 50});
-  SaveBackup(store);
+  DialogSave(store, settings, list, RandomChoice{{}, {0, 2, 50}});
+  DialogBackup backup;
+  SaveBackup(store, backup);
   RemoveFavorite(store, list, listing, 3);
 
   const char* messages[] = {
