@@ -5,8 +5,9 @@ FUZZ_PACKAGES="clang-14 libclang-rt-14-dev"
 # alone (without recommends) brings none of them.
 WINDOWS_PACKAGES="g++-mingw-w64-x86-64-posix googletest wine wine64 xvfb xauth"
 # The end-to-end tests drive real windows on a virtual X display; a nested
-# server (Xephyr) gives it several monitors, and xrandr changes its screen.
-DISPLAY_TEST_PACKAGES="xvfb xauth xdotool x11-apps x11-utils imagemagick libxml2-utils desktop-file-utils xserver-xephyr x11-xserver-utils"
+# server (Xephyr) gives it several monitors, xrandr changes its screen, and
+# a window manager (openbox) holds several windows of the settings program.
+DISPLAY_TEST_PACKAGES="xvfb xauth xdotool x11-apps x11-utils imagemagick libxml2-utils desktop-file-utils xserver-xephyr x11-xserver-utils openbox"
 # The packages a user installs and their checks: CPack's DEB generator runs
 # dpkg-shlibdeps, lintian and mandoc's lint check the package, lexgrog its
 # manual pages, mmdebstrap makes the new Debian root the package is installed

@@ -14,6 +14,10 @@
 #   long-message  a message line of 600 characters comes back whole in the
 #               messages editor, and its next OK keeps it and the lines after it
 #   random-on   a stored "Random" of 256 shows rotation on and OK keeps it on
+#   rotation    removing a favorite on the Main page moves the rotation's
+#               flags with the favorites, though the Random page is not shown
+#   two-windows two windows at once, under a window manager: what the user
+#               changed in one survives the other's OK, Add and Remove
 #   fonts       every font family is offered: a stored face whose name
 #               begins another family's name stays chosen through OK
 #   numbers     numbers beyond a field's range, and with thousands
@@ -77,12 +81,28 @@ place() {
 # The title as a pattern that matches it alone ("Remove Favorite?").
 title_pattern() { printf '^%s$' "$(printf '%s' "$1" | sed 's/[][\\.*^$?+(){}|]/\\&/g')"; }
 
-# window TITLE: the id of the shown window of that title, once it is there.
+# start_settings_as NAME PROGRAM...: starts a settings program with a
+# control map of its own; use NAME then makes it the one the helpers drive.
+start_settings_as() {
+  local name=$1
+  shift
+  export BRINDLEMAR_CONTROL_MAP="$WORK/controls-$name"
+  start_settings "$@"
+  eval "PID_$name=\$SETTINGS_PID"
+}
+
+use() {
+  export BRINDLEMAR_CONTROL_MAP="$WORK/controls-$1"
+  eval "SETTINGS_PID=\$PID_$1"
+}
+
+# window TITLE: the id of the settings program's shown window of that
+# title, once it is there.
 window() {
   local id
   place "$1" 1 >/dev/null
   for _ in $(seq 1200); do
-    id=$(xdotool search --onlyvisible --name "$(title_pattern "$1")" 2>/dev/null | head -1)
+    id=$(xdotool search --all --onlyvisible --pid "$SETTINGS_PID" --name "$(title_pattern "$1")" 2>/dev/null | head -1)
     [ -n "$id" ] && { echo "$id"; return 0; }
     sleep 0.05
   done
@@ -150,6 +170,39 @@ preview_shot() {
   shot "$WORK/window.png" "$id"
   convert "$WORK/window.png" -crop "${w}x${h}+${x}+${y}" +repage "png:$1"
 }
+
+# A window manager on the display, once it has taken charge of it.
+start_window_manager() {
+  openbox >"$WORK/openbox.log" 2>&1 &
+  PIDS="$PIDS $!"
+  managed() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
+  until_true 60 managed || fail "openbox did not start"
+}
+
+# front TITLE: brings the window to the front, as a click on it would.
+front() {
+  local id
+  id=$(window "$1") || exit 1
+  xdotool windowactivate --sync "$id" 2>/dev/null || xdotool windowraise "$id"
+}
+
+# control_on_screen TITLE ID FILE: the control as the screen shows it (a
+# capture of the root window), the pointer away from it.
+control_on_screen() {
+  local id x y w h left top
+  id=$(window "$1") || exit 1
+  read -r x y w h <<<"$(place "$1" "$2")"
+  left=$(xwininfo -id "$id" | sed -n 's/.*Absolute upper-left X: *//p')
+  top=$(xwininfo -id "$id" | sed -n 's/.*Absolute upper-left Y: *//p')
+  xdotool mousemove 0 0
+  shot "$WORK/screen.png"
+  convert "$WORK/screen.png" -crop "${w}x${h}+$((left + x))+$((top + y))" +repage "png:$3"
+}
+
+same_picture() { [ "$(compare -metric AE "$1" "$2" null: 2>&1 | cut -d' ' -f1)" = 0 ]; }
+
+# The favorites as the settings file stores them, by name, in their order.
+stored_favorite_names() { grep -a '^"Fav[0-9]*"=' "$SETTINGS_FILE" | sed 's/^"Fav[0-9]*"="\([^,]*\),.*/\1/' | paste -sd'|'; }
 
 window_height() { xdotool getwindowgeometry "$1" | sed -n 's/.*Geometry: [0-9]*x\([0-9]*\).*/\1/p'; }
 
@@ -337,6 +390,92 @@ random-on)
   wait_settings_end
   [ "$(value Random)" = dword:00000001 ] || fail "OK stored Random as $(value Random)"
   echo "PASS: settings_program random-on"
+  ;;
+rotation)
+  # Feathers and Rain in the rotation, as the Random page stored them.
+  mkdir -p "$BRINDLEMAR_CONFIG_DIR"
+  {
+    printf 'REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Tessaloom\\Brindlemar\\Config]\n'
+    printf '"Random"=dword:00000000\n"RanArray"=hex:00,01,00,01,00\n\n'
+    printf '[HKEY_CURRENT_USER\\Software\\Tessaloom\\Brindlemar\\Favorites]\n'
+    printf '"Fav%03d"="%s,3,23,1200,2540,1135,7,284,1,0,0,1,0,4,0,.252212,75,1,3,1,20,-30,0,401,0,1"\n' \
+      0 Corona 1 Feathers 2 "Oort Cloud" 3 Rain 4 Scribble
+  } >"$SETTINGS_FILE"
+  start_settings "$SETTINGS"
+  # Corona, the first of the list, removed on the Main page; then OK.
+  open_list "$MAIN" 1023
+  xdotool key Home Return
+  keys "$MAIN" alt+r
+  window "Remove Favorite?" >/dev/null
+  keys "Remove Favorite?" Return
+  gone "Remove Favorite?"
+  until_true 30 bash -c "! grep -q '=\"Corona,' '$SETTINGS_FILE'" || fail "Remove left Corona"
+  keys "$MAIN" alt+o
+  wait_settings_end
+  [ "$(stored_favorite_names)" = "Feathers|Oort Cloud|Rain|Scribble" ] || fail "favorites: $(stored_favorite_names)"
+  [ "$(value RanArray)" = hex:01,00,01,00 ] || fail "the rotation is $(value RanArray), not Feathers and Rain"
+  echo "PASS: settings_program rotation"
+  ;;
+two-windows)
+  start_window_manager
+  mkdir -p "$BRINDLEMAR_CONFIG_DIR"
+  {
+    printf 'REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Tessaloom\\Brindlemar\\Config]\n'
+    printf '"Random"=dword:00000000\n"Clock"=dword:00000000\n"Messages"=dword:00000000\n'
+    printf '"RanArray"=hex:01,00,01\n\n'
+    printf '[HKEY_CURRENT_USER\\Software\\Tessaloom\\Brindlemar\\Favorites]\n'
+    printf '"Fav%03d"="%s,3,23,1200,2540,1135,7,284,1,0,0,1,0,4,0,.252212,75,1,3,1,20,-30,0,401,0,1"\n' \
+      0 Corona 1 Feathers 2 "Oort Cloud"
+  } >"$SETTINGS_FILE"
+  start_settings_as a "$SETTINGS"
+  # The two check boxes as a window shows them unchecked.
+  control_on_screen "$MAIN" 1102 "$WORK/clock-off.png"
+  control_on_screen "$MAIN" 1101 "$WORK/messages-off.png"
+  start_settings_as b "$SETTINGS"
+  window "$MAIN" >/dev/null
+  # A turns the clock on and adds a favorite; B turns the messages on and
+  # removes Feathers, from the list it opened with.
+  use a
+  front "$MAIN"
+  click "$MAIN" 1102
+  keys "$MAIN" alt+d
+  keys "Add New Favorite" ctrl+a
+  xdotool type "From A"
+  xdotool key Return
+  gone "Add New Favorite"
+  until_true 30 grep -q '"Fav003"="From A,' "$SETTINGS_FILE" || fail "A's Add stored nothing: $(stored_favorite_names)"
+  use b
+  front "$MAIN"
+  click "$MAIN" 1101
+  open_list "$MAIN" 1023
+  xdotool key Home Down Return
+  keys "$MAIN" alt+r
+  window "Remove Favorite?" >/dev/null
+  keys "Remove Favorite?" Return
+  gone "Remove Favorite?"
+  until_true 30 bash -c "! grep -q '=\"Feathers,' '$SETTINGS_FILE'" || fail "B's Remove left Feathers"
+  [ "$(stored_favorite_names)" = "Corona|Oort Cloud|From A" ] || fail "after B's Remove: $(stored_favorite_names)"
+  use a
+  keys "$MAIN" alt+o
+  wait_settings_end
+  use b
+  keys "$MAIN" alt+o
+  wait_settings_end
+  [ "$(value Clock)" = dword:00000001 ] || fail "A's clock was lost: Clock $(value Clock)"
+  [ "$(value Messages)" = dword:00000001 ] || fail "B's messages were lost: Messages $(value Messages)"
+  [ "$(stored_favorite_names)" = "Corona|Oort Cloud|From A" ] || fail "favorites: $(stored_favorite_names)"
+  [ "$(value RanArray)" = hex:01,01,00 ] || fail "the rotation is $(value RanArray), not Corona and Oort Cloud"
+  [ "$("$SAVER" --list-favorites | paste -sd'|')" = "Corona|From A|Oort Cloud" ] ||
+    fail "the saver lists $("$SAVER" --list-favorites | paste -sd'|')"
+  # Opened again, the window shows both check boxes on.
+  start_settings_as c "$SETTINGS"
+  control_on_screen "$MAIN" 1102 "$WORK/clock-now.png"
+  control_on_screen "$MAIN" 1101 "$WORK/messages-now.png"
+  same_picture "$WORK/clock-off.png" "$WORK/clock-now.png" && fail "the window shows the clock off"
+  same_picture "$WORK/messages-off.png" "$WORK/messages-now.png" && fail "the window shows the messages off"
+  keys "$MAIN" alt+c
+  wait_settings_end
+  echo "PASS: settings_program two-windows"
   ;;
 fonts)
   mkdir -p "$BRINDLEMAR_CONFIG_DIR"
