@@ -256,6 +256,60 @@ TEST(RegFile, RefusesDamagedText) {
   }
 }
 
+TEST(RegFile, ALineThatCannotBeReadCostsThatLineOnly) {
+  const std::string head = "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\A]\r\n\"Before\"=dword:00000001\r\n";
+  const std::string tail = "[HKEY_CURRENT_USER\\Software\\B]\r\n\"After\"=\"kept\"\r\n";
+  struct Case {
+    const char* what;
+    std::string bad;      // between head and tail
+    size_t first, last;   // the lines left out
+    const char* shown;    // how the first of them is described
+  } const cases[] = {
+      {"bad DWORD", "\"MaxFPS\"=dword:zz\r\n", 5, 5, "line 5: \"MaxFPS\"=dword:zz (bad DWORD)"},
+      {"NULs", std::string("\0\0\0\r\n", 5), 5, 5, "line 5: \\x00\\x00\\x00 (unexpected text)"},
+      {"unterminated string", "\"Settings\"=\"*,3,24\r\n", 5, 5, "(unterminated quoted text)"},
+      {"wrapped hex with a bad byte", "\"RanArray\"=hex:01,02,\\\r\n  0g,04\r\n", 5, 6,
+       "lines 5-6: \"RanArray\"=hex:01,02,\\ (bad hex data)"},
+      // Not taken for a wrapped line: the next line is a value of its own.
+      {"string ending in a backslash", "\"Path\"=\"C:\\\r\n", 5, 5, "line 5: "},
+      // The key's values go with it, or they would land in the key before.
+      {"bad key", "[HKEY_CURRENT_USER\\\\Bad]\r\n\"Lost\"=dword:00000002\r\n", 5, 5, "(bad key name)"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    RegTree tree;
+    posix::RegFileReading reading = posix::ReadRegFile(head + c.bad + tail, tree);
+    ASSERT_TRUE(reading.isRegFile);
+    ASSERT_FALSE(reading.dropped.empty());
+    EXPECT_EQ(reading.dropped[0].first, c.first);
+    EXPECT_EQ(reading.dropped[0].last, c.last);
+    EXPECT_NE(posix::DescribeDropped(reading.dropped[0]).find(c.shown), std::string::npos)
+        << posix::DescribeDropped(reading.dropped[0]);
+    const RegValue* before = tree.FindValue("HKEY_CURRENT_USER\\Software\\A", "Before");
+    const RegValue* after = tree.FindValue("HKEY_CURRENT_USER\\Software\\B", "After");
+    ASSERT_NE(before, nullptr);
+    ASSERT_NE(after, nullptr);
+    EXPECT_EQ(after->data, Bytes(std::string_view("kept", 5)));
+    EXPECT_EQ(tree.Values("HKEY_CURRENT_USER\\Software\\A")->size(), 1u) << "nothing of the bad line was kept";
+  }
+
+  // The cut-off last line of a file.
+  RegTree cut;
+  posix::RegFileReading reading = posix::ReadRegFile(head + "\"Settings\"=\"*,3,2", cut);
+  ASSERT_EQ(reading.dropped.size(), 1u);
+  EXPECT_EQ(reading.dropped[0].first, 5u);
+  EXPECT_NE(cut.FindValue("HKEY_CURRENT_USER\\Software\\A", "Before"), nullptr);
+
+  // A file without its header is no Registry Editor file: nothing is read.
+  RegTree none;
+  none.AddKey("HKEY_CURRENT_USER\\Before");
+  reading = posix::ReadRegFile("REGEDIT5\r\n" + tail, none);
+  EXPECT_FALSE(reading.isRegFile);
+  EXPECT_FALSE(reading.error.empty());
+  EXPECT_TRUE(none.HasKey("HKEY_CURRENT_USER\\Before"));
+  EXPECT_FALSE(none.HasKey("HKEY_CURRENT_USER\\Software\\B"));
+}
+
 // A key path of the given depth below the hive's first level.
 std::string DeepKey(size_t levels, std::string_view level = "k") {
   std::string path = "HKEY_CURRENT_USER";
@@ -406,18 +460,16 @@ TEST_F(FileStoreTest, KeepsValuesOfARegistryEditorExportItCannotUse) {
   }
 }
 
-TEST_F(FileStoreTest, DamagedFileIsReportedOnceKeptAsideAndReplacedByDefaults) {
+TEST_F(FileStoreTest, AFileThatIsNoSettingsFileIsKeptAsideWholeAndReplacedByDefaults) {
   const std::string head = "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Tessaloom\\Brindlemar\\Config]\r\n";
   struct Case {
     const char* what;
     std::string bytes;
   } const cases[] = {
-      {"truncated", head.substr(0, head.size() - 12)},
+      {"empty", ""},
       {"garbage header", "\x01\x02garbage\r\n" + head},
-      {"bad hex", head + "\"RanArray\"=hex:01,0g\r\n"},
-      {"unterminated string", head + "\"Settings\"=\"*,1,2\r\n"},
+      {"binary", std::string("\x7f" "ELF\x02\x01\x01\0\0", 9)},
       {"too large", head + std::string(posix::kMaxSettingsFileBytes, ';')},
-      {"5,000 levels deep", head + "[" + DeepKey(5000, "a") + "]\r\n"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -439,11 +491,163 @@ TEST_F(FileStoreTest, DamagedFileIsReportedOnceKeptAsideAndReplacedByDefaults) {
     EXPECT_EQ(Count(report, "brindlemar: settings file"), 1u) << report;
     EXPECT_NE(report.find(File(dir).string()), std::string::npos) << report;
     EXPECT_NE(report.find(kept[0]), std::string::npos) << report;
+    posix::SettingsFileDamage damage = store.TakeDamage();
+    EXPECT_FALSE(damage.wholeFile.empty());
+    EXPECT_EQ(damage.keptAs, (dir / kept[0]).string());
+    EXPECT_FALSE(store.TakeDamage().Found()) << "taken once";
 
     ASSERT_TRUE(store.CreateKey(kConfigKey, nullptr));
     ASSERT_TRUE(WriteDword(store, kConfigKey, "Clock", 1));
     EXPECT_TRUE(ReadBytes(File(dir)).starts_with("REGEDIT4\r\n"));
     EXPECT_EQ(ReadBytes(dir / kept[0]), c.bytes);
+  }
+}
+
+// A user's file: favorites, messages and settings, with one line mistyped.
+std::string UsersFile(const std::string& bad) {
+  return "REGEDIT4\r\n\r\n"
+         "[HKEY_CURRENT_USER\\Software\\Tessaloom\\Brindlemar\\Config]\r\n"
+         "\"Settings\"=\"*,3,24,2345,1284,855,5,499,1,0,0,1,0,4,0,.252212,40,1,4,1,10,40,120,692,0,1\"\r\n" +
+         bad +
+         "\"Clock\"=dword:00000001\r\n"
+         "\r\n"
+         "[HKEY_CURRENT_USER\\Software\\Tessaloom\\Brindlemar\\Favorites]\r\n"
+         "\"Fav000\"=\"Mine,1,18,1800,3011,1149,14,1710,1,1,1,1,0,0,0,.252212,34,1,4,1,7,50,38,371,1,0\"\r\n"
+         "\r\n"
+         "[HKEY_CURRENT_USER\\Software\\Tessaloom\\Brindlemar\\Messages]\r\n"
+         "\"Message1\"=\"Hello\"\r\n";
+}
+
+TEST_F(FileStoreTest, ADamagedLineCostsThatLineAndTheRestIsKept) {
+  struct Case {
+    const char* what;
+    std::string bad;
+    const char* said;  // what the report shows of it
+  } const cases[] = {
+      {"bad DWORD", "\"MaxFPS\"=dword:zz\r\n", "line 5: \"MaxFPS\"=dword:zz (bad DWORD)"},
+      {"NUL", std::string("\"Random\"=dword:0000") + '\0' + "\r\n", "line 5: \"Random\"=dword:0000\\x00 (bad DWORD)"},
+      {"stray text", "MaxFPS = 60\r\n", "line 5: MaxFPS = 60 (unexpected text)"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    fs::path dir = dir_ / c.what;
+    fs::create_directories(dir);
+    const std::string original = UsersFile(c.bad);
+    WriteBytes(File(dir), original);
+
+    ::testing::internal::CaptureStderr();
+    {
+      posix::FileStore store(dir.string());
+      std::string text;
+      ASSERT_TRUE(ReadString(store, kFavoritesKey, "Fav000", 256, text));
+      EXPECT_TRUE(text.starts_with("Mine,"));
+      ASSERT_TRUE(ReadString(store, kMessagesKey, "Message1", 256, text));
+      EXPECT_EQ(text, "Hello");
+      int32_t clock = 0;
+      EXPECT_TRUE(ReadDword(store, kConfigKey, "Clock", clock));
+      EXPECT_EQ(clock, 1);
+      posix::SettingsFileDamage damage = store.TakeDamage();
+      ASSERT_EQ(damage.dropped.size(), 1u);
+      EXPECT_EQ(damage.dropped[0].first, 5u);
+      EXPECT_TRUE(damage.wholeFile.empty());
+    }
+    std::string report = ::testing::internal::GetCapturedStderr();
+
+    std::vector<std::string> kept = Others(dir);
+    ASSERT_EQ(kept.size(), 1u);
+    EXPECT_TRUE(kept[0].starts_with("settings.reg.damaged-")) << kept[0];
+    EXPECT_EQ(ReadBytes(dir / kept[0]), original) << "the copy is the file byte for byte";
+    EXPECT_NE(report.find("1 line cannot be read"), std::string::npos) << report;
+    EXPECT_NE(report.find(c.said), std::string::npos) << report;
+    EXPECT_NE(report.find(kept[0]), std::string::npos) << report;
+
+    // The file now holds what was read; the next start finds nothing wrong
+    // and makes no second copy, and a change keeps everything else.
+    const std::string rewritten = ReadBytes(File(dir));
+    EXPECT_EQ(rewritten.find(c.bad), std::string::npos);
+    ::testing::internal::CaptureStderr();
+    posix::FileStore next(dir.string());
+    ASSERT_TRUE(WriteDword(next, kConfigKey, "Style", 1));
+    EXPECT_FALSE(next.TakeDamage().Found());
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+    EXPECT_EQ(Others(dir), kept);
+    const std::string after = ReadBytes(File(dir));
+    for (const char* line : {"\"Fav000\"=\"Mine,", "\"Message1\"=\"Hello\"", "\"Clock\"=dword:00000001",
+                             "\"Style\"=dword:00000001", "\"Settings\"=\"*,3,24,2345,"}) {
+      EXPECT_NE(after.find(line), std::string::npos) << line;
+    }
+  }
+}
+
+TEST_F(FileStoreTest, ADamagedFileThatCannotBeReplacedIsCopiedOnce) {
+  const std::string original = UsersFile("\"MaxFPS\"=dword:zz\r\n");
+  WriteBytes(File(dir_), original);
+  ::testing::internal::CaptureStderr();
+  for (int start = 0; start < 3; ++start) {
+    FaultyFileSystem files;
+    // The copy is renamed into place; the replacement of the file is not.
+    files.Fail(FileCall::kRename, EIO, -1, posix::kSettingsFileName);
+    posix::FileStore store(dir_.string(), files);
+    std::string text;
+    ASSERT_TRUE(ReadString(store, kFavoritesKey, "Fav000", 256, text));
+    EXPECT_FALSE(WriteDword(store, kConfigKey, "Style", 1)) << "a change would lose the damaged line";
+    EXPECT_NE(store.LastFailure(), "");
+  }
+  ::testing::internal::GetCapturedStderr();
+  EXPECT_EQ(ReadBytes(File(dir_)), original);
+  std::vector<std::string> kept = Others(dir_);
+  ASSERT_EQ(kept.size(), 1u) << "one copy for every start";
+  EXPECT_EQ(ReadBytes(dir_ / kept[0]), original);
+
+  // Once the file can be replaced, the copy there serves.
+  ::testing::internal::CaptureStderr();
+  posix::FileStore store(dir_.string());
+  ASSERT_TRUE(WriteDword(store, kConfigKey, "Style", 1));
+  std::string report = ::testing::internal::GetCapturedStderr();
+  EXPECT_NE(report.find(kept[0]), std::string::npos) << report;
+  EXPECT_EQ(Others(dir_), kept);
+  EXPECT_EQ(ReadBytes(File(dir_)).find("MaxFPS"), std::string::npos);
+}
+
+TEST_F(FileStoreTest, AReadOnlyFileIsReadAndNeverChanged) {
+  struct Case {
+    const char* what;
+    std::string bytes;
+  } const cases[] = {
+      {"whole", UsersFile("")},
+      {"with a damaged line", UsersFile("\"MaxFPS\"=dword:zz\r\n")},
+      {"no settings file", "garbage"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    fs::path dir = dir_ / c.what;
+    fs::create_directories(dir);
+    WriteBytes(File(dir), c.bytes);
+    fs::permissions(File(dir), fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    const fs::file_time_type modified = fs::last_write_time(File(dir));
+
+    ::testing::internal::CaptureStderr();
+    posix::FileStore store(dir.string());
+    EXPECT_TRUE(store.ReadOnly());
+    std::string text;
+    EXPECT_EQ(ReadString(store, kFavoritesKey, "Fav000", 256, text), c.bytes != "garbage");
+    // Nothing to change: a value as it is, a key that is there.
+    int32_t clock = 0;
+    if (ReadDword(store, kConfigKey, "Clock", clock)) {
+      EXPECT_TRUE(WriteDword(store, kConfigKey, "Clock", clock));
+      EXPECT_TRUE(store.CreateKey(kConfigKey, nullptr));
+    }
+    EXPECT_FALSE(WriteDword(store, kConfigKey, "Style", 1));
+    EXPECT_EQ(store.LastFailure(), "the file is read-only");
+    ChangeSet presets;
+    presets.unlessKeyExists = kFavoritesKey;
+    presets.CreateKey(kFavoritesKey).SetString(kFavoritesKey, "Fav000", "Preset,1");
+    EXPECT_NE(store.ApplyChanges(presets), ChangeResult::kMade);
+    ::testing::internal::GetCapturedStderr();
+
+    EXPECT_EQ(ReadBytes(File(dir)), c.bytes);
+    EXPECT_EQ(fs::last_write_time(File(dir)), modified);
+    EXPECT_TRUE(Others(dir).empty()) << "no copy and no temporary file";
   }
 }
 

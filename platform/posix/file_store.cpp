@@ -19,6 +19,8 @@ namespace {
 
 constexpr std::string_view kHive = "HKEY_CURRENT_USER\\";
 constexpr std::string_view kTemporaryInfix = ".tmp-";
+constexpr std::string_view kDamagedInfix = ".damaged-";
+constexpr const char* kReadOnly = "the file is read-only";
 // mkostemp's six characters.
 constexpr size_t kTemporarySuffix = 6;
 // As many links as the kernel follows in one path.
@@ -111,7 +113,10 @@ FileRead ReadSettingsFile(FileSystem& files, const std::string& path) {
   if (files.Fstat(fd, &file.info) != 0) {
     file.reason = ErrorText(errno);
   } else if (!S_ISREG(file.info.st_mode)) {
-    file.reason = "not a regular file";
+    file.reason = S_ISDIR(file.info.st_mode)                                   ? "it is a directory"
+                  : S_ISFIFO(file.info.st_mode)                                ? "it is a pipe"
+                  : S_ISCHR(file.info.st_mode) || S_ISBLK(file.info.st_mode) ? "it is a device"
+                                                                               : "not a regular file";
   } else if (static_cast<uint64_t>(file.info.st_size) > kMaxSettingsFileBytes) {
     file.status = FileRead::Status::kDamaged;
     file.reason = "larger than 16 MiB";
@@ -221,6 +226,7 @@ const RegTree& FileStore::Current() {
       ReportUnreadable(ErrorText(errno));
       return empty_;
     }
+    unreadable_.clear();
     if (!snapshot_.valid || snapshot_.identity.exists) snapshot_ = Snapshot{true, {}, {}, {}};
     return snapshot_.tree;
   }
@@ -231,13 +237,16 @@ const RegTree& FileStore::Current() {
   RegTree tree;
   switch (file.status) {
     case FileRead::Status::kMissing:
+      unreadable_.clear();
       snapshot_ = Snapshot{true, {}, {}, {}};
       return snapshot_.tree;
     case FileRead::Status::kUnreadable:
       ReportUnreadable(file.reason);
       return empty_;
-    case FileRead::Status::kRead:
-      if (ParseRegFile(file.bytes, tree, nullptr)) {
+    case FileRead::Status::kRead: {
+      const RegFileReading reading = ReadRegFile(file.bytes, tree);
+      if (reading.isRegFile && reading.dropped.empty()) {
+        unreadable_.clear();
         const struct stat& read = file.info;
         snapshot_ = Snapshot{true,
                              {true, read.st_dev, read.st_ino, read.st_size, read.st_mtim.tv_sec, read.st_mtim.tv_nsec},
@@ -246,12 +255,13 @@ const RegTree& FileStore::Current() {
         return snapshot_.tree;
       }
       break;
+    }
     case FileRead::Status::kDamaged:
       break;
   }
   // Damage is handled under the lock, so that a writer in the middle of its
-  // change is not disturbed and only one process sets the file aside. Without
-  // a lock file (a read-only directory) it is reported all the same.
+  // change is not disturbed and only one process keeps the file aside.
+  // Without a lock file (a read-only directory) it is reported all the same.
   FileLock lock(files_, lockPath_);
   if (!LoadLocked()) return empty_;
   return snapshot_.tree;
@@ -260,8 +270,12 @@ const RegTree& FileStore::Current() {
 bool FileStore::LoadLocked() {
   FileRead file = ReadSettingsFile(files_, filePath_);
   const struct stat& read = file.info;
+  std::string damage = std::to_string(read.st_dev) + ":" + std::to_string(read.st_ino) + ":" +
+                       std::to_string(read.st_size) + ":" + std::to_string(read.st_mtim.tv_sec) + "." +
+                       std::to_string(read.st_mtim.tv_nsec);
   switch (file.status) {
     case FileRead::Status::kMissing:
+      unreadable_.clear();
       snapshot_ = Snapshot{true, {}, {}, {}};
       return true;
     case FileRead::Status::kUnreadable:
@@ -269,26 +283,31 @@ bool FileStore::LoadLocked() {
       ReportUnreadable(file.reason);
       return false;
     case FileRead::Status::kRead: {
+      unreadable_.clear();
       Identity identity{true, read.st_dev, read.st_ino, read.st_size, read.st_mtim.tv_sec, read.st_mtim.tv_nsec};
       // Comparing the bytes costs far less than parsing them again, and
       // does not trust the identity where a lost update would follow.
-      if (snapshot_.valid && snapshot_.identity.exists && snapshot_.bytes == file.bytes) {
+      if (snapshot_.valid && !snapshot_.damaged && snapshot_.identity.exists && snapshot_.bytes == file.bytes) {
         snapshot_.identity = identity;
         return true;
       }
       RegTree tree;
-      if (ParseRegFile(file.bytes, tree, &file.reason)) {
+      RegFileReading reading = ReadRegFile(file.bytes, tree);
+      if (reading.isRegFile) {
         snapshot_ = Snapshot{true, identity, std::move(file.bytes), std::move(tree)};
+        if (!reading.dropped.empty()) {
+          snapshot_.damaged = true;
+          KeepReadable(reading.dropped, damage);
+        }
         return true;
       }
+      file.reason = reading.error;
       break;
     }
     case FileRead::Status::kDamaged:
+      unreadable_.clear();
       break;
   }
-  std::string damage = std::to_string(read.st_dev) + ":" + std::to_string(read.st_ino) + ":" +
-                       std::to_string(read.st_size) + ":" + std::to_string(read.st_mtim.tv_sec) + "." +
-                       std::to_string(read.st_mtim.tv_nsec);
   if (!SetAside(file.reason, damage)) {
     snapshot_.valid = false;
     return false;
@@ -297,29 +316,115 @@ bool FileStore::LoadLocked() {
   return true;
 }
 
-bool FileStore::SetAside(const std::string& reason, const std::string& identity) {
+void FileStore::KeepReadable(const std::vector<DroppedLines>& dropped, const std::string& identity) {
+  // Each problem once for each file it was found in.
+  const bool report = identity != reportedDamage_;
+  reportedDamage_ = identity;
+  damage_ = SettingsFileDamage{dropped, {}, {}};
+  std::string target = WriteTarget();
+  if (!target.empty() && ReadOnlyFile(target)) {
+    if (report) ReportDropped(dropped, "the file is read-only and stays as it is");
+    return;
+  }
+  std::string kept = target.empty() ? "" : KeepCopy(target, snapshot_.bytes);
+  if (kept.empty()) {
+    if (report) {
+      ReportDropped(dropped, "the file cannot be copied aside (" + ErrorText(errno) +
+                                 "), so it stays as it is and nothing is saved");
+    }
+    return;
+  }
+  std::string bytes = WriteRegFile(snapshot_.tree);
+  if (!Replace(bytes)) {
+    if (report) {
+      ReportDropped(dropped, "a copy is kept as " + kept +
+                                 ", but the file cannot be replaced, so it stays as it is and nothing is saved");
+    }
+    return;
+  }
+  damage_.keptAs = kept;
+  snapshot_.bytes = std::move(bytes);
+  snapshot_.damaged = false;
+  reportedDamage_.clear();
+  ReportDropped(dropped, "the rest is kept, and the file as it was is kept as " + kept);
+}
+
+std::string FileStore::DamagedName(const std::string& target) {
   char stamp[32] = "";
   std::time_t now = std::time(nullptr);
   std::tm local{};
   if (localtime_r(&now, &local)) std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local);
+  std::string base = target + std::string(kDamagedInfix) + stamp;
+  std::string name = base;
+  struct stat st {};
+  // Under the lock nobody else of ours can take the name between the look and its use.
+  for (int n = 2; files_.Lstat(name.c_str(), &st) == 0; ++n) name = base + "-" + std::to_string(n);
+  return name;
+}
+
+std::string FileStore::KeepCopy(const std::string& target, const std::string& bytes) {
+  // A copy kept by an earlier start that could not replace the file.
+  const std::string directory = DirectoryOf(target);
+  const std::string prefix = NameOf(target) + std::string(kDamagedInfix);
+  std::vector<std::string> names;
+  if (files_.ListDirectory(directory.c_str(), names) == 0) {
+    for (const std::string& name : names) {
+      if (!name.starts_with(prefix)) continue;
+      std::string path = directory + "/" + name;
+      struct stat st {};
+      if (files_.Lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode) ||
+          static_cast<size_t>(st.st_size) != bytes.size()) {
+        continue;
+      }
+      FileRead copy = ReadSettingsFile(files_, path);
+      if (copy.status == FileRead::Status::kRead && copy.bytes == bytes) return path;
+    }
+  }
+  std::string kept = DamagedName(target);
+  std::string temp = target + std::string(kTemporaryInfix) + std::string(kTemporarySuffix, 'X');
+  int fd = Retried([&] { return files_.MakeTemp(temp.data()); });
+  if (fd < 0) return "";
+  bool ok = WriteAll(files_, fd, bytes) && Retried([&] { return files_.Fsync(fd); }) == 0;
+  int error = ok ? 0 : errno;
+  if (files_.Close(fd) != 0 && ok) {
+    ok = false;
+    error = errno;
+  }
+  if (ok && Retried([&] { return files_.Rename(temp.c_str(), kept.c_str()); }) != 0) {
+    ok = false;
+    error = errno;
+  }
+  if (!ok) {
+    files_.Unlink(temp.c_str());
+    errno = error;
+    return "";
+  }
+  SyncDirectory(files_, directory);
+  return kept;
+}
+
+bool FileStore::SetAside(const std::string& reason, const std::string& identity) {
   // A linked settings file keeps its link: the damaged target is kept
   // beside itself and the next write makes a new one there.
   std::string damaged = WriteTarget();
   if (damaged.empty()) damaged = filePath_;
-  std::string base = damaged + ".damaged-" + stamp;
-  std::string kept = base;
-  struct stat st {};
-  // Under the lock nobody else of ours can take the name between the look and the rename.
-  for (int n = 2; files_.Lstat(kept.c_str(), &st) == 0; ++n) kept = base + "-" + std::to_string(n);
-  if (Retried([&] { return files_.Rename(damaged.c_str(), kept.c_str()); }) == 0) {
-    reportedDamage_.clear();
-    std::fprintf(stderr, "brindlemar: settings file %s is damaged (%s); kept as %s, starting from defaults\n",
-                 filePath_.c_str(), reason.c_str(), kept.c_str());
-    return true;
+  std::string why;
+  if (ReadOnlyFile(damaged)) {
+    why = "it is read-only";
+  } else {
+    std::string kept = DamagedName(damaged);
+    if (Retried([&] { return files_.Rename(damaged.c_str(), kept.c_str()); }) == 0) {
+      reportedDamage_.clear();
+      damage_ = SettingsFileDamage{{}, reason, kept};
+      std::fprintf(stderr, "brindlemar: settings file %s is damaged (%s); kept as %s, starting from defaults\n",
+                   filePath_.c_str(), reason.c_str(), kept.c_str());
+      return true;
+    }
+    why = ErrorText(errno);
   }
-  std::string why = ErrorText(errno);
   if (identity != reportedDamage_) {
     reportedDamage_ = identity;
+    damage_ = SettingsFileDamage{{}, reason, {}};
     std::fprintf(stderr,
                  "brindlemar: settings file %s is damaged (%s) and cannot be moved aside (%s); "
                  "using defaults and saving nothing\n",
@@ -329,18 +434,51 @@ bool FileStore::SetAside(const std::string& reason, const std::string& identity)
 }
 
 void FileStore::ReportUnreadable(const std::string& reason) {
+  unreadable_ = reason;
   if (!reportedUnreadable_.insert(reason).second) return;
   std::fprintf(stderr, "brindlemar: cannot read settings file %s (%s); using defaults and saving nothing\n",
                filePath_.c_str(), reason.c_str());
 }
 
 void FileStore::ReportUnsaved(const std::string& path, const std::string& reason) {
+  lastFailure_ = path == filePath_ ? reason : reason + " (" + path + ")";
   if (!reportedUnsaved_.insert(reason).second) return;
   std::fprintf(stderr, "brindlemar: the settings could not be saved: %s: %s\n", path.c_str(), reason.c_str());
 }
 
+void FileStore::ReportDropped(const std::vector<DroppedLines>& dropped, const std::string& outcome) {
+  // Enough to find and mend them by hand; the copy has every one.
+  constexpr size_t kListed = 20;
+  size_t lines = 0;
+  for (const DroppedLines& d : dropped) lines += d.last - d.first + 1;
+  std::fprintf(stderr, "brindlemar: settings file %s: %zu %s cannot be read and %s left out; %s\n",
+               filePath_.c_str(), lines, lines == 1 ? "line" : "lines", lines == 1 ? "is" : "are", outcome.c_str());
+  for (size_t i = 0; i < dropped.size() && i < kListed; ++i) {
+    std::fprintf(stderr, "brindlemar:   %s\n", DescribeDropped(dropped[i]).c_str());
+  }
+  if (dropped.size() > kListed) std::fprintf(stderr, "brindlemar:   and %zu more\n", dropped.size() - kListed);
+}
+
+SettingsFileDamage FileStore::TakeDamage() { return std::exchange(damage_, SettingsFileDamage{}); }
+
+bool FileStore::ReadOnly() {
+  if (filePath_.empty()) return false;
+  std::string target = WriteTarget();
+  return !target.empty() && ReadOnlyFile(target);
+}
+
+bool FileStore::ReadOnlyFile(const std::string& path) {
+  struct stat st {};
+  return Retried([&] { return files_.Stat(path.c_str(), &st); }) == 0 && S_ISREG(st.st_mode) &&
+         (st.st_mode & S_IWUSR) == 0;
+}
+
 bool FileStore::Modify(const std::function<Change(RegTree&)>& change) {
-  if (directory_.empty()) return false;
+  lastFailure_.clear();
+  if (directory_.empty()) {
+    lastFailure_ = "there is no settings directory";
+    return false;
+  }
   if (!MakeDirectories(files_, directory_)) {
     ReportUnsaved(directory_, ErrorText(errno));
     return false;
@@ -350,12 +488,23 @@ bool FileStore::Modify(const std::function<Change(RegTree&)>& change) {
     ReportUnsaved(lockPath_, ErrorText(lock.Error()));
     return false;
   }
-  if (!LoadLocked()) return false;
+  if (!LoadLocked()) {
+    lastFailure_ = !unreadable_.empty() ? unreadable_
+                   : ReadOnly()         ? kReadOnly
+                                        : "the file is damaged and stays as it is";
+    return false;
+  }
+  const std::string before = WriteRegFile(snapshot_.tree);
   Change result = change(snapshot_.tree);
   if (result == Change::kNone) return true;
   if (result == Change::kMade) {
     std::string bytes = WriteRegFile(snapshot_.tree);
-    if (Replace(bytes)) {
+    // A change to what is there already: nothing to write, nothing to refuse
+    // in a read-only or damaged file.
+    if (bytes == before) return true;
+    if (snapshot_.damaged) {
+      lastFailure_ = ReadOnly() ? kReadOnly : "lines of the file cannot be read, and it stays as it is to keep them";
+    } else if (Replace(bytes)) {
       snapshot_.bytes = std::move(bytes);
       return true;
     }
@@ -409,6 +558,10 @@ bool FileStore::Replace(const std::string& bytes) {
   std::string target = WriteTarget();
   if (target.empty()) {
     ReportUnsaved(filePath_, ErrorText(errno));
+    return false;
+  }
+  if (ReadOnlyFile(target)) {
+    ReportUnsaved(filePath_, kReadOnly);
     return false;
   }
   std::string directory = DirectoryOf(target);

@@ -18,15 +18,21 @@
 // time than the file it replaces), so the writes of other processes are seen
 // at once and a value costs a lookup, not a parse.
 //
-// Only content is damage: a file that does not parse, or is larger than
-// kMaxSettingsFileBytes, is reported once on standard error, renamed aside
-// ("settings.reg.damaged-<date>-<time>", with a counter when that name is
-// taken) and the store starts empty. A file that cannot be read (no
-// permission, no descriptors or memory left, an input error, not a regular
-// file) is reported once and left as it is: the store reads as empty and
-// refuses every change until it can be read again. A change that cannot be
-// saved (disk full, ...) is reported once for each reason, and a change that
-// would make the file larger than the limit is refused.
+// Only content is damage. A file whose lines cannot all be read loses those
+// lines and nothing else: under the lock the file as it was is copied aside
+// byte for byte ("settings.reg.damaged-<date>-<time>", with a counter when
+// that name is taken; a copy of the same bytes already there serves again)
+// and replaced by what could be read, and the lines left out are said once on
+// standard error. A file that is no Registry Editor file at all, or is larger
+// than kMaxSettingsFileBytes, is renamed aside whole and the store starts
+// empty. A file that cannot be read (no permission, no descriptors or memory
+// left, an input error, not a regular file) is reported once and left as it
+// is: the store reads as empty and refuses every change until it can be read
+// again. A file its owner may not write (chmod u-w) is read-only: it is read,
+// its damage left in place, and every change that would alter it is refused.
+// A change that cannot be saved (disk full, ...) is reported once for each
+// reason, and a change that would make the file larger than the limit is
+// refused. A change that leaves the settings as they are writes nothing.
 #pragma once
 
 #include <sys/types.h>
@@ -36,6 +42,7 @@
 #include <functional>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "platform/posix/file_system.h"
 #include "platform/posix/reg_file.h"
@@ -53,6 +60,18 @@ inline constexpr size_t kMaxSettingsFileBytes = 16u << 20;
 // as unset; the result is empty when all are.
 std::string UserConfigDirectory(const char* configDir, const char* xdgConfigHome, const char* home);
 
+// Damage the store found in the settings file, for a program that shows it.
+struct SettingsFileDamage {
+  // The lines left out of a file read in part.
+  std::vector<DroppedLines> dropped;
+  // Why the whole file was set aside; empty when it was read in part.
+  std::string wholeFile;
+  // Where the file as it was is kept; empty when it stays in place as it was.
+  std::string keptAs;
+
+  bool Found() const { return !dropped.empty() || !wholeFile.empty(); }
+};
+
 class FileStore final : public SettingsStore {
  public:
   // The directory is created with the first change. An empty directory gives
@@ -67,6 +86,18 @@ class FileStore final : public SettingsStore {
   bool DeleteKey(std::string_view key) override;
   std::vector<std::string> EnumerateValues(std::string_view key) override;
   ChangeResult ApplyChanges(const ChangeSet& changes) override;
+
+  // The damage found since the last call (Found() is false when none was).
+  SettingsFileDamage TakeDamage();
+  // Why the settings file could not be read at the last read; empty when it
+  // could, or is missing.
+  const std::string& Unreadable() const { return unreadable_; }
+  // Whether the settings file is there and its owner may not write it.
+  bool ReadOnly();
+  // Why the last change was not made, for a person ("No space left on
+  // device (/home/u/.config/brindlemar)"); empty after one that was made,
+  // and when the change itself was refused (a value of a missing key).
+  const std::string& LastFailure() const { return lastFailure_; }
 
  private:
   enum class Change { kRefused, kNone, kMade };
@@ -87,13 +118,17 @@ class FileStore final : public SettingsStore {
     Identity identity;
     std::string bytes;
     RegTree tree;
+    // The file has lines left out of the tree that are kept nowhere else:
+    // replacing it would lose them.
+    bool damaged = false;
   };
 
   // The tree to read from: the snapshot while the file is unchanged.
   const RegTree& Current();
-  // Brings the snapshot up to date while the lock is held; a damaged file is
-  // set aside. False when the file must not be replaced: it cannot be read,
-  // or it is damaged and stays in place.
+  // Brings the snapshot up to date while the lock is held: a file read in
+  // part is kept aside and replaced by what was read, a file that is none is
+  // set aside. False when there is nothing to read from: the file cannot be
+  // read, or is damaged whole and stays in place.
   bool LoadLocked();
   bool Modify(const std::function<Change(RegTree&)>& change);
   // Writes the bytes in place of the settings file (its link's target).
@@ -101,11 +136,22 @@ class FileStore final : public SettingsStore {
   // The path a write replaces: the settings file, or the end of its chain
   // of symbolic links. Empty, with errno set, when the chain is broken.
   std::string WriteTarget();
+  // Whether the file at path is there and its owner may not write it.
+  bool ReadOnlyFile(const std::string& path);
   void RemoveStaleTemporaries(const std::string& directory, const std::string& target);
+  // A name beside target for a damaged file that no file has.
+  std::string DamagedName(const std::string& target);
+  // A copy of bytes kept beside target before, or a new one; empty, with
+  // errno set, when none can be made.
+  std::string KeepCopy(const std::string& target, const std::string& bytes);
+  // Keeps the damaged file in the snapshot aside and writes what was read
+  // of it in its place; the snapshot stays damaged when that fails.
+  void KeepReadable(const std::vector<DroppedLines>& dropped, const std::string& identity);
   // Renames the damaged file aside and reports it; false when it stays.
   bool SetAside(const std::string& reason, const std::string& identity);
   void ReportUnreadable(const std::string& reason);
   void ReportUnsaved(const std::string& path, const std::string& reason);
+  void ReportDropped(const std::vector<DroppedLines>& dropped, const std::string& outcome);
 
   FileSystem& files_;
   std::string directory_;
@@ -118,6 +164,9 @@ class FileStore final : public SettingsStore {
   std::string reportedDamage_;
   std::set<std::string> reportedUnreadable_;
   std::set<std::string> reportedUnsaved_;
+  SettingsFileDamage damage_;
+  std::string unreadable_;
+  std::string lastFailure_;
 };
 
 }  // namespace brindlemar::posix

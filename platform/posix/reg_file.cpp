@@ -103,29 +103,59 @@ class Parser {
     }
   }
 
+  // False when the first line is no Registry Editor header; otherwise every
+  // line that cannot be read is left out and noted, and the rest is read.
   bool Run() {
     std::string_view header = Trim(lines_[0]);
-    if (header != kRegedit4 && header != kRegedit5) return Fail("not a Registry Editor file");
+    if (header != kRegedit4 && header != kRegedit5) {
+      error_ = "line 1: not a Registry Editor file";
+      return false;
+    }
     unicode_ = header == kRegedit5;
     for (at_ = 1; at_ < lines_.size(); ++at_) {
       std::string_view line = Trim(lines_[at_]);
       if (line.empty() || line[0] == ';') continue;
+      const size_t first = at_;
       bool ok = line[0] == '['                       ? Section(line)
                 : (line[0] == '"' || line[0] == '@') ? Value(line)
                                                      : Fail("unexpected text");
-      if (!ok) return false;
+      if (!ok) Drop(first, line);
     }
     return true;
   }
 
   const std::string& Error() const { return error_; }
+  std::vector<DroppedLines>& Dropped() { return dropped_; }
 
  private:
-  enum class Place { kNone, kKey, kDeletedKey };
+  enum class Place { kNone, kKey, kDeletedKey, kDroppedKey };
 
   bool Fail(std::string_view why) {
-    error_ = "line " + std::to_string(at_ + 1) + ": " + std::string(why);
+    why_ = why;
     return false;
+  }
+
+  // Leaves out the lines from first to the current one. A key left out takes
+  // the values below it along: they would otherwise land in the key before.
+  void Drop(size_t first, std::string_view line) {
+    if (line[0] == '[') {
+      place_ = Place::kDroppedKey;
+      droppedKeyLine_ = first + 1;
+    }
+    // The wrapped lines of hex data go with their value.
+    if (IsHexData(line)) {
+      while (Trim(lines_[at_]).ends_with('\\') && at_ + 1 < lines_.size()) ++at_;
+    }
+    dropped_.push_back(DroppedLines{first + 1, at_ + 1, std::string(line), why_});
+    if (error_.empty()) error_ = "line " + std::to_string(first + 1) + ": " + why_;
+  }
+
+  // Whether a value line holds hex data, judged without reading it: the
+  // text after its last '=' begins with "hex".
+  static bool IsHexData(std::string_view line) {
+    size_t equals = line.rfind('=');
+    return line[0] != '[' && equals != std::string_view::npos &&
+           StartsWithText(Trim(line.substr(equals + 1)), "hex");
   }
 
   bool Section(std::string_view line) {
@@ -173,6 +203,9 @@ class Parser {
 
   bool Value(std::string_view line) {
     if (place_ == Place::kNone) return Fail("value before the first key");
+    if (place_ == Place::kDroppedKey) {
+      return Fail("value of the key left out at line " + std::to_string(droppedKeyLine_));
+    }
     RegValue value;
     size_t pos = 0;
     if (line[0] == '@') {
@@ -229,7 +262,8 @@ class Parser {
     std::string bytes(data.substr(1));
     while (!bytes.empty() && bytes.back() == '\\') {
       bytes.pop_back();
-      if (++at_ == lines_.size()) return Fail("hex data cut short");
+      if (at_ + 1 == lines_.size()) return Fail("hex data cut short");
+      ++at_;
       bytes += Trim(lines_[at_]);
     }
     if (!HexBytes(bytes, value.data)) return Fail("bad hex data");
@@ -264,7 +298,11 @@ class Parser {
   bool unicode_ = false;
   Place place_ = Place::kNone;
   RegTree::KeyId key_ = RegTree::kNoKey;
+  size_t droppedKeyLine_ = 0;
+  std::string why_;
+  // The first line left out, or why the file is none at all.
   std::string error_;
+  std::vector<DroppedLines> dropped_;
 };
 
 void AppendQuoted(std::string& out, std::string_view text) {
@@ -505,13 +543,14 @@ std::vector<RegTree::Key> RegTree::Keys() const {
   for (const auto& [folded, hive] : hives_) AppendKeys(hive, path, keys);
   return keys;
 }
-bool ParseRegFile(std::string_view bytes, RegTree& tree, std::string* error) {
+RegFileReading ReadRegFile(std::string_view bytes, RegTree& tree) {
+  RegFileReading reading;
   std::string converted;
   std::string_view text = bytes;
   if (bytes.starts_with("\xFF\xFE")) {
     if (bytes.size() % 2 != 0) {
-      if (error) *error = "UTF-16 text with an odd number of bytes";
-      return false;
+      reading.error = "UTF-16 text with an odd number of bytes";
+      return reading;
     }
     converted = Utf16ToUtf8(bytes.substr(2));
     text = converted;
@@ -520,12 +559,48 @@ bool ParseRegFile(std::string_view bytes, RegTree& tree, std::string* error) {
   }
   RegTree parsed;
   Parser parser(text, parsed);
-  if (!parser.Run()) {
-    if (error) *error = parser.Error();
+  reading.isRegFile = parser.Run();
+  reading.error = parser.Error();
+  if (!reading.isRegFile) return reading;
+  reading.dropped = std::move(parser.Dropped());
+  tree = std::move(parsed);
+  return reading;
+}
+
+bool ParseRegFile(std::string_view bytes, RegTree& tree, std::string* error) {
+  RegTree parsed;
+  RegFileReading reading = ReadRegFile(bytes, parsed);
+  if (!reading.isRegFile || !reading.dropped.empty()) {
+    if (error) *error = reading.error;
     return false;
   }
   tree = std::move(parsed);
   return true;
+}
+
+std::string DescribeDropped(const DroppedLines& dropped) {
+  constexpr size_t kShown = 60;
+  std::string text = dropped.first == dropped.last
+                         ? "line " + std::to_string(dropped.first)
+                         : "lines " + std::to_string(dropped.first) + "-" + std::to_string(dropped.last);
+  text += ": ";
+  size_t shown = 0;
+  for (char c : dropped.text) {
+    if (shown++ == kShown) {
+      text += "...";
+      break;
+    }
+    const auto byte = static_cast<uint8_t>(c);
+    if (byte < 0x20 || byte == 0x7F) {
+      constexpr char kDigits[] = "0123456789abcdef";
+      text += "\\x";
+      text += kDigits[byte >> 4];
+      text += kDigits[byte & 15];
+    } else {
+      text += c;
+    }
+  }
+  return text + " (" + dropped.reason + ")";
 }
 
 std::string WriteRegFile(const RegTree& tree) {

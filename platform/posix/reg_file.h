@@ -8,8 +8,8 @@
 // Key paths are full paths as the file spells them, hive first
 // ("HKEY_CURRENT_USER\\Software\\..."); keys and value names compare without
 // regard to ASCII case and keep the spelling they were first given. A key's
-// parents below its hive exist whenever it does. A file with keys beyond the
-// limits below does not parse. Value data are the bytes the
+// parents below its hive exist whenever it does. A key beyond the limits
+// below is a line that cannot be read. Value data are the bytes the
 // narrow-character registry functions hand out: a string carries its
 // terminating NUL, and the UTF-16 string data of the 5.00 form become UTF-8.
 // Value types other than string, binary and DWORD are kept as their bytes.
@@ -109,9 +109,37 @@ class RegTree {
 // True when the path names a key: not empty, no empty level, no line break.
 bool IsKeyPath(std::string_view path);
 
-// Parses a whole file. On failure returns false, leaves tree untouched and,
-// when error is given, says where and why.
+// Lines of a file that could not be read (lines first to last, from 1: a
+// value's wrapped lines go together), as the file had them, and why.
+struct DroppedLines {
+  size_t first = 0;
+  size_t last = 0;
+  std::string text;  // the first line
+  std::string reason;
+};
+
+// What reading a file gave. A file whose first line is no Registry Editor
+// header is none: nothing is read from it. In any other file a line that
+// cannot be read costs that line (with a key, the values below it) and
+// nothing else.
+struct RegFileReading {
+  bool isRegFile = false;
+  std::vector<DroppedLines> dropped;
+  // Why it is no Registry Editor file, or where its first damage is.
+  std::string error;
+};
+
+// Reads what can be read of a file into tree, which is left untouched when
+// the file is none.
+RegFileReading ReadRegFile(std::string_view bytes, RegTree& tree);
+
+// Parses a whole file, every line of it. On failure returns false, leaves
+// tree untouched and, when error is given, says where and why.
 bool ParseRegFile(std::string_view bytes, RegTree& tree, std::string* error);
+
+// "line 5: "MaxFPS"=dword:zz (bad DWORD)", for a person: long lines are cut,
+// control characters written as \xNN.
+std::string DescribeDropped(const DroppedLines& dropped);
 std::string WriteRegFile(const RegTree& tree);
 
 }  // namespace brindlemar::posix
