@@ -28,6 +28,10 @@ std::string FavoriteValueName(int32_t index) {
   return name;
 }
 
+// Whether a record (or the defaults) has been applied: a field starts
+// without a configuration.
+bool HasParameters(const ParticleField& field) { return field.configuration >= 0; }
+
 // The first favorite named "Brindlemar Falls" in any case, or -1.
 int32_t FindFirstFavorite(const ParticleField& field, SettingsStore& store) {
   for (int32_t k = 0; k < field.favoriteCount; ++k) {
@@ -56,7 +60,14 @@ int32_t PickRandomFavorite(ParticleField& field) {
 }
 
 int32_t LoadParameters(ParticleField& field, SettingsStore& store, bool useRandomFavorite) {
-  if (!store.OpenKey(kProductKey)) return 0;
+  // Settings that cannot be opened (a registry key without read access, a
+  // settings file that cannot be read) hold no record: a field that has
+  // none yet draws the defaults rather than nothing, one that has keeps it.
+  if (!store.OpenKey(kProductKey)) {
+    if (HasParameters(field)) return 0;
+    ApplyDefaults(field);
+    return 1;
+  }
   ReadDword(store, kConfigKey, "TargetFPS", field.targetFps);
 
   std::string record;
@@ -78,7 +89,11 @@ int32_t LoadParameters(ParticleField& field, SettingsStore& store, bool useRando
     ApplyDefaults(field);
     return 1;
   }
-  return ApplyRecord(field, ParseRecord(record));
+  const int32_t applied = ApplyRecord(field, ParseRecord(record));
+  // A record without a name applies none of its fields: the first load
+  // then draws the defaults, a later one keeps the picture.
+  if (!applied && !HasParameters(field)) ApplyDefaults(field);
+  return applied;
 }
 
 }  // namespace brindlemar

@@ -14,9 +14,11 @@ class SettingsStore;
 // Loads "Settings", or with useRandomFavorite a favorite: "Brindlemar Falls"
 // on the first random load after the presets were installed, otherwise the
 // one PickRandomFavorite gives. Also takes "TargetFPS". An empty or missing
-// record loads the engine defaults. 1 when parameters were loaded; 0 when
-// the product key is missing (nothing changes) or the record has no name
-// (only favoriteName changes).
+// record loads the engine defaults, and so do a missing product key and a
+// record without a name in a field that has loaded nothing yet. 1 when
+// parameters were loaded from the record or the defaults; 0 when the
+// product key is missing in a field that has parameters (nothing changes)
+// or the record has no name (only favoriteName changes).
 int32_t LoadParameters(ParticleField& field, SettingsStore& store, bool useRandomFavorite);
 
 // The index of a favorite drawn among the selected ones, avoiding the last

@@ -227,19 +227,35 @@ TEST(LoadParameters, MissingOrEmptyRecordsGiveTheDefaultsAndNamelessOnesNothing)
   }
 }
 
-TEST(LoadParameters, MissingProductKeyChangesNothing) {
+// Settings that cannot be read draw the defaults, never an empty field;
+// a field already drawing something keeps it.
+TEST(LoadParameters, WhatCannotBeReadGivesANewFieldTheDefaults) {
+  for (bool random : {true, false}) {
+    SCOPED_TRACE(random ? "a random favorite" : "the settings");
+    Rig rig;
+    ParticleField& f = *rig.field;
+    rig.store.DeleteKey(kProductKey);
+    EXPECT_EQ(LoadParameters(f, rig.store, random), 1);
+    EXPECT_EQ(f.configuration, 13);
+    EXPECT_EQ(f.grainCapacity, 4700);
+    EXPECT_EQ(f.presetsInstalled, 1);
+    EXPECT_EQ(f.lastFavorite, -1) << "no favorite was drawn";
+    EXPECT_EQ(f.targetFps, 12);
+
+    ASSERT_TRUE(rig.store.CreateKey(kConfigKey, nullptr));
+    WriteString(rig.store, kConfigKey, "Settings", "Shown,2,6,3001,2000,700,4,500");
+    ASSERT_EQ(LoadParameters(f, rig.store, false), 1);
+    rig.store.DeleteKey(kProductKey);
+    EXPECT_EQ(LoadParameters(f, rig.store, random), 0);
+    EXPECT_EQ(f.configuration, 6);
+    EXPECT_EQ(f.grainCapacity, 3001);
+  }
+
   Rig rig;
-  ParticleField& f = *rig.field;
-  rig.store.DeleteKey(kProductKey);
-  const int32_t s1 = f.random.s1;
-  EXPECT_EQ(LoadParameters(f, rig.store, true), 0);
-  EXPECT_EQ(LoadParameters(f, rig.store, false), 0);
-  EXPECT_EQ(f.configuration, -1);
-  EXPECT_EQ(f.grainCapacity, 0);
-  EXPECT_EQ(f.presetsInstalled, 1);
-  EXPECT_EQ(f.lastFavorite, -1);
-  EXPECT_EQ(f.targetFps, 12);
-  EXPECT_EQ(f.random.s1, s1);
+  WriteString(rig.store, kConfigKey, "Settings", ",3,24,1600,1284");
+  EXPECT_EQ(LoadParameters(*rig.field, rig.store, false), 0) << "a record without a name applies nothing";
+  EXPECT_EQ(rig.field->configuration, 13);
+  EXPECT_EQ(rig.field->grainCapacity, 4700);
 }
 
 // The generator's state after n draws from the field's current state.
