@@ -5,8 +5,11 @@
 // preview's timer is the test's, so the window runs without real time.
 #include <gtest/gtest.h>
 #include <gtkmm.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -65,11 +68,25 @@ class SettingsProgramTest : public ::testing::Test {
   ~SettingsProgramTest() override { fs::remove_all(dir_); }
 
   // Runs a window over the settings directory; steps act in it once it runs.
+  // The user answers every message box, whose texts go to said_.
   int32_t RunWindow(const std::function<void(SettingsSession&)>& steps) {
+    sigc::connection answering = Glib::signal_timeout().connect(
+        [&] {
+          for (Gtk::Window* window : Gtk::Window::list_toplevels()) {
+            auto* box = dynamic_cast<Gtk::MessageDialog*>(window);
+            if (!box || !box->get_visible()) continue;
+            said_.push_back(box->property_text().get_value());
+            box->response(Gtk::ResponseType::OK);
+          }
+          return true;
+        },
+        20);
     SettingsSession session(dir_.string(), timer_, ProgramPlaces{});
     notice_ = session.Window().Notice().get_visible() ? session.Window().Notice().get_text() : "";
     Glib::signal_idle().connect_once([&] { steps(session); });
-    return session.Run();
+    const int32_t result = session.Run();
+    answering.disconnect();
+    return result;
   }
 
   int32_t Dword(const char* key, const char* name) {
@@ -88,6 +105,7 @@ class SettingsProgramTest : public ::testing::Test {
   fs::path dir_;
   ManualTimer timer_;
   std::string notice_;
+  std::vector<std::string> said_;
 };
 
 TEST_F(SettingsProgramTest, OkSavesWhatTheWindowShowsAndLeavesTheDisplayModeAlone) {
@@ -196,30 +214,119 @@ TEST_F(SettingsProgramTest, MessagesEditorWritesTheMessagesKey) {
   EXPECT_EQ(shownMax, "11");
 }
 
-TEST_F(SettingsProgramTest, SavesThatFailAreSaid) {
+TEST_F(SettingsProgramTest, SavesThatFailAreSaidOnceWithTheirCause) {
   // No directory can be made there, not even by root.
   dir_ = "/proc/brindlemar-settings-test";
-  // The user answers every message box.
-  std::vector<std::string> said;
-  sigc::connection answering = Glib::signal_timeout().connect(
-      [&] {
-        for (Gtk::Window* window : Gtk::Window::list_toplevels()) {
-          auto* box = dynamic_cast<Gtk::MessageDialog*>(window);
-          if (!box || !box->get_visible()) continue;
-          said.push_back(box->property_text().get_value());
-          box->response(Gtk::ResponseType::OK);
-        }
-        return true;
-      },
-      20);
+  // Opening the window saves the backup, OK the settings: both fail alike.
   const int32_t result = RunWindow([&](SettingsSession& s) { Click(Get<Gtk::Button>(s.Window(), IDC_OK)); });
-  answering.disconnect();
   EXPECT_EQ(result, 1);
-  ASSERT_FALSE(said.empty()) << "OK closed the window as if it had saved";
-  for (const std::string& text : said) {
-    EXPECT_NE(text.find("could not be saved in /proc/brindlemar-settings-test/settings.reg"), std::string::npos)
-        << text;
+  ASSERT_EQ(said_.size(), 1u) << "OK closed the window as if it had saved, or the cause was said more than once";
+  EXPECT_EQ(said_[0], "The settings could not be saved in /proc/brindlemar-settings-test/settings.reg: " +
+                          std::string(std::strerror(ENOENT)) + " (/proc/brindlemar-settings-test).");
+}
+
+// Something in the settings file's place that cannot be read: the window
+// opens at once (a pipe must not hold it), says why once, above its pages,
+// and never writes.
+TEST_F(SettingsProgramTest, AFileThatCannotBeReadIsSaidAboveThePagesAndLeftAlone) {
+  struct Case {
+    const char* what;
+    const char* cause;
+    std::function<void(const fs::path&)> make;
+  } const cases[] = {
+      {"directory", "it is a directory", [](const fs::path& file) { fs::create_directories(file); }},
+      {"pipe", "it is a pipe", [](const fs::path& file) { ASSERT_EQ(mkfifo(file.c_str(), 0600), 0); }},
+      {"device", "it is a device", [](const fs::path& file) { fs::create_symlink("/dev/zero", file); }},
+      {"link loop", std::strerror(ELOOP), [](const fs::path& file) { fs::create_symlink(file.filename(), file); }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+    const fs::path file = dir_ / posix::kSettingsFileName;
+    c.make(file);
+    said_.clear();
+    int32_t grains = 0;
+    const int32_t result = RunWindow([&](SettingsSession& s) {
+      grains = s.Field().grainCapacity;
+      Get<Gtk::CheckButton>(s.Window(), IDC_SHOW_CLOCK).activate();
+      Click(Get<Gtk::Button>(s.Window(), IDC_OK));
+    });
+    EXPECT_EQ(result, 1);
+    EXPECT_NE(notice_.find("cannot be read (" + std::string(c.cause) + ")"), std::string::npos) << notice_;
+    EXPECT_TRUE(said_.empty()) << said_[0];
+    EXPECT_GT(grains, 0) << "the preview shows the defaults";
+    const fs::file_status status = fs::symlink_status(file);
+    EXPECT_TRUE(fs::is_directory(status) || fs::is_fifo(status) || fs::is_symlink(status));
   }
+}
+
+TEST_F(SettingsProgramTest, AReadOnlyFileIsShownAsStoredAndNeverChanged) {
+  {
+    posix::FileStore store(dir_.string());
+    ASSERT_TRUE(store.CreateKey(kConfigKey, nullptr));
+    ASSERT_TRUE(WriteString(store, kConfigKey, "Settings",
+                            "*,3,24,2345,1284,855,5,499,1,0,0,1,0,4,0,.252212,40,1,4,1,10,40,120,692,0,1"));
+    ASSERT_TRUE(WriteDword(store, kConfigKey, "Random", 0));
+  }
+  const fs::path file = dir_ / posix::kSettingsFileName;
+  fs::permissions(file, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+  const std::string before = FileText(file);
+  const fs::file_time_type modified = fs::last_write_time(file);
+
+  std::string shownGrains;
+  for (int32_t button : {IDC_OK, IDC_CANCEL}) {
+    said_.clear();
+    RunWindow([&](SettingsSession& s) {
+      ConfigWindow& w = s.Window();
+      shownGrains = w.Controls().Text(IDC_GRAINS);
+      Get<Gtk::CheckButton>(w, IDC_SHOW_CLOCK).activate();
+      Get<Gtk::SpinButton>(w, IDC_GRAINS).set_value(900);
+      Click(Get<Gtk::Button>(w, button));
+    });
+    EXPECT_NE(notice_.find("is read-only"), std::string::npos) << notice_;
+    EXPECT_TRUE(said_.empty()) << said_[0];
+    EXPECT_EQ(shownGrains, "2345");
+    EXPECT_EQ(FileText(file), before);
+    EXPECT_EQ(fs::last_write_time(file), modified) << "the file was replaced";
+  }
+  for (const auto& entry : fs::directory_iterator(dir_)) {
+    const std::string name = entry.path().filename().string();
+    EXPECT_TRUE(name == posix::kSettingsFileName || name == posix::kLockFileName) << name;
+  }
+}
+
+TEST_F(SettingsProgramTest, ADamagedLineIsLeftOutAndSaidAboveThePages) {
+  fs::create_directories(dir_);
+  const std::string damaged =
+      "REGEDIT4\r\n\r\n"
+      "[HKEY_CURRENT_USER\\Software\\Tessaloom\\Brindlemar\\Config]\r\n"
+      "\"MaxFPS\"=dword:zz\r\n"
+      "\"Clock\"=dword:00000001\r\n"
+      "[HKEY_CURRENT_USER\\Software\\Tessaloom\\Brindlemar\\Favorites]\r\n"
+      "\"Fav000\"=\"Mine,1,18,1800,3011,1149,14,1710,1,1,1,1,0,0,0,.252212,34,1,4,1,7,50,38,371,1,0\"\r\n";
+  std::ofstream(dir_ / posix::kSettingsFileName, std::ios::binary) << damaged;
+  bool listed = false;
+  std::string clock;
+  RunWindow([&](SettingsSession& s) {
+    ConfigWindow& w = s.Window();
+    listed = Find(w, IDC_FAVORITES, "Mine") >= 0;
+    clock = Get<Gtk::CheckButton>(w, IDC_SHOW_CLOCK).get_active() ? "on" : "off";
+    Click(Get<Gtk::Button>(w, IDC_OK));
+  });
+  EXPECT_TRUE(listed) << "the favorites of the file are kept";
+  EXPECT_EQ(clock, "on");
+  EXPECT_NE(notice_.find("line 4: \"MaxFPS\"=dword:zz (bad DWORD)"), std::string::npos) << notice_;
+  int kept = 0;
+  for (const auto& entry : fs::directory_iterator(dir_)) {
+    if (!entry.path().filename().string().starts_with("settings.reg.damaged-")) continue;
+    ++kept;
+    EXPECT_NE(notice_.find(entry.path().string()), std::string::npos) << notice_;
+    EXPECT_EQ(FileText(entry.path()), damaged);
+  }
+  EXPECT_EQ(kept, 1);
+  EXPECT_TRUE(String(kFavoritesKey, "Fav000").starts_with("Mine,"));
+  EXPECT_EQ(FileText(dir_ / posix::kSettingsFileName).find("MaxFPS"), std::string::npos);
 }
 
 TEST_F(SettingsProgramTest, ADamagedFileIsKeptAsideAndReportedInTheWindow) {

@@ -26,7 +26,7 @@ const char* IconName() {
 
 SettingsSession::SettingsSession(const std::string& directory, FrameTimer& timer, ProgramPlaces places)
     : directory_(directory),
-      file_(directory, watch_),
+      file_(directory),
       store_(file_),
       preview_(kPreviewWidth, kPreviewHeight, timer),
       host_(store_, preview_, std::move(places)),
@@ -34,17 +34,12 @@ SettingsSession::SettingsSession(const std::string& directory, FrameTimer& timer
       window_(preview_),
       logic_(window_.Controls(), host_, store_, field_) {
   host_.SetParent(window_);
-  setAside_ = watch_.TakeSetAside();
   auto runner = [this](const std::function<void()>& action) {
     store_.BeginAction();
     action();
     const bool saved = store_.EndAction();
     Report();
-    if (!saved) {
-      host_.ShowMessage("The settings could not be saved in " + directory_ + "/" + posix::kSettingsFileName +
-                            ": the disk may be full, or the folder read-only.",
-                        "Brindlemar", ui::MessageIcon::kWarning);
-    }
+    if (!saved) SayUnsaved();
   };
   window_.Controls().SetActionRunner(runner);
   host_.SetActionRunner(runner);
@@ -56,8 +51,20 @@ SettingsSession::~SettingsSession() { preview_.Stop(); }
 int32_t SettingsSession::Run() { return window_.Run(logic_, nullptr); }
 
 void SettingsSession::Report() {
-  if (std::string kept = watch_.TakeSetAside(); !kept.empty()) setAside_ = kept;
-  window_.ShowNotice(SettingsFileNotice(directory_, setAside_));
+  if (posix::SettingsFileDamage found = file_.TakeDamage(); found.Found()) damage_ = std::move(found);
+  window_.ShowNotice(SettingsFileNotice({directory_, file_.Unreadable(), file_.ReadOnly(), damage_}));
+}
+
+void SettingsSession::SayUnsaved() {
+  // The notice says why nothing is saved: no directory, a file that cannot
+  // be read, a read-only one, damage that stays in place.
+  const bool damageStays = damage_.Found() && damage_.keptAs.empty();
+  if (directory_.empty() || !file_.Unreadable().empty() || file_.ReadOnly() || damageStays) return;
+  const std::string reason = file_.LastFailure();
+  if (!saidUnsaved_.insert(reason).second) return;
+  host_.ShowMessage("The settings could not be saved in " + directory_ + "/" + posix::kSettingsFileName +
+                        (reason.empty() ? "." : ": " + reason + "."),
+                    "Brindlemar", ui::MessageIcon::kWarning);
 }
 
 int RunSettingsProgram(const std::vector<std::string>& args, const SettingsProgramPaths& paths) {

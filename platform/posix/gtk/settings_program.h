@@ -7,11 +7,15 @@
 // the order it needs: the settings file's store (each user action one change
 // of the file, the display-mode values left alone), the preview, the host,
 // the preview's field (which reads the settings and, on a first run,
-// installs the presets), the window and the dialog logic.
+// installs the presets), the window and the dialog logic. What is wrong with
+// the settings file (unreadable, read-only, damaged) is said above the pages;
+// a change that cannot be saved for another reason is said in a message box,
+// with its cause, once for each cause.
 #pragma once
 
 #include <cstdint>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -20,7 +24,7 @@
 #include "platform/posix/gtk/dialog_windows.h"
 #include "platform/posix/gtk/gtk_dialog_host.h"
 #include "platform/posix/gtk/preview_area.h"
-#include "platform/posix/gtk/settings_file_watch.h"
+#include "platform/posix/gtk/settings_file_notice.h"
 #include "platform/posix/gtk/settings_window_store.h"
 #include "ui/config_dialog.h"
 
@@ -55,9 +59,11 @@ class SettingsSession {
  private:
   // Shows what is wrong with the settings file, if anything.
   void Report();
+  // Says why the last action's changes were not saved, unless the notice
+  // says it or it was said before.
+  void SayUnsaved();
 
   std::string directory_;
-  SettingsFileWatch watch_;
   posix::FileStore file_;
   SettingsWindowStore store_;
   PreviewArea preview_;
@@ -65,7 +71,8 @@ class SettingsSession {
   ParticleField field_;
   ConfigWindow window_;
   ui::ConfigDialog logic_;
-  std::string setAside_;
+  posix::SettingsFileDamage damage_;
+  std::set<std::string> saidUnsaved_;
 };
 
 // Runs the program; its exit status: 0 after OK or Cancel, 1 without a
