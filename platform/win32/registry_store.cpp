@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <limits>
 #include <string>
 
@@ -70,6 +71,33 @@ class ChangesLock {
   HANDLE mutex_;
   bool held_ = false;
 };
+
+// Whether a change of a journal is one this store makes: a key below the
+// product key and, for a value, one of the types it writes. A journal is a
+// value of the user's own registry that anything may have written.
+bool OursToMake(const StoreChange& change) {
+  const std::string_view product = kProductKey;
+  const std::string_view key = change.key;
+  auto fold = [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; };
+  const bool below = key.size() > product.size() && key[product.size()] == '\\' &&
+                     std::equal(product.begin(), product.end(), key.begin(),
+                                [&](char a, char b) { return fold(a) == fold(b); });
+  if (!below) {
+    std::fprintf(stderr, "brindlemar: an unfinished change names the key %s, outside %s; left out\n",
+                 change.key.c_str(), kProductKey);
+    return false;
+  }
+  if (change.kind != StoreChange::Kind::kSetValue) return true;
+  switch (change.value.type) {
+    case ValueType::kString:
+    case ValueType::kBinary:
+    case ValueType::kDword:
+      return true;
+  }
+  std::fprintf(stderr, "brindlemar: an unfinished change sets %s in %s as a value of type %d; left out\n",
+               change.name.c_str(), change.key.c_str(), static_cast<int32_t>(change.value.type));
+  return false;
+}
 
 }  // namespace
 
@@ -157,7 +185,13 @@ void RegistryStore::CompletePendingChanges() {
   StoredValue journal;
   if (!QueryValue(kProductKey, kPendingChangesValue, std::numeric_limits<size_t>::max(), journal)) return;
   ChangeSet pending;
-  if (DecodeChanges(journal.data, pending)) MakeChangesOneByOne(*this, pending);
+  if (DecodeChanges(journal.data, pending)) {
+    ChangeSet ours;
+    for (const StoreChange& change : pending.changes) {
+      if (OursToMake(change)) ours.changes.push_back(change);
+    }
+    MakeChangesOneByOne(*this, ours);
+  }
   DeleteValue(kProductKey, kPendingChangesValue);
 }
 

@@ -16,7 +16,10 @@
 // interrupted first start gets all of its presets on the next start, and a
 // rewrite of the favorites is completed as the user made it. Nothing is
 // guessed from what the Favorites key holds, so favorites that the user
-// made, removed or renamed are never touched.
+// made, removed or renamed are never touched. Of a journal only the changes
+// this store makes are made again: keys below the product key, values of
+// the string, binary and DWORD types; any other is left out, with a word on
+// standard error.
 #pragma once
 
 #include "settings/settings_store.h"

@@ -1,13 +1,18 @@
 // Sets of changes in the registry: what a process that ended half-way
 // leaves (its journal and a part of its changes) is completed by the next
-// start, and nothing else is touched.
+// start, and nothing else is touched. And a product key that cannot be
+// opened: the saver draws the defaults.
+#include <windows.h>
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <string>
 #include <vector>
 
+#include "platform/win32/gdi_window.h"
 #include "platform/win32/registry_store.h"
+#include "platform/win32/win32_field.h"
 #include "settings/change_set.h"
 #include "settings/favorite_list.h"
 #include "settings/favorite_record.h"
@@ -117,10 +122,114 @@ TEST_F(RegistryJournal, ADamagedJournalIsDroppedWithoutChanges) {
   EXPECT_FALSE(JournalLeft());
 }
 
+// A journal is a value anything may write: one that names other keys, or
+// values of types the store never writes, has only the rest made.
+TEST_F(RegistryJournal, AJournalStaysInTheProductKeyAndItsTypes) {
+  const std::string outside = "Software\\Tessaloom\\Outside";
+  ASSERT_TRUE(store_.CreateKey(outside + "\\Kept", nullptr));
+  ASSERT_TRUE(store_.CreateKey(kProductKey, nullptr));
+  ChangeSet crafted;
+  crafted.CreateKey("Software\\Elsewhere")
+      .DeleteKey(outside + "\\Kept")
+      .CreateKey("Software\\Tessaloom\\BrindlemarToo")
+      .CreateKey(kConfigKey)
+      .SetValue(kConfigKey, "Odd", StoredValue{static_cast<ValueType>(99), {1, 2, 3}})
+      .SetValue(kConfigKey, "Wide", StoredValue{static_cast<ValueType>(2), {'%', 0}})
+      .SetString("software\\tessaloom\\brindlemar\\config", "Settings", "*,1,2")
+      .SetValue(kProductKey, "Loose", DwordValue(1));
+  ASSERT_TRUE(store_.SetValue(kProductKey, win32::kPendingChangesValue,
+                              StoredValue{ValueType::kBinary, EncodeChanges(crafted)}));
+
+  ::testing::internal::CaptureStderr();
+  win32::RegistryStore next;
+  InstallPresets(next);
+  const std::string said = ::testing::internal::GetCapturedStderr();
+
+  EXPECT_FALSE(next.OpenKey("Software\\Elsewhere"));
+  EXPECT_TRUE(next.OpenKey(outside + "\\Kept"));
+  EXPECT_FALSE(next.OpenKey("Software\\Tessaloom\\BrindlemarToo"));
+  StoredValue ignored;
+  EXPECT_FALSE(next.QueryValue(kConfigKey, "Odd", 64, ignored));
+  EXPECT_FALSE(next.QueryValue(kConfigKey, "Wide", 64, ignored));
+  EXPECT_FALSE(next.QueryValue(kProductKey, "Loose", 64, ignored));
+  std::string settings;
+  EXPECT_TRUE(ReadString(next, kConfigKey, "Settings", 64, settings));
+  EXPECT_EQ(settings, "*,1,2") << "what is the store's own is made";
+  EXPECT_FALSE(JournalLeft());
+  size_t words = 0;
+  for (size_t at = said.find("left out"); at != std::string::npos; at = said.find("left out", at + 1)) ++words;
+  EXPECT_EQ(words, 6u) << said;
+  store_.DeleteKey(outside);
+}
+
 TEST_F(RegistryJournal, AMadeSetLeavesNoJournal) {
   EXPECT_TRUE(InstallPresets(store_));
   EXPECT_EQ(Records(store_).size(), static_cast<size_t>(kPresetCount));
   EXPECT_FALSE(JournalLeft());
+}
+
+// The product key with reading denied to everyone, as a policy or another
+// program may leave it; the test's own process may still change its
+// permissions, and gives everyone full access again at the end.
+class UnreadableProductKey : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    win32::RegistryStore().DeleteKey(kProductKey);
+    SID_IDENTIFIER_AUTHORITY world = SECURITY_WORLD_SID_AUTHORITY;
+    ASSERT_TRUE(AllocateAndInitializeSid(&world, 1, SECURITY_WORLD_RID, 0, 0, 0, 0, 0, 0, 0, &everyone_));
+    const DWORD size = sizeof(ACL) + 2 * (sizeof(ACCESS_ALLOWED_ACE) + GetLengthSid(everyone_));
+    acl_.resize(size);
+    PACL acl = reinterpret_cast<PACL>(acl_.data());
+    ASSERT_TRUE(InitializeAcl(acl, size, ACL_REVISION));
+    ASSERT_TRUE(AddAccessDeniedAce(acl, ACL_REVISION, KEY_QUERY_VALUE | KEY_ENUMERATE_SUB_KEYS, everyone_));
+    ASSERT_TRUE(AddAccessAllowedAce(acl, ACL_REVISION, KEY_ALL_ACCESS, everyone_));
+    ASSERT_EQ(SetDacl(acl), ERROR_SUCCESS);
+  }
+  void TearDown() override {
+    SetDacl(nullptr);
+    win32::RegistryStore().DeleteKey(kProductKey);
+    if (everyone_) FreeSid(everyone_);
+  }
+
+  // The product key's access list; null gives everyone every access.
+  static LONG SetDacl(PACL acl) {
+    HKEY key = nullptr;
+    LONG result = RegCreateKeyExA(HKEY_CURRENT_USER, kProductKey, 0, nullptr, 0, WRITE_DAC, nullptr, &key, nullptr);
+    if (result != ERROR_SUCCESS) return result;
+    SECURITY_DESCRIPTOR descriptor;
+    InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION);
+    SetSecurityDescriptorDacl(&descriptor, TRUE, acl, FALSE);
+    result = RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, &descriptor);
+    RegCloseKey(key);
+    return result;
+  }
+
+  PSID everyone_ = nullptr;
+  std::vector<BYTE> acl_;
+};
+
+TEST_F(UnreadableProductKey, TheSaverDrawsTheDefaults) {
+  win32::RegistryStore store;
+  ASSERT_FALSE(store.OpenKey(kProductKey)) << "the key can be read after all";
+  WNDCLASSA wc{};
+  wc.lpfnWndProc = DefWindowProcA;
+  wc.hInstance = GetModuleHandleA(nullptr);
+  wc.lpszClassName = "BrindlemarUnreadableTest";
+  RegisterClassA(&wc);
+  HWND hwnd = CreateWindowExA(0, wc.lpszClassName, "preview", WS_POPUP | WS_VISIBLE, 0, 0, 320, 240, nullptr,
+                              nullptr, wc.hInstance, nullptr);
+  ASSERT_NE(hwnd, nullptr);
+  {
+    // As a preview attaches it; full screen loads the same way, with a
+    // random favorite.
+    win32::GdiWindow window(hwnd);
+    win32::Win32Field field(store, PlatformFamily::kWindowsNt);
+    ASSERT_EQ(field.Attach(&window, 0), kOk);
+    EXPECT_EQ(field.configuration, 13) << "the default configuration";
+    EXPECT_GT(field.grainCapacity, 0);
+    EXPECT_GT(field.liveGrains, 0);
+  }
+  DestroyWindow(hwnd);
 }
 
 }  // namespace
