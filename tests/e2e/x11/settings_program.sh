@@ -22,7 +22,14 @@
 #               begins another family's name stays chosen through OK
 #   numbers     numbers beyond a field's range, and with thousands
 #               separators, are stored as the user meant them
-#   damaged     a damaged settings file is kept aside and reported
+#   damaged     a damaged line costs that line: the rest is shown and
+#               kept, the file as it was is kept aside, and the window says so
+#   unreadable  a settings file without read permission, a pipe or a
+#               directory in its place: the window opens at once, says why
+#               above its pages (no message box, also not on OK or Cancel)
+#               and leaves it as it is
+#   read-only   a read-only settings file is shown as stored, said to be
+#               read-only, and never changed, not by opening, not by OK
 #   help        Help, F1 and the home page open the help pages
 #   full-screen Preview runs the saver full screen and comes back
 #   from-saver  brindlemar --settings opens the window
@@ -38,6 +45,11 @@ export XDG_DATA_HOME="$WORK/xdg-data" XDG_CONFIG_HOME="$WORK/xdg-config"
 SETTINGS_FILE="$BRINDLEMAR_CONFIG_DIR/settings.reg"
 MAIN=Brindlemar
 SETTINGS_PID=""
+# The main window, once expect_notice has seen it; message boxes are the
+# other windows of the program titled "Brindlemar".
+MAIN_ID=""
+BOXES=0
+SEEN_BOXES=" "
 
 fail() {
   echo "FAIL: $*" >&2
@@ -57,6 +69,7 @@ start_settings() {
 wait_settings_end() {
   for _ in $(seq 1200); do
     kill -0 "$SETTINGS_PID" 2>/dev/null || break
+    [ -n "$MAIN_ID" ] && answer_boxes
     sleep 0.05
   done
   kill -0 "$SETTINGS_PID" 2>/dev/null && fail "brindlemar-settings did not end"
@@ -205,6 +218,47 @@ same_picture() { [ "$(compare -metric AE "$1" "$2" null: 2>&1 | cut -d' ' -f1)" 
 stored_favorite_names() { grep -a '^"Fav[0-9]*"=' "$SETTINGS_FILE" | sed 's/^"Fav[0-9]*"="\([^,]*\),.*/\1/' | paste -sd'|'; }
 
 window_height() { xdotool getwindowgeometry "$1" | sed -n 's/.*Geometry: [0-9]*x\([0-9]*\).*/\1/p'; }
+
+# The height of the window of a first run, without a notice, in HEIGHT; the
+# settings file is removed again.
+first_run_height() {
+  start_settings "$SETTINGS"
+  HEIGHT=$(window_height "$(window "$MAIN")") || exit 1
+  keys "$MAIN" alt+c
+  wait_settings_end
+  rm -rf "$BRINDLEMAR_CONFIG_DIR"
+  mkdir -p "$BRINDLEMAR_CONFIG_DIR"
+}
+
+# The window that just started shows a notice above its pages: it is
+# higher than the window of a first run. From here on until the program
+# ends, message boxes are counted in BOXES and answered.
+expect_notice() {
+  local height
+  MAIN_ID=$(window "$MAIN") || exit 1
+  BOXES=0
+  SEEN_BOXES=" "
+  height=$(window_height "$MAIN_ID")
+  [ "$height" -gt $((HEIGHT + 10)) ] || fail "no notice above the pages (window $height high, $HEIGHT without)"
+  # A box of the opening shows by now.
+  for _ in $(seq 20); do
+    answer_boxes
+    sleep 0.05
+  done
+}
+
+# Counts and answers the message boxes shown: windows titled "Brindlemar"
+# other than the main one.
+answer_boxes() {
+  local id
+  for id in $(xdotool search --onlyvisible --name '^Brindlemar$' 2>/dev/null); do
+    [ "$id" = "$MAIN_ID" ] && continue
+    case $SEEN_BOXES in *" $id "*) continue ;; esac
+    SEEN_BOXES="$SEEN_BOXES$id "
+    BOXES=$((BOXES + 1))
+    xdotool windowraise "$id" windowfocus --sync "$id" key Return 2>/dev/null
+  done
+}
 
 mean_brightness() { convert "$1" -colorspace gray -format '%[fx:mean]' info:; }
 
@@ -541,26 +595,77 @@ numbers)
   echo "PASS: settings_program numbers"
   ;;
 damaged)
-  # The window of a first run, to compare with.
-  start_settings "$SETTINGS"
-  main=$(window "$MAIN") || exit 1
-  height=$(window_height "$main")
-  keys "$MAIN" alt+c
-  wait_settings_end
-  rm -f "$SETTINGS_FILE"
-  printf 'REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Tessaloom\\Brindlemar\\Config]\n"Random"=dword:zz\n' >"$SETTINGS_FILE"
+  first_run_height
+  printf 'REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Tessaloom\\Brindlemar\\Config]\n"Random"=dword:zz\n"Clock"=dword:00000001\n[HKEY_CURRENT_USER\\Software\\Tessaloom\\Brindlemar\\Favorites]\n"Fav000"="Mine,1,18,1800,3011,1149,14,1710,1,1,1,1,0,0,0,.252212,34,1,4,1,7,50,38,371,1,0"\n' >"$SETTINGS_FILE"
   cp "$SETTINGS_FILE" "$WORK/damaged.reg"
   start_settings "$SETTINGS"
-  main=$(window "$MAIN") || exit 1
-  damaged_height=$(window_height "$main")
+  expect_notice
   kept=$(ls "$BRINDLEMAR_CONFIG_DIR"/settings.reg.damaged-* 2>/dev/null | head -1)
   [ -n "$kept" ] || fail "the damaged file was not kept aside"
   cmp -s "$kept" "$WORK/damaged.reg" || fail "the file kept aside is not the damaged one"
-  [ "$damaged_height" -gt $((height + 10)) ] || fail "no report above the pages (window $damaged_height high, $height without)"
+  grep -q 'line 4: "Random"=dword:zz (bad DWORD)' "$WORK/settings.err" || fail "the damaged line is not named"
   keys "$MAIN" alt+o
   wait_settings_end
-  [ -n "$(value Settings)" ] || fail "OK wrote no new settings file"
+  [ -n "$(value Settings)" ] || fail "OK saved no settings"
+  [ "$(value Clock)" = dword:00000001 ] || fail "the value after the damaged line was lost: Clock $(value Clock)"
+  grep -q '"Fav000"="Mine,' "$SETTINGS_FILE" || fail "the user's favorite was lost"
+  [ "$(ls "$BRINDLEMAR_CONFIG_DIR"/settings.reg.damaged-* | wc -l)" -eq 1 ] || fail "more than one copy kept aside"
   echo "PASS: settings_program damaged"
+  ;;
+unreadable)
+  first_run_height
+  for kind in permission pipe directory; do
+    rm -rf "$BRINDLEMAR_CONFIG_DIR"
+    mkdir -p "$BRINDLEMAR_CONFIG_DIR"
+    as=()
+    case $kind in
+    permission)
+      printf 'REGEDIT4\n' >"$SETTINGS_FILE"
+      chmod 000 "$SETTINGS_FILE"
+      # Root reads whatever the permission says: the user nobody does not.
+      if [ "$(id -u)" -eq 0 ]; then
+        as=(setpriv --reuid=65534 --regid=65534 --clear-groups)
+        chmod 755 "$WORK"
+        chmod 777 "$BRINDLEMAR_CONFIG_DIR"
+        mkdir -p -m 777 "$WORK/nobody"
+        export BRINDLEMAR_CONTROL_MAP="$WORK/nobody/controls"
+      fi
+      ;;
+    pipe) mkfifo "$SETTINGS_FILE" ;;
+    directory) mkdir "$SETTINGS_FILE" ;;
+    esac
+    [ "$kind" = permission ] || export BRINDLEMAR_CONTROL_MAP="$WORK/controls"
+    before=$(stat -c '%F %i %Y %a' "$SETTINGS_FILE")
+    start_settings "${as[@]}" "$SETTINGS"
+    expect_notice
+    click "$MAIN" 1102
+    keys "$MAIN" alt+o
+    wait_settings_end
+    [ "$CODE" -eq 0 ] || fail "$kind: OK ended the program with $CODE"
+    [ "$BOXES" -eq 0 ] || fail "$kind: $BOXES message boxes"
+    [ "$(stat -c '%F %i %Y %a' "$SETTINGS_FILE")" = "$before" ] || fail "$kind: the settings file was changed"
+    grep -q "cannot read settings file" "$WORK/settings.err" || fail "$kind: nothing said on standard error"
+    echo "$kind: said above the pages, left as it was"
+  done
+  echo "PASS: settings_program unreadable"
+  ;;
+read-only)
+  first_run_height
+  start_settings "$SETTINGS"
+  keys "$MAIN" alt+o
+  wait_settings_end
+  chmod 444 "$SETTINGS_FILE"
+  before=$(stat -c '%i %Y' "$SETTINGS_FILE"; md5sum <"$SETTINGS_FILE")
+  start_settings "$SETTINGS"
+  expect_notice
+  click "$MAIN" 1102
+  click "$MAIN" 1082
+  keys "$MAIN" alt+o
+  wait_settings_end
+  [ "$CODE" -eq 0 ] || fail "OK ended the program with $CODE"
+  [ "$BOXES" -eq 0 ] || fail "$BOXES message boxes"
+  [ "$(stat -c '%i %Y' "$SETTINGS_FILE"; md5sum <"$SETTINGS_FILE")" = "$before" ] || fail "the read-only file was changed"
+  echo "PASS: settings_program read-only"
   ;;
 help)
   mkdir -p "$XDG_DATA_HOME/applications" "$XDG_CONFIG_HOME"
