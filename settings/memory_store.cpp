@@ -15,7 +15,11 @@ std::string Folded(std::string_view text) {
   return s;
 }
 
-bool SameName(std::string_view a, std::string_view b) { return Folded(a) == Folded(b); }
+bool SameName(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+           return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+         });
+}
 
 }  // namespace
 
