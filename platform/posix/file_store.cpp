@@ -263,11 +263,11 @@ const RegTree& FileStore::Current() {
   // change is not disturbed and only one process keeps the file aside.
   // Without a lock file (a read-only directory) it is reported all the same.
   FileLock lock(files_, lockPath_);
-  if (!LoadLocked()) return empty_;
+  if (!LoadLocked(lock.Held())) return empty_;
   return snapshot_.tree;
 }
 
-bool FileStore::LoadLocked() {
+bool FileStore::LoadLocked(bool locked) {
   FileRead file = ReadSettingsFile(files_, filePath_);
   const struct stat& read = file.info;
   std::string damage = std::to_string(read.st_dev) + ":" + std::to_string(read.st_ino) + ":" +
@@ -297,7 +297,7 @@ bool FileStore::LoadLocked() {
         snapshot_ = Snapshot{true, identity, std::move(file.bytes), std::move(tree)};
         if (!reading.dropped.empty()) {
           snapshot_.damaged = true;
-          KeepReadable(reading.dropped, damage);
+          KeepReadable(reading.dropped, damage, locked);
         }
         return true;
       }
@@ -316,7 +316,7 @@ bool FileStore::LoadLocked() {
   return true;
 }
 
-void FileStore::KeepReadable(const std::vector<DroppedLines>& dropped, const std::string& identity) {
+void FileStore::KeepReadable(const std::vector<DroppedLines>& dropped, const std::string& identity, bool locked) {
   // Each problem once for each file it was found in.
   const bool report = identity != reportedDamage_;
   reportedDamage_ = identity;
@@ -324,6 +324,10 @@ void FileStore::KeepReadable(const std::vector<DroppedLines>& dropped, const std
   std::string target = WriteTarget();
   if (!target.empty() && ReadOnlyFile(target)) {
     if (report) ReportDropped(dropped, "the file is read-only and stays as it is");
+    return;
+  }
+  if (!locked) {
+    if (report) ReportDropped(dropped, "the file cannot be locked, so it stays as it is and nothing is saved");
     return;
   }
   std::string kept = target.empty() ? "" : KeepCopy(target, snapshot_.bytes);
@@ -488,7 +492,7 @@ bool FileStore::Modify(const std::function<Change(RegTree&)>& change) {
     ReportUnsaved(lockPath_, ErrorText(lock.Error()));
     return false;
   }
-  if (!LoadLocked()) {
+  if (!LoadLocked(true)) {
     lastFailure_ = !unreadable_.empty() ? unreadable_
                    : ReadOnly()         ? kReadOnly
                                         : "the file is damaged and stays as it is";

@@ -125,11 +125,12 @@ class FileStore final : public SettingsStore {
 
   // The tree to read from: the snapshot while the file is unchanged.
   const RegTree& Current();
-  // Brings the snapshot up to date while the lock is held: a file read in
-  // part is kept aside and replaced by what was read, a file that is none is
-  // set aside. False when there is nothing to read from: the file cannot be
-  // read, or is damaged whole and stays in place.
-  bool LoadLocked();
+  // Brings the snapshot up to date while the lock is held (locked false: it
+  // could not be had): a file read in part is kept aside and replaced by
+  // what was read, a file that is none is set aside. False when there is
+  // nothing to read from: the file cannot be read, or is damaged whole and
+  // stays in place.
+  bool LoadLocked(bool locked);
   bool Modify(const std::function<Change(RegTree&)>& change);
   // Writes the bytes in place of the settings file (its link's target).
   bool Replace(const std::string& bytes);
@@ -145,8 +146,9 @@ class FileStore final : public SettingsStore {
   // errno set, when none can be made.
   std::string KeepCopy(const std::string& target, const std::string& bytes);
   // Keeps the damaged file in the snapshot aside and writes what was read
-  // of it in its place; the snapshot stays damaged when that fails.
-  void KeepReadable(const std::vector<DroppedLines>& dropped, const std::string& identity);
+  // of it in its place, under the lock only; the snapshot stays damaged
+  // when that cannot be done.
+  void KeepReadable(const std::vector<DroppedLines>& dropped, const std::string& identity, bool locked);
   // Renames the damaged file aside and reports it; false when it stays.
   bool SetAside(const std::string& reason, const std::string& identity);
   void ReportUnreadable(const std::string& reason);
