@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets of tests/fuzz with clang (AddressSanitizer and
 # UBSan included) and runs each for a bounded time from its seed corpus in
-# tests/fuzz/corpus/<target>. New inputs go to a scratch corpus, so the seeds
-# stay as committed; an input that fails is kept in build/fuzz/findings.
+# tests/fuzz/corpus/<target> (record_field: record's). New inputs go to a
+# scratch corpus, so the seeds stay as committed; an input that fails is kept
+# in build/fuzz/findings.
 #
-# FUZZ_SECONDS sets the time per target (default 30). Each target's rate is
+# Arguments: the targets to run (record, record_field, reg_file, change_set;
+# default all). FUZZ_SECONDS sets the time per target (default 30). Each target's rate is
 # printed: executions a second over its run, and on its slowest seed alone
 # (SEED_RUNS executions of each seed, default 1000), also per second of
 # processor time. Installs clang and its runtime libraries when they are
@@ -42,13 +44,16 @@ cpu_ms() {
   awk -v t="$times" 'BEGIN { split(t, f, " "); printf "%d\n", (f[1] + f[2]) * 1000 }'
 }
 
+# The seeds of the target $1: the field target loads the record target's.
+seeds() { echo "tests/fuzz/corpus/${1%_field}"; }
+
 # The rate of the target $1 on its slowest seed, SEED_RUNS executions of
 # each: "NAME: R exec/s (P a second of processor time)". The second figure
 # leaves out the time other programs took the processor, which on a busy
 # machine is most of it.
 slowest_seed() {
   local seed ms cpu base slowest="" slowest_ms=-1 slowest_cpu=0
-  for seed in "tests/fuzz/corpus/$1"/*; do
+  for seed in "$(seeds "$1")"/*; do
     base=$(cpu_ms "$1" 1 "$seed" /dev/null)
     cpu=$(($(cpu_ms "$1" "$seed_runs" "$seed" "$scratch/seed.log") - base))
     ms=$(sed -n 's/^Executed .* in \([0-9]*\) ms$/\1/p' "$scratch/seed.log")
@@ -61,12 +66,13 @@ slowest_seed() {
 
 passed=0
 failed=0
-for target in record reg_file change_set; do
+targets=${*:-record record_field reg_file change_set}
+for target in $targets; do
   mkdir -p "$scratch/$target"
   log="$build/$target.log"
   echo "=== fuzz $target (${seconds}s)"
   if "$build/${target}_fuzz" -max_total_time="$seconds" -artifact_prefix="$findings/$target-" \
-       "$scratch/$target" "tests/fuzz/corpus/$target" >"$log" 2>&1; then
+       "$scratch/$target" "$(seeds "$target")" >"$log" 2>&1; then
     passed=$((passed + 1))
     runs=$(sed -n 's/^Done \([0-9]*\) runs in \([0-9]*\) second.*/\1 \2/p' "$log")
     read -r n s <<<"$runs"
