@@ -5,7 +5,7 @@
 #      and the temporary files left behind before and after the next change;
 #   2. parallel writers: three processes setting values of their own while a
 #      fourth rewrites the favorites ROUNDS times and savers start all along:
-#      updates and favorites lost;
+#      updates and favorites lost; and the damaged files both parts left;
 #   3. start-up with 51, 1,000 and 10,000 favorites on Xvfb (time to the first
 #      field), and SIGTERM sent STOPS times at a random moment from the start
 #      on: the time the saver takes to end, and how it ends.
@@ -86,6 +86,8 @@ wait $pids "$rewriter"
 for prefix in A B C; do "$STRESS" check "$dir" "$prefix" "$ROUNDS"; done
 cat "$work/rewrites"
 echo "saver starts during the rewrites: $starts"
+# A file left torn by a kill or a writer would be found damaged and kept aside.
+echo "damaged settings files kept aside by these runs: $(find "$work" -name '*.damaged-*' | wc -l)"
 
 # 3. Start-up with many favorites, and SIGTERM at any moment.
 start_display() {
