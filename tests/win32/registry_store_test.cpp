@@ -126,12 +126,24 @@ TEST_F(RegistryJournal, ADamagedJournalIsDroppedWithoutChanges) {
 // values of types the store never writes, has only the rest made.
 TEST_F(RegistryJournal, AJournalStaysInTheProductKeyAndItsTypes) {
   const std::string outside = "Software\\Tessaloom\\Outside";
+  const std::string elsewhere = "Software\\Elsewhere";
+  const std::string sibling = "Software\\Tessaloom\\BrindlemarToo";
+  // What a journal must not create, gone before and after.
+  struct Gone {
+    win32::RegistryStore& store;
+    std::vector<std::string> keys;
+    void Remove() {
+      for (const std::string& key : keys) store.DeleteKey(key);
+    }
+    ~Gone() { Remove(); }
+  } gone{store_, {outside, elsewhere, sibling}};
+  gone.Remove();
   ASSERT_TRUE(store_.CreateKey(outside + "\\Kept", nullptr));
   ASSERT_TRUE(store_.CreateKey(kProductKey, nullptr));
   ChangeSet crafted;
-  crafted.CreateKey("Software\\Elsewhere")
+  crafted.CreateKey(elsewhere)
       .DeleteKey(outside + "\\Kept")
-      .CreateKey("Software\\Tessaloom\\BrindlemarToo")
+      .CreateKey(sibling)
       .CreateKey(kConfigKey)
       .SetValue(kConfigKey, "Odd", StoredValue{static_cast<ValueType>(99), {1, 2, 3}})
       .SetValue(kConfigKey, "Wide", StoredValue{static_cast<ValueType>(2), {'%', 0}})
@@ -145,9 +157,9 @@ TEST_F(RegistryJournal, AJournalStaysInTheProductKeyAndItsTypes) {
   InstallPresets(next);
   const std::string said = ::testing::internal::GetCapturedStderr();
 
-  EXPECT_FALSE(next.OpenKey("Software\\Elsewhere"));
+  EXPECT_FALSE(next.OpenKey(elsewhere));
   EXPECT_TRUE(next.OpenKey(outside + "\\Kept"));
-  EXPECT_FALSE(next.OpenKey("Software\\Tessaloom\\BrindlemarToo"));
+  EXPECT_FALSE(next.OpenKey(sibling));
   StoredValue ignored;
   EXPECT_FALSE(next.QueryValue(kConfigKey, "Odd", 64, ignored));
   EXPECT_FALSE(next.QueryValue(kConfigKey, "Wide", 64, ignored));
@@ -159,7 +171,6 @@ TEST_F(RegistryJournal, AJournalStaysInTheProductKeyAndItsTypes) {
   size_t words = 0;
   for (size_t at = said.find("left out"); at != std::string::npos; at = said.find("left out", at + 1)) ++words;
   EXPECT_EQ(words, 6u) << said;
-  store_.DeleteKey(outside);
 }
 
 TEST_F(RegistryJournal, AMadeSetLeavesNoJournal) {
