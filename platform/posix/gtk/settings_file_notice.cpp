@@ -12,7 +12,7 @@ namespace {
 // every one, and standard error lists more.
 constexpr size_t kListedLines = 5;
 
-std::string DroppedSentence(const posix::SettingsFileDamage& damage) {
+std::string DroppedSentence(const posix::SettingsFileDamage& damage, bool readOnly) {
   size_t lines = 0;
   for (const posix::DroppedLines& d : damage.dropped) lines += d.last - d.first + 1;
   std::string text = lines == 1 ? "A line of the settings file could not be read and was left out: "
@@ -29,6 +29,8 @@ std::string DroppedSentence(const posix::SettingsFileDamage& damage) {
   if (!damage.keptAs.empty()) {
     return text + " Everything else is kept. The file as it was is kept as " + damage.keptAs + ".";
   }
+  // A read-only file's own sentence says why it stays.
+  if (readOnly) return text + " Everything else is shown.";
   return text + " Everything else is shown; the file stays as it is, and nothing is saved.";
 }
 
@@ -60,7 +62,7 @@ std::string SettingsFileNotice(const SettingsFileState& state) {
   }
   std::string text;
   if (!state.damage.wholeFile.empty()) text = WholeFileSentence(state.damage, path);
-  if (!state.damage.dropped.empty()) text = DroppedSentence(state.damage);
+  if (!state.damage.dropped.empty()) text = DroppedSentence(state.damage, state.readOnly);
   if (state.readOnly) {
     if (!text.empty()) text += " ";
     text += "The settings file " + path +
