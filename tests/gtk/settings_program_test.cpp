@@ -296,6 +296,49 @@ TEST_F(SettingsProgramTest, AReadOnlyFileIsShownAsStoredAndNeverChanged) {
   }
 }
 
+// A read-only file that is damaged stays as it is: the notice says what is
+// shown, and that nothing is saved, once.
+TEST_F(SettingsProgramTest, AReadOnlyDamagedFileIsSaidOnceAndLeftAlone) {
+  struct Case {
+    const char* what;
+    std::string bytes;
+    const char* said;
+    const char* shown;
+  } const cases[] = {
+      {"a damaged line",
+       "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Tessaloom\\Brindlemar\\Config]\r\n"
+       "\"MaxFPS\"=dword:zz\r\n\"Clock\"=dword:00000001\r\n",
+       "line 4: \"MaxFPS\"=dword:zz (bad DWORD)", "shown as stored"},
+      {"no settings file", "this is not a settings file\n", "damaged (line 1: not a Registry Editor file)",
+       "the settings shown are the defaults"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+    const fs::path file = dir_ / posix::kSettingsFileName;
+    std::ofstream(file, std::ios::binary) << c.bytes;
+    fs::permissions(file, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    said_.clear();
+    RunWindow([&](SettingsSession& s) {
+      Get<Gtk::CheckButton>(s.Window(), IDC_SHOW_CLOCK).activate();
+      Click(Get<Gtk::Button>(s.Window(), IDC_OK));
+    });
+    EXPECT_NE(notice_.find(c.said), std::string::npos) << notice_;
+    EXPECT_NE(notice_.find("read-only"), std::string::npos) << notice_;
+    EXPECT_NE(notice_.find(c.shown), std::string::npos) << notice_;
+    const size_t nothing = notice_.find("nothing");
+    EXPECT_NE(nothing, std::string::npos) << notice_;
+    EXPECT_EQ(notice_.find("nothing", nothing + 1), std::string::npos) << "said twice: " << notice_;
+    EXPECT_TRUE(said_.empty()) << said_[0];
+    EXPECT_EQ(FileText(file), c.bytes);
+    for (const auto& entry : fs::directory_iterator(dir_)) {
+      const std::string name = entry.path().filename().string();
+      EXPECT_TRUE(name == posix::kSettingsFileName || name == posix::kLockFileName) << name;
+    }
+  }
+}
+
 TEST_F(SettingsProgramTest, ADamagedLineIsLeftOutAndSaidAboveThePages) {
   fs::create_directories(dir_);
   const std::string damaged =

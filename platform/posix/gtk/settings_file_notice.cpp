@@ -34,13 +34,14 @@ std::string DroppedSentence(const posix::SettingsFileDamage& damage, bool readOn
   return text + " Everything else is shown; the file stays as it is, and nothing is saved.";
 }
 
-std::string WholeFileSentence(const posix::SettingsFileDamage& damage, const std::string& path) {
+std::string WholeFileSentence(const posix::SettingsFileDamage& damage, const std::string& path, bool readOnly) {
   if (!damage.keptAs.empty()) {
     return "The settings file was damaged (" + damage.wholeFile + "). It has been kept as " + damage.keptAs +
            ", and the settings start from the defaults: OK saves them in a new file.";
   }
-  return "The settings file " + path + " is damaged (" + damage.wholeFile +
-         ") and stays as it is: the settings shown are the defaults, and nothing is saved.";
+  return "The settings file " + path + " is damaged (" + damage.wholeFile + ") and " +
+         (readOnly ? "read-only, so it stays" : "stays") +
+         " as it is: the settings shown are the defaults, and nothing is saved.";
 }
 
 }  // namespace
@@ -61,7 +62,11 @@ std::string SettingsFileNotice(const SettingsFileState& state) {
            "): the settings shown are the defaults, and nothing is saved until it can be read.";
   }
   std::string text;
-  if (!state.damage.wholeFile.empty()) text = WholeFileSentence(state.damage, path);
+  if (!state.damage.wholeFile.empty()) {
+    text = WholeFileSentence(state.damage, path, state.readOnly);
+    // A file damaged whole that stays in place shows the defaults, not what it stores.
+    if (state.damage.keptAs.empty()) return text;
+  }
   if (!state.damage.dropped.empty()) text = DroppedSentence(state.damage, state.readOnly);
   if (state.readOnly) {
     if (!text.empty()) text += " ";
