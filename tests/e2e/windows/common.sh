@@ -66,7 +66,12 @@ winpath() { printf 'Z:%s' "$(realpath -m "$1")" | tr / '\\'; }
 
 reg_value() { wine reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' | awk -v n="$2" '$1 == n { print $3 }'; }
 
-shot() { xwd -root -silent | convert xwd:- "png:$OUT/$1.png"; }
+# A picture of the screen as it shows: the root window read in one request.
+# Not xwd -root: on a screen of several visuals it reads window by window
+# and takes the windows of one colormap (every Wine window has Wine's own)
+# through the lowest of them, so a dialog over another window of the
+# program comes out as that window's hidden, undefined part (black here).
+shot() { import -silent -window root "png:$OUT/$1.png"; }
 
 # The share of pixels of a screenshot (optionally cropped, WxH+X+Y) that are
 # not black.

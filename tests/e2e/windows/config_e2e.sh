@@ -150,6 +150,36 @@ lit_until() {
   echo "$share"
 }
 
+# The X window of the top-level window titled $1.
+x_window() { xwininfo -root -tree | awk -v t="\"$1\":" 'index($0, t) { print $1; exit }'; }
+
+# Window $1 shows on the screen: the screen's picture where its X window
+# lies ($2.png, cut from $2-screen.png) is the window's own picture
+# ($2-own.png) but for a few pixels, and mostly a dialog's light face.
+on_screen() {
+  local window x y w h differ
+  window=$(x_window "$1")
+  [ -n "$window" ] || return 1
+  read -r x y w h < <(xwininfo -id "$window" |
+    awk '/Absolute upper-left X/ { x = $4 } /Absolute upper-left Y/ { y = $4 } /Width:/ { w = $2 } /Height:/ { h = $2 }
+         END { print x, y, w, h }')
+  shot "$2-screen"
+  crop "$2-screen" "${w}x${h}+${x}+${y}" "$2"
+  xwd -id "$window" -silent | convert xwd:- "png:$OUT/$2-own.png"
+  differ=$(compare -metric AE -fuzz 8% "$OUT/$2.png" "$OUT/$2-own.png" null: 2>&1 | cut -d' ' -f1)
+  at_least "$(lit_share "$2")" 0.5 && [ "${differ%.*}" -le $((w * h / 50)) ]
+}
+
+# A window drawn a moment ago reaches the screen soon: asked again for up
+# to half a minute.
+expect_on_screen() {
+  if until_ok 30 on_screen "$1" "$2"; then
+    pass "\"$1\" shows on the screen"
+  else
+    fail "\"$1\" is not on the screen: $OUT/$2.png against $OUT/$2-own.png"
+  fi
+}
+
 case_opens_with_stored_values() {
   put_settings "$RINGS"
   wine reg add "$CONFIG" /v Clock /t REG_DWORD /d 1 /f >/dev/null 2>&1
@@ -289,7 +319,11 @@ add_favorite() {
 case_favorites() {
   put_settings "$RINGS"
   open_dialog
-  add_favorite 'E2E Nebula'
+  drv click "$DIALOG" 1024
+  drv wait 'Add New Favorite' 30 || fail "no Add New Favorite dialog"
+  expect_on_screen 'Add New Favorite' add-dialog
+  drv type 'Add New Favorite' 1001 'E2E Nebula'
+  drv click 'Add New Favorite' 1
   drv gone 'Add New Favorite' 30 || fail "the add dialog stays"
   if until_ok 30 eval "favorite_names | grep -qx 'E2E Nebula'"; then pass "Add stored the favorite"; else fail "Add stored nothing"; fi
   check "count after Add" "$(favorite_names | wc -l)" 52
@@ -297,8 +331,15 @@ case_favorites() {
   check_soon "Remove enabled" 'drv state "$DIALOG" 1026 | cut -d" " -f2' 1
   check "stored with the dialog's grains" "$(record_field "$FAVORITES" Fav051 3)" 5000
 
+  add_favorite 'E2E Nebula'
+  drv wait 'Replace Existing Favorite?' 30 || fail "no Replace Existing Favorite? dialog"
+  expect_on_screen 'Replace Existing Favorite?' replace-dialog
+  drv click 'Replace Existing Favorite?' 2
+  drv gone 'Replace Existing Favorite?' 30
+
   add_favorite 'Bad, name'
   if drv wait 'Invalid Name' 30; then pass "a name with a comma is refused with a message"; else fail "no message for a comma"; fi
+  expect_on_screen 'Invalid Name' invalid-name
   drv click 'Invalid Name' 1 || drv click 'Invalid Name' 2
   drv gone 'Invalid Name' 30
   if drv wait 'Add New Favorite' 5; then pass "the add dialog stays open"; else fail "the add dialog closed"; fi
@@ -309,6 +350,7 @@ case_favorites() {
   drv choose "$DIALOG" 1023 'E2E Nebula'
   drv click "$DIALOG" 1026
   drv wait 'Remove Favorite?' 30 || fail "no Remove Favorite? dialog"
+  expect_on_screen 'Remove Favorite?' remove-dialog
   check "the name to remove" "$(drv get 'Remove Favorite?' 1001)" 'E2E Nebula'
   drv click 'Remove Favorite?' 1
   drv gone 'Remove Favorite?' 30
@@ -335,7 +377,7 @@ case_messages() {
   drv type 'Pop-up Messages' 1017 $'Hello\r\n\r\nWorld\\rTwice\r\n'
   drv type 'Pop-up Messages' 1001 10
   drv type 'Pop-up Messages' 1002 5
-  shot messages-dialog
+  expect_on_screen 'Pop-up Messages' messages-dialog
   drv click 'Pop-up Messages' 1
   drv gone 'Pop-up Messages' 30 || fail "the messages dialog stays"
   check "Message1" "$(reg_string "$MESSAGES" Message1)" Hello
@@ -373,7 +415,7 @@ case_additional_settings() {
   check "range 2" "$(drv get "$title" 1033)" "(1 to 250)"
   check "range 3" "$(drv get "$title" 1034)" "(-1000 to 1000)"
   check "range 4" "$(drv get "$title" 1035)" "(1 to 1500)"
-  shot additional-dialog
+  expect_on_screen "$title" additional-dialog
   drv type "$title" 1003 5000
   drv click "$title" 1
   drv gone "$title" 30 || fail "the settings dialog stays"
@@ -485,7 +527,7 @@ case_help() {
   drv click "$DIALOG" 1107
   if drv wait 'About Brindlemar' 30; then pass "the about box shows"; else fail "no about box"; fi
   check "the about box's version" "$(drv get 'About Brindlemar' 1201)" "Version $BRINDLEMAR_VERSION"
-  shot about
+  expect_on_screen 'About Brindlemar' about
   drv click 'About Brindlemar' 1108
   expect_opened index.html "Brindlemar Help"
   drv click 'About Brindlemar' 1
@@ -510,22 +552,6 @@ case_password_note() {
   close_dialog 1 OK
   check "DirectDraw stored off" "$(reg_value "$CONFIG" DirectDraw)" 0x0
   wine reg delete "$DESKTOP" /v ScreenSaveUsePassword /f >/dev/null 2>&1
-}
-
-# A picture dialog-$1.png of the client area of dialog $2 once it shows
-# there: most of a dialog is its light face. Wine on a display without a
-# window manager may leave a new dialog's first drawing unshown until the
-# window moves, so between tries the dialog is moved a little.
-painted() {
-  local x y w h window
-  read -r x y w h < <(drv rect "$2" client)
-  shot "$1-screen"
-  crop "$1-screen" "${w}x${h}+${x}+${y}" "dialog-$1"
-  at_least "$(lit_share "dialog-$1")" 0.5 && return 0
-  window=$(xwininfo -root -tree | awk -v t="\"$2\":" '$2 " " $3 ~ t || $2 == t { print $1; exit }')
-  read -r x y < <(xwininfo -id "$window" 2>/dev/null | awk '/Absolute upper-left X/ { x = $4 } /Absolute upper-left Y/ { print x, $4 }')
-  [ -n "$window" ] && xdotool windowmove "$window" $((x + 24)) $((y + 24)) 2>/dev/null
-  return 1
 }
 
 # The dialog at 100, 150 and 200 % (Wine's LogPixels), each on a screen of
@@ -568,16 +594,16 @@ case_dpi() {
       fail "$dpi dpi: the dialog leaves the screen"
     fi
     until_ok 60 preview_moves || fail "$dpi dpi: the preview does not animate"
-    until_ok 30 painted "main-$dpi" "$DIALOG" || fail "$dpi dpi: the dialog is not drawn"
+    expect_on_screen "$DIALOG" "dialog-main-$dpi"
     drv page "$DIALOG" 1110 1
     until_ok 30 test "$(drv state "$DIALOG" 1075 | cut -d' ' -f3)" = 1
-    until_ok 30 painted "random-$dpi" "$DIALOG" || fail "$dpi dpi: the Random page is not drawn"
+    expect_on_screen "$DIALOG" "dialog-random-$dpi"
     drv page "$DIALOG" 1110 0
     drv set "$DIALOG" 1101 1
     drv click "$DIALOG" 1106
     drv wait 'Pop-up Messages' 30 || fail "$dpi dpi: no messages dialog"
     drv type 'Pop-up Messages' 1017 $'Happy Birthday\\rdear Mia\r\nThe grains spell out your words\r\n'
-    until_ok 30 painted "messages-$dpi" 'Pop-up Messages' || fail "$dpi dpi: the messages dialog is not drawn"
+    expect_on_screen 'Pop-up Messages' "dialog-messages-$dpi"
     drv click 'Pop-up Messages' 2
     drv gone 'Pop-up Messages' 30
     close_dialog 2 Cancel
