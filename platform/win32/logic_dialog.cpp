@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "platform/win32/dialog_fit.h"
 #include "platform/win32/password_dialog.h"
 
 namespace brindlemar::win32 {
@@ -91,8 +92,10 @@ INT_PTR CALLBACK LogicDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
 }  // namespace
 
 INT_PTR RunLogicDialog(HINSTANCE instance, int templateId, HWND owner, LogicDialogSession& session) {
-  return DialogBoxParamA(instance, MAKEINTRESOURCEA(templateId), owner, LogicDialogProc,
-                         reinterpret_cast<LPARAM>(&session));
+  const std::vector<BYTE> fitted = FitDialogTemplate(instance, templateId, owner);
+  if (fitted.empty()) return -1;
+  return DialogBoxIndirectParamA(instance, reinterpret_cast<const DLGTEMPLATE*>(fitted.data()), owner,
+                                 LogicDialogProc, reinterpret_cast<LPARAM>(&session));
 }
 
 }  // namespace brindlemar::win32

@@ -4,6 +4,7 @@
 
 #include <memory>
 
+#include "platform/win32/dialog_fit.h"
 #include "settings/settings_store.h"
 #include "settings/user_store.h"
 #include "shell/password.h"
@@ -66,6 +67,9 @@ void CentreWindow(void* window) {
   const int height = rect.bottom - rect.top;
   SetWindowPos(hwnd, nullptr, (GetSystemMetrics(SM_CXSCREEN) - width) / 2, (GetSystemMetrics(SM_CYSCREEN) - height) / 2,
                0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  // Where a task bar takes part of the screen, the middle of the screen may
+  // put a tall dialog partly under it.
+  KeepInWorkArea(hwnd);
 }
 
 int RunPasswordDialog(void* instance, void* owner) {

@@ -10,7 +10,7 @@ inline constexpr int kNewPasswordEdit = 1001;
 inline constexpr int kConfirmPasswordEdit = 1003;
 
 // Moves window (an HWND) to the middle of the screen, keeping its size,
-// without activating it.
+// without activating it, and within the work area of its monitor.
 void CentreWindow(void* window);
 
 // Runs the dialog modally, owned by owner (an HWND or null): the dialog's

@@ -17,8 +17,10 @@
 //   get <title> <id>                 prints the control's text
 //   state <title> <id>               prints "checked enabled visible" as 0/1
 //   entries <title> <id>             prints a list's entries, "* " before selected ones
-//   rect <title> <id>|preview|client prints the screen rectangle "x y w h" of a
-//                                    control, the dialog's preview or its client area
+//   rect <title> <id>|preview|client|window
+//                                    prints the screen rectangle "x y w h" of a
+//                                    control, the dialog's preview, its client
+//                                    area or its whole window
 //   saver <seconds> 1|0              exit 0 once the full-screen saver window
 //                                    exists (1) or is gone (0)
 //   opened <log> <file>              appends file to log (an "open" verb for tests)
@@ -146,6 +148,7 @@ int Run(int argc, char** argv) {
     std::printf("%ld %ld %ld %ld\n", origin.x, origin.y, rect.right, rect.bottom);
     return 0;
   }
+  if (command == "rect" && std::strcmp(argv[3], "window") == 0) return PrintRect(FindDialog(title));
   if (command == "rect" && std::strcmp(argv[3], "preview") == 0) {
     return PrintRect(FindWindowExA(FindDialog(title), nullptr, "CDrawWndDlg Class", nullptr));
   }

@@ -155,17 +155,24 @@ x_window() { xwininfo -root -tree | awk -v t="\"$1\":" 'index($0, t) { print $1;
 
 # Window $1 shows on the screen: the screen's picture where its X window
 # lies ($2.png, cut from $2-screen.png) is the window's own picture
-# ($2-own.png) but for a few pixels, and mostly a dialog's light face.
+# ($2-own.png) but for a few pixels, and mostly a dialog's light face. The
+# animated preview, when it lies within (the screen geometry $3), counts in
+# neither.
 on_screen() {
-  local window x y w h differ
+  local window x y w h differ blank=()
   window=$(x_window "$1")
   [ -n "$window" ] || return 1
   read -r x y w h < <(xwininfo -id "$window" |
     awk '/Absolute upper-left X/ { x = $4 } /Absolute upper-left Y/ { y = $4 } /Width:/ { w = $2 } /Height:/ { h = $2 }
          END { print x, y, w, h }')
+  if [ -n "${3:-}" ]; then
+    local pw ph px py
+    IFS='x+' read -r pw ph px py <<<"$3"
+    blank=(-fill black -draw "rectangle $((px - x)),$((py - y)) $((px - x + pw - 1)),$((py - y + ph - 1))")
+  fi
   shot "$2-screen"
-  crop "$2-screen" "${w}x${h}+${x}+${y}" "$2"
-  xwd -id "$window" -silent | convert xwd:- "png:$OUT/$2-own.png"
+  convert "$OUT/$2-screen.png" -crop "${w}x${h}+${x}+${y}" +repage "${blank[@]}" "$OUT/$2.png"
+  xwd -id "$window" -silent | convert xwd:- "${blank[@]}" "png:$OUT/$2-own.png"
   differ=$(compare -metric AE -fuzz 8% "$OUT/$2.png" "$OUT/$2-own.png" null: 2>&1 | cut -d' ' -f1)
   at_least "$(lit_share "$2")" 0.5 && [ "${differ%.*}" -le $((w * h / 50)) ]
 }
@@ -173,7 +180,7 @@ on_screen() {
 # A window drawn a moment ago reaches the screen soon: asked again for up
 # to half a minute.
 expect_on_screen() {
-  if until_ok 30 on_screen "$1" "$2"; then
+  if until_ok 30 on_screen "$@"; then
     pass "\"$1\" shows on the screen"
   else
     fail "\"$1\" is not on the screen: $OUT/$2.png against $OUT/$2-own.png"
@@ -554,6 +561,57 @@ case_password_note() {
   wine reg delete "$DESKTOP" /v ScreenSaveUsePassword /f >/dev/null 2>&1
 }
 
+# A new X display of size $2 with Wine's LogPixels $1, stored settings
+# whose display mode is the screen's, and the dialog opened on it.
+open_at_dpi() {
+  local dpi=$1 screen=$2
+  wineserver -k 2>/dev/null
+  wineserver -w 2>/dev/null
+  kill "$XVFB_PID" 2>/dev/null
+  wait "$XVFB_PID" 2>/dev/null
+  start_display "$screen"
+  wine reg add "$DESKTOP" /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
+  wineserver -k 2>/dev/null
+  wineserver -w 2>/dev/null
+  reset_settings
+  put_settings "$RINGS"
+  wine reg add "$CONFIG" /v ScreenResX /t REG_DWORD /d "${screen%x*}" /f >/dev/null 2>&1
+  wine reg add "$CONFIG" /v ScreenResY /t REG_DWORD /d "${screen#*x}" /f >/dev/null 2>&1
+  wine reg add "$CONFIG" /v ScreenResBits /t REG_DWORD /d 24 /f >/dev/null 2>&1
+  open_dialog
+}
+
+# At 200 % on a screen smaller than the dialog's natural 1302 x 911 (1280 x
+# 1024), the dialog is made to fit: all of it on the screen, OK and Cancel
+# included, in the middle, its preview on its frame, and no smaller than it
+# needs to be.
+case_dpi_small_screen() {
+  local x y w h fx fy fw fh bx by bw bh
+  open_at_dpi 192 1280x1024
+  read -r x y w h < <(drv rect "$DIALOG" window)
+  echo "200 % on 1280x1024: the dialog ${w}x${h} at $x,$y"
+  if [ "$x" -ge 0 ] && [ "$y" -ge 0 ] && [ "$((x + w))" -le 1280 ] && [ "$((y + h))" -le 1024 ]; then
+    pass "the dialog fits on the screen"
+  else
+    fail "the dialog leaves the screen"
+  fi
+  if [ $(((1280 - w) / 2 - x)) -ge -1 ] && [ $(((1280 - w) / 2 - x)) -le 1 ] &&
+     [ $(((1024 - h) / 2 - y)) -ge -1 ] && [ $(((1024 - h) / 2 - y)) -le 1 ]; then
+    pass "the dialog is in the middle of the screen"
+  else
+    fail "the dialog is not in the middle: $x,$y"
+  fi
+  if [ "$w" -ge 1024 ]; then pass "the dialog is $w wide, near the screen's width"; else fail "the dialog shrank to $w"; fi
+  read -r bx by bw bh < <(drv rect "$DIALOG" 1)
+  if [ "$((by + bh))" -le 1024 ] && [ "$((bx + bw))" -le 1280 ]; then pass "OK is on the screen"; else fail "OK is off the screen"; fi
+  read -r fx fy fw fh < <(drv rect "$DIALOG" 1111)
+  preview_geometry
+  check "the preview lies on its frame" "$PREVIEW" "${fw}x${fh}+${fx}+${fy}"
+  until_ok 60 preview_moves || fail "the preview does not animate"
+  expect_on_screen "$DIALOG" dialog-small-screen "$PREVIEW"
+  close_dialog 2 Cancel
+}
+
 # The dialog at 100, 150 and 200 % (Wine's LogPixels), each on a screen of
 # its size: it fits on the screen, grows with the scale, and the preview
 # lies exactly on its frame. Pictures of the Main and Random pages and of the
@@ -562,20 +620,7 @@ case_dpi() {
   local dpi screen width base_width dx dy dw dh fx fy fw fh
   for dpi in 96 144 192; do
     screen=$(awk -v d=$dpi 'BEGIN { printf "%dx%d", 1024 * d / 96, 768 * d / 96 }')
-    wineserver -k 2>/dev/null
-    wineserver -w 2>/dev/null
-    kill "$XVFB_PID" 2>/dev/null
-    wait "$XVFB_PID" 2>/dev/null
-    start_display "$screen"
-    wine reg add "$DESKTOP" /v LogPixels /t REG_DWORD /d $dpi /f >/dev/null 2>&1
-    wineserver -k 2>/dev/null
-    wineserver -w 2>/dev/null
-    reset_settings
-    put_settings "$RINGS"
-    wine reg add "$CONFIG" /v ScreenResX /t REG_DWORD /d "${screen%x*}" /f >/dev/null 2>&1
-    wine reg add "$CONFIG" /v ScreenResY /t REG_DWORD /d "${screen#*x}" /f >/dev/null 2>&1
-    wine reg add "$CONFIG" /v ScreenResBits /t REG_DWORD /d 24 /f >/dev/null 2>&1
-    open_dialog
+    open_at_dpi $dpi "$screen"
     read -r dx dy dw dh < <(drv rect "$DIALOG" client)
     read -r fx fy fw fh < <(drv rect "$DIALOG" 1111)
     preview_geometry
@@ -594,10 +639,10 @@ case_dpi() {
       fail "$dpi dpi: the dialog leaves the screen"
     fi
     until_ok 60 preview_moves || fail "$dpi dpi: the preview does not animate"
-    expect_on_screen "$DIALOG" "dialog-main-$dpi"
+    expect_on_screen "$DIALOG" "dialog-main-$dpi" "$PREVIEW"
     drv page "$DIALOG" 1110 1
     until_ok 30 test "$(drv state "$DIALOG" 1075 | cut -d' ' -f3)" = 1
-    expect_on_screen "$DIALOG" "dialog-random-$dpi"
+    expect_on_screen "$DIALOG" "dialog-random-$dpi" "$PREVIEW"
     drv page "$DIALOG" 1110 0
     drv set "$DIALOG" 1101 1
     drv click "$DIALOG" 1106
@@ -627,6 +672,7 @@ case $CASE in
   help) case_help ;;
   password_note) case_password_note ;;
   dpi) case_dpi ;;
+  dpi_small_screen) case_dpi_small_screen ;;
   *) echo "unknown case $CASE"; exit 2 ;;
 esac
 
