@@ -85,6 +85,10 @@ CommandLine ParseCommandLine(std::string_view commandLine) {
     result.exitNow = result.previewWindow == 0;
   } else if (IsOneOf(word, "a")) {
     result.mode = SaverMode::kChangePassword;
+  } else if (IsOneOf(word, "c")) {
+    if (count >= 2) result.ownerWindow = ReadDecimal(words[1]);
+  } else if (const size_t colon = word.find(':'); colon != std::string_view::npos && IsOneOf(word.substr(0, colon), "c")) {
+    result.ownerWindow = ReadDecimal(word.substr(colon + 1));
   }
   return result;
 }

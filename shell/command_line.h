@@ -1,5 +1,6 @@
 // The saver's command line: which of the four modes the display settings ask
-// for, and the window number a preview draws into. The switch is the first
+// for, the window number a preview draws into, and the window that asks for
+// the configuration. The switch is the first
 // word after the program's name; letters compare without regard to case.
 //
 // Plain text in, a plain result out: the entry point acts on it.
@@ -18,6 +19,9 @@ struct CommandLine {
   int64_t previewWindow = 0;
   // A preview switch without a usable window number: exit with code 0 at once.
   bool exitNow = false;
+  // The window that asks for the configuration, as "/c:N" (or "/c N") gives
+  // its number; 0 when none is given.
+  int64_t ownerWindow = 0;
 };
 
 // Parses the full process command line, program name included.

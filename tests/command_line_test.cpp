@@ -77,5 +77,26 @@ TEST(CommandLine, SwitchChoosesTheMode) {
   }
 }
 
+// The display settings name their window after /c: the configuration dialog
+// belongs to it. Whatever comes, the mode stays the configuration.
+TEST(CommandLine, ConfigurationNamesItsOwner) {
+  struct Case {
+    const char* line;
+    int64_t owner;
+  };
+  const Case cases[] = {
+      {"saver.scr /c:1234", 1234},   {"saver.scr /C:1234", 1234}, {"saver.scr -c:77", 77},
+      {"saver.scr c:5", 5},          {"saver.scr /c 1234", 1234}, {"saver.scr /c:4294967294", 4294967294},
+      {"saver.scr /c:12ab", 12},     {"saver.scr /c", 0},         {"saver.scr /c:", 0},
+      {"saver.scr /c:abc", 0},       {"saver.scr /cx:1234", 0},   {"saver.scr :1234", 0},
+      {"saver.scr", 0},              {"saver.scr /c  1234", 0},   {"saver.scr /a:1234", 0},
+  };
+  for (const Case& c : cases) {
+    const CommandLine parsed = ParseCommandLine(c.line);
+    EXPECT_EQ(parsed.ownerWindow, c.owner) << c.line;
+    EXPECT_EQ(parsed.mode, SaverMode::kConfigure) << c.line;
+  }
+}
+
 }  // namespace
 }  // namespace brindlemar

@@ -28,6 +28,15 @@ PlatformFamily Family() {
 #endif
 }
 
+// The window the configuration dialog belongs to: the one the display
+// settings named after /c when it is a window, so that theirs is held while
+// the dialog is open; else the window of the old title, if there is one.
+HWND ConfigurationOwner(const CommandLine& command) {
+  HWND named = reinterpret_cast<HWND>(static_cast<intptr_t>(command.ownerWindow));
+  if (named && IsWindow(named)) return named;
+  return FindWindowA(nullptr, kOwnerTitle);
+}
+
 int Run(HINSTANCE instance) {
   SeedProcessRandom(SystemClock());
   const CommandLine command = ParseCommandLine(GetCommandLineA());
@@ -47,7 +56,7 @@ int Run(HINSTANCE instance) {
     case SaverMode::kConfigure:
       break;
   }
-  const int code = win32::RunConfigDialog(instance, FindWindowA(nullptr, kOwnerTitle), Family());
+  const int code = win32::RunConfigDialog(instance, ConfigurationOwner(command), Family());
   win32::FreeLeftDirectDrawLibrary();
   return code;
 }

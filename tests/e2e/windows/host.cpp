@@ -18,6 +18,15 @@
 //   host foreground <title>        exit 0 once the foreground window has this
 //                                  title and a focused control (up to a
 //                                  minute), so that keys reach it
+//   host configure <scr> number|title
+//                                  opens a window as the display settings do
+//                                  and starts "<scr> /c:<window>" (number) or,
+//                                  with the window titled "Display
+//                                  Properties", "<scr> /c" (title); once the
+//                                  configuration dialog shows, reports whether
+//                                  the window owns it and is held (disabled),
+//                                  cancels it, and reports the exit code and
+//                                  whether the window is free again
 //   host desktop                   prints the desktop window's number
 //   host close                     asks a top-level saver window to close
 //   host monitors                  prints "x y width height primary" of each
@@ -127,6 +136,56 @@ int Preview(const char* scr, DWORD ms, bool aware) {
   return 0;
 }
 
+HWND DialogOfProcess(DWORD processId) {
+  for (HWND dialog = FindWindowExA(nullptr, nullptr, "#32770", "Brindlemar"); dialog;
+       dialog = FindWindowExA(nullptr, dialog, "#32770", "Brindlemar")) {
+    DWORD owner = 0;
+    GetWindowThreadProcessId(dialog, &owner);
+    if (owner == processId && IsWindowVisible(dialog)) return dialog;
+  }
+  return nullptr;
+}
+
+int Configure(const char* scr, bool byNumber) {
+  WNDCLASSA wc{};
+  wc.lpfnWndProc = DefWindowProcA;
+  wc.hInstance = GetModuleHandleA(nullptr);
+  wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+  wc.lpszClassName = kHostClass;
+  RegisterClassA(&wc);
+  HWND host = CreateWindowExA(0, kHostClass, byNumber ? "Brindlemar Settings Host" : "Display Properties",
+                              WS_OVERLAPPEDWINDOW | WS_VISIBLE, 20, 20, 300, 200, nullptr, nullptr, wc.hInstance,
+                              nullptr);
+  if (!host) return 2;
+  std::string commandLine = std::string("\"") + scr + "\" /c";
+  if (byNumber) commandLine += ":" + std::to_string(static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(host)));
+  STARTUPINFOA startup{};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION process{};
+  if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
+    return 3;
+  }
+  HWND dialog = nullptr;
+  for (int i = 0; i < 600 && !dialog && WaitForSingleObject(process.hProcess, 0) == WAIT_TIMEOUT; ++i) {
+    Pump(100);
+    dialog = DialogOfProcess(process.dwProcessId);
+  }
+  std::printf("dialog %s\n", dialog ? "yes" : "no");
+  std::printf("owner %s\n", dialog && GetWindow(dialog, GW_OWNER) == host ? "yes" : "no");
+  std::printf("held %s\n", IsWindowEnabled(host) ? "no" : "yes");
+  if (dialog) PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+  DWORD code = STILL_ACTIVE;
+  for (int i = 0; i < 600 && WaitForSingleObject(process.hProcess, 0) == WAIT_TIMEOUT; ++i) Pump(100);
+  GetExitCodeProcess(process.hProcess, &code);
+  std::printf("exit %lu\n", code);
+  std::printf("free %s\n", IsWindowEnabled(host) ? "yes" : "no");
+  if (code == STILL_ACTIVE) TerminateProcess(process.hProcess, 9);
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  DestroyWindow(host);
+  return 0;
+}
+
 int CheckPassword(const char* password) {
   std::unique_ptr<SettingsStore> store = OpenUserStore();
   std::string stored;
@@ -198,6 +257,7 @@ int main(int argc, char** argv) {
   if (argc >= 4 && std::strcmp(argv[1], "preview") == 0) {
     return Preview(argv[2], static_cast<DWORD>(std::atoi(argv[3])), argc >= 5 && std::strcmp(argv[4], "aware") == 0);
   }
+  if (argc >= 4 && std::strcmp(argv[1], "configure") == 0) return Configure(argv[2], std::strcmp(argv[3], "title") != 0);
   if (argc >= 3 && std::strcmp(argv[1], "checkpass") == 0) return CheckPassword(argv[2]);
   if (argc >= 3 && std::strcmp(argv[1], "setpass") == 0) return SetPassword(argv[2]);
   if (argc >= 3 && std::strcmp(argv[1], "foreground") == 0) return WaitForeground(argv[2]);
@@ -213,7 +273,7 @@ int main(int argc, char** argv) {
   }
   std::fprintf(
       stderr,
-      "usage: host mode | preview <scr> <ms> [aware] | checkpass <password> | setpass <password> | foreground "
+      "usage: host mode | preview <scr> <ms> [aware] | configure <scr> number|title | checkpass <password> | setpass <password> | foreground "
       "<title> | desktop | close | monitors | displaychange\n");
   return 64;
 }

@@ -330,6 +330,23 @@ case_preview_desktop() {
   if [ "$EXIT_CODE" = 0 ]; then pass "closing the preview: it ended with 0"; else fail "closing the preview: exit $EXIT_CODE"; fi
 }
 
+# The configuration dialog belongs to the window that asked for it: named
+# by its number after /c:, or else found by the title "Display Properties".
+# While it is open that window is held, so it cannot start a second one.
+case_configure_owner() {
+  local how log
+  for how in number title; do
+    log="$OUT/configure-$how.log"
+    wine "$HOST" configure "$(winpath "$SCR")" $how 2>/dev/null | tr -d '\r' >"$log"
+    cat "$log"
+    grep -qx 'dialog yes' "$log" && pass "$how: the dialog opens" || fail "$how: no dialog"
+    grep -qx 'owner yes' "$log" && pass "$how: the window owns the dialog" || fail "$how: the dialog has no owner"
+    grep -qx 'held yes' "$log" && pass "$how: the window is held" || fail "$how: the window is free while the dialog is open"
+    grep -qx 'exit 1' "$log" && pass "$how: Cancel ends the program with 1" || fail "$how: exit code"
+    grep -qx 'free yes' "$log" && pass "$how: the window is free afterwards" || fail "$how: the window stays held"
+  done
+}
+
 case_preview_refused() {
   local args code
   for args in "/p 0" "/p abc" "/p" "-p  1234"; do
@@ -480,6 +497,7 @@ case $CASE in
   preview) case_preview plain; case_preview aware ;;
   preview_desktop) case_preview_desktop ;;
   preview_refused) case_preview_refused ;;
+  configure_owner) case_configure_owner ;;
   password_dialog) case_password_dialog ;;
   directdraw) case_directdraw ;;
   password_prompt) case_password_prompt ;;
