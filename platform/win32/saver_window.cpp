@@ -3,10 +3,12 @@
 #include <windows.h>
 
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "engine/process_state.h"
 #include "platform/win32/gdi_window.h"
+#include "platform/win32/saver_start.h"
 #include "platform/win32/win32_field.h"
 #include "settings/settings_store.h"
 #include "settings/user_store.h"
@@ -19,6 +21,10 @@ namespace {
 
 constexpr UINT kFrameTimer = 1;
 constexpr UINT kPreviewPeriodMs = 33;
+// How often a preview looks whether its parent window is still there: a
+// parent of a process that was killed may go without a word to its children
+// of other processes.
+constexpr DWORD kParentCheckMs = 250;
 // CS_VREDRAW | CS_HREDRAW | CS_OWNDC | CS_GLOBALCLASS.
 constexpr UINT kSaverClassStyle = 0x4023;
 
@@ -247,6 +253,16 @@ class ParentDpiScope {
   DPI_AWARENESS_CONTEXT previous_ = nullptr;
 };
 
+// The preview's parent is gone: its window goes too, which ends the loop
+// with 0, as when the parent closes it.
+void EndOrphanedPreview() {
+  if (IsWindow(shell.saverWindow)) {
+    DestroyWindow(shell.saverWindow);
+  } else {
+    PostQuitMessage(0);
+  }
+}
+
 // Waits until a message arrives or timeoutMs pass.
 void WaitForMessages(DWORD timeoutMs) {
   MsgWaitForMultipleObjects(0, nullptr, FALSE, timeoutMs, QS_ALLINPUT);
@@ -317,9 +333,16 @@ SaverEvent TranslateSaverMessage(uint32_t message, uintptr_t wParam, intptr_t lP
   return event;
 }
 
-bool CreateSaverWindow(void* instanceHandle, void* parentHandle) {
+SaverStart CreateSaverWindow(void* instanceHandle, void* parentHandle) {
   HINSTANCE instance = static_cast<HINSTANCE>(instanceHandle);
   HWND parent = static_cast<HWND>(parentHandle);
+  if (parent && (!IsWindow(parent) || parent == GetDesktopWindow())) {
+    // The desktop as the parent would give a screen-sized window that
+    // nothing ends.
+    ReportStart("the preview's window " + std::to_string(reinterpret_cast<uintptr_t>(parent)) +
+                " is no window of a program; nothing to preview in");
+    return SaverStart::kNoParent;
+  }
   WNDCLASSA existing;
   if (!GetClassInfoA(instance, kSaverClassName, &existing)) {
     WNDCLASSA wc{};
@@ -328,15 +351,27 @@ bool CreateSaverWindow(void* instanceHandle, void* parentHandle) {
     wc.hInstance = instance;
     wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
     wc.lpszClassName = kSaverClassName;
-    if (!RegisterClassA(&wc)) return false;
+    if (!RegisterClassA(&wc)) {
+      ReportStart("the saver's window class cannot be registered (error " + std::to_string(GetLastError()) +
+                  "); the saver does not start");
+      return SaverStart::kFailed;
+    }
   }
-  if (FindWindowA(kSaverClassName, kSaverTitle)) return false;
+  if (HWND running = FindRunningWindow(kSaverClassName, kSaverTitle)) {
+    DWORD process = 0;
+    GetWindowThreadProcessId(running, &process);
+    ReportStart("another saver runs (process " + std::to_string(process) + "); this start gives way to it");
+    return SaverStart::kAnotherRuns;
+  }
 
   // Full screen, the window spans the virtual screen: every monitor.
   RectI area = VirtualScreen();
   if (parent) {
     RECT rect;
-    if (!GetClientRect(parent, &rect)) return false;
+    if (!GetClientRect(parent, &rect)) {
+      ReportStart("the size of the preview's window cannot be read (error " + std::to_string(GetLastError()) + ")");
+      return SaverStart::kNoParent;
+    }
     area = {0, 0, rect.right - rect.left, rect.bottom - rect.top};
   }
   const DWORD style = parent ? WS_CHILD | WS_VISIBLE : WS_POPUP | WS_VISIBLE;
@@ -344,7 +379,20 @@ bool CreateSaverWindow(void* instanceHandle, void* parentHandle) {
   shell.saverWindow = CreateWindowExA(extended, kSaverClassName, kSaverTitle, style, area.left, area.top,
                                       area.right - area.left, area.bottom - area.top, parent, nullptr, instance,
                                       nullptr);
-  return shell.saverWindow != nullptr;
+  if (!shell.saverWindow) {
+    ReportStart("the saver's window cannot be created (error " + std::to_string(GetLastError()) +
+                "), or nothing can be drawn in it; the saver does not start");
+    return SaverStart::kFailed;
+  }
+  // Full screen, the window's creation makes its fields; a creation cut
+  // short (a fault in the system's drawing libraries, which the system
+  // swallows) leaves a window with nothing to show.
+  if (!parent && shell.fields.Empty()) {
+    ReportStart("the saver's window was made, but its start failed before anything could be drawn in it");
+    if (IsWindow(shell.saverWindow)) DestroyWindow(shell.saverWindow);
+    return SaverStart::kFailed;
+  }
+  return SaverStart::kCreated;
 }
 
 int RunSaver(void* instanceHandle, void* parentHandle, PlatformFamily family) {
@@ -352,15 +400,16 @@ int RunSaver(void* instanceHandle, void* parentHandle, PlatformFamily family) {
   shell.family = family;
   shell.store = OpenUserStore();
 
-  bool created;
+  SaverStart start;
   {
     ParentDpiScope dpi(parent);
-    created = CreateSaverWindow(instanceHandle, parentHandle);
+    start = CreateSaverWindow(instanceHandle, parentHandle);
   }
-  if (!created) {
+  if (start != SaverStart::kCreated) {
     DeleteFields();
     shell.rules.reset();
-    return 0;
+    shell.store.reset();
+    return start == SaverStart::kFailed ? kStartFailedCode : 0;
   }
   if (parent) {
     // A preview that got no surface stays up with nothing to draw: its
@@ -389,7 +438,8 @@ int RunSaver(void* instanceHandle, void* parentHandle, PlatformFamily family) {
     }
     if (quit) break;
     if (parent) {
-      WaitForMessages(INFINITE);
+      WaitForMessages(kParentCheckMs);
+      if (!IsWindow(parent)) EndOrphanedPreview();
       continue;
     }
     const uint32_t now = GetTickCount();

@@ -11,7 +11,9 @@
 // What input does is decided by the portable rules (shell/input_rules.h);
 // this file turns window messages into their events and carries out the
 // answers. One saver window per process, and one per desktop: a second start
-// finds the first by its class and title and gives up.
+// finds the first by its class and title and gives up, unless that window's
+// process has ended or does not answer. A preview ends when its parent
+// window goes, whoever destroys it.
 #pragma once
 
 #include <cstdint>
@@ -29,14 +31,23 @@ inline constexpr const char* kSaverTitle = "Brindlemar";
 // an HWND: opaque so that this header needs no windows.h.
 SaverEvent TranslateSaverMessage(uint32_t message, uintptr_t wParam, intptr_t lParam, int32_t capsLockOn);
 
-// Creates the saver window (full screen when parent is null, else a preview
-// filling parent's client area); false when the class cannot be made, a
-// saver window already exists or the parent's size cannot be read.
-bool CreateSaverWindow(void* instance, void* parent);
+// What became of a start: the window made; another saver's window found (one
+// saver at a time); a preview's parent that is no window, or the desktop;
+// or a failure of the system (the class, the window or its field).
+enum class SaverStart { kCreated, kAnotherRuns, kNoParent, kFailed };
 
-// Runs the saver until its window is gone; the exit code of the loop, or 0
-// when no window could be made. family decides whether the saver itself asks
-// for the password.
+// The exit code of a start that failed: it says so, unlike the two refusals.
+inline constexpr int kStartFailedCode = 1;
+
+// Creates the saver window (full screen when parent is null, else a preview
+// filling parent's client area). Every outcome but kCreated is said on
+// standard error and to the debugger (platform/win32/saver_start.h).
+SaverStart CreateSaverWindow(void* instance, void* parent);
+
+// Runs the saver until its window is gone, or a preview's parent is: the
+// exit code of the loop; 0 when another saver runs or the parent is no
+// window; kStartFailedCode when no window could be made. family decides
+// whether the saver itself asks for the password.
 int RunSaver(void* instance, void* parent, PlatformFamily family);
 
 }  // namespace brindlemar::win32

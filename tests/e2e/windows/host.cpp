@@ -27,6 +27,18 @@
 //                                  the window owns it and is held (disabled),
 //                                  cancels it, and reports the exit code and
 //                                  whether the window is free again
+//   host orphan <scr>              starts "<scr> /p <window>" in a window of a
+//                                  second process, kills that process once
+//                                  the preview shows, as "taskkill /f" does,
+//                                  and reports how long the preview outlived
+//                                  it ("ended N ms exit C") or "running" after
+//                                  a minute
+//   host parent                    the second process of "orphan": a parent
+//                                  window, and messages until it is killed
+//   host stale hang|die            makes a hidden top-level window of the
+//                                  saver's class and title, prints "ready",
+//                                  then stops answering for good (hang) or
+//                                  is killed (die)
 //   host desktop                   prints the desktop window's number
 //   host close                     asks a top-level saver window to close
 //   host monitors                  prints "x y width height primary" of each
@@ -186,6 +198,84 @@ int Configure(const char* scr, bool byNumber) {
   return 0;
 }
 
+constexpr const char* kOrphanTitle = "Brindlemar Orphaned Preview Host";
+
+int ParentWindow() {
+  WNDCLASSA wc{};
+  wc.lpfnWndProc = DefWindowProcA;
+  wc.hInstance = GetModuleHandleA(nullptr);
+  wc.lpszClassName = kHostClass;
+  RegisterClassA(&wc);
+  if (!CreateWindowExA(0, kHostClass, kOrphanTitle, WS_OVERLAPPEDWINDOW | WS_VISIBLE, 60, 60, 320, 240, nullptr,
+                       nullptr, wc.hInstance, nullptr)) {
+    return 2;
+  }
+  for (;;) Pump(1000);
+}
+
+bool Start(const std::string& commandLine, PROCESS_INFORMATION& process) {
+  STARTUPINFOA startup{};
+  startup.cb = sizeof(startup);
+  std::string line = commandLine;
+  return CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process) != 0;
+}
+
+int Orphan(const char* scr) {
+  char self[MAX_PATH] = {};
+  GetModuleFileNameA(nullptr, self, MAX_PATH);
+  PROCESS_INFORMATION parent{}, saver{};
+  if (!Start(std::string("\"") + self + "\" parent", parent)) return 3;
+  HWND host = nullptr;
+  for (int i = 0; i < 600 && !host; ++i) {
+    Sleep(100);
+    host = FindWindowA(kHostClass, kOrphanTitle);
+  }
+  if (!host || !Start(std::string("\"") + scr + "\" /p " +
+                          std::to_string(static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(host))),
+                      saver)) {
+    TerminateProcess(parent.hProcess, 9);
+    return 4;
+  }
+  bool shown = false;
+  for (int i = 0; i < 600 && !shown && WaitForSingleObject(saver.hProcess, 0) == WAIT_TIMEOUT; ++i) {
+    Sleep(100);
+    shown = FindWindowExA(host, nullptr, "WindowsScreenSaverClass", "Brindlemar") != nullptr;
+  }
+  std::printf("preview %s\n", shown ? "shown" : "missing");
+  TerminateProcess(parent.hProcess, 9);
+  WaitForSingleObject(parent.hProcess, 10000);
+  const DWORD killed = GetTickCount();
+  if (WaitForSingleObject(saver.hProcess, 60000) == WAIT_OBJECT_0) {
+    DWORD code = 0;
+    GetExitCodeProcess(saver.hProcess, &code);
+    std::printf("ended %lu ms exit %lu\n", GetTickCount() - killed, code);
+  } else {
+    std::printf("running\n");
+    TerminateProcess(saver.hProcess, 9);
+  }
+  CloseHandle(parent.hThread);
+  CloseHandle(parent.hProcess);
+  CloseHandle(saver.hThread);
+  CloseHandle(saver.hProcess);
+  return 0;
+}
+
+int StaleWindow(bool hang) {
+  WNDCLASSA wc{};
+  wc.lpfnWndProc = DefWindowProcA;
+  wc.hInstance = GetModuleHandleA(nullptr);
+  wc.lpszClassName = "WindowsScreenSaverClass";
+  RegisterClassA(&wc);
+  if (!CreateWindowExA(0, wc.lpszClassName, "Brindlemar", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, wc.hInstance,
+                       nullptr)) {
+    return 2;
+  }
+  std::printf("ready\n");
+  std::fflush(stdout);
+  if (!hang) TerminateProcess(GetCurrentProcess(), 9);
+  for (;;) Sleep(INFINITE);
+}
+
 int CheckPassword(const char* password) {
   std::unique_ptr<SettingsStore> store = OpenUserStore();
   std::string stored;
@@ -257,6 +347,9 @@ int main(int argc, char** argv) {
   if (argc >= 4 && std::strcmp(argv[1], "preview") == 0) {
     return Preview(argv[2], static_cast<DWORD>(std::atoi(argv[3])), argc >= 5 && std::strcmp(argv[4], "aware") == 0);
   }
+  if (argc >= 3 && std::strcmp(argv[1], "orphan") == 0) return Orphan(argv[2]);
+  if (argc >= 2 && std::strcmp(argv[1], "parent") == 0) return ParentWindow();
+  if (argc >= 3 && std::strcmp(argv[1], "stale") == 0) return StaleWindow(std::strcmp(argv[2], "die") != 0);
   if (argc >= 4 && std::strcmp(argv[1], "configure") == 0) return Configure(argv[2], std::strcmp(argv[3], "title") != 0);
   if (argc >= 3 && std::strcmp(argv[1], "checkpass") == 0) return CheckPassword(argv[2]);
   if (argc >= 3 && std::strcmp(argv[1], "setpass") == 0) return SetPassword(argv[2]);
@@ -273,7 +366,7 @@ int main(int argc, char** argv) {
   }
   std::fprintf(
       stderr,
-      "usage: host mode | preview <scr> <ms> [aware] | configure <scr> number|title | checkpass <password> | setpass <password> | foreground "
+      "usage: host mode | preview <scr> <ms> [aware] | configure <scr> number|title | orphan <scr> | parent | stale hang|die | checkpass <password> | setpass <password> | foreground "
       "<title> | desktop | close | monitors | displaychange\n");
   return 64;
 }
