@@ -198,7 +198,8 @@ ProgramHelp SaverHelp() {
                        "defaults.",
        false},
   };
-  h.exitStatus = "0 done (also on SIGTERM and SIGINT), 1 no display or window, 2 bad options.";
+  h.exitStatus = "0 done, 1 no display or window, 2 bad options. SIGTERM and SIGINT end it as they end any "
+                 "program (status 143 and 130 in a shell).";
   h.seeAlso = {"brindlemar-settings(1)", "brindlemar-render(1)", "xscreensaver(1)", "xscreensaver-settings(1)"};
   return h;
 }
@@ -220,7 +221,7 @@ ProgramHelp SettingsHelp() {
                             {"--version", "show the version and exit", {}},
                         }});
   h.topics = {{"Files", kSettingsFile + ": the settings the saver reads.", false}};
-  h.exitStatus = "0 closed, 1 no display, 2 bad arguments.";
+  h.exitStatus = "0 closed, 1 no display (or the display went away), 2 bad arguments.";
   h.seeAlso = {"brindlemar(6)", "brindlemar-render(1)"};
   return h;
 }

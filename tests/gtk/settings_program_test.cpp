@@ -8,6 +8,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -372,10 +373,29 @@ TEST_F(SettingsProgramTest, ADamagedLineIsLeftOutAndSaidAboveThePages) {
   EXPECT_EQ(FileText(dir_ / posix::kSettingsFileName).find("MaxFPS"), std::string::npos);
 }
 
+// The images within widget, depth first.
+void CollectImages(Gtk::Widget& widget, std::vector<Gtk::Image*>& images) {
+  if (auto* image = dynamic_cast<Gtk::Image*>(&widget)) images.push_back(image);
+  for (Gtk::Widget* child = widget.get_first_child(); child; child = child->get_next_sibling()) {
+    CollectImages(*child, images);
+  }
+}
+
 TEST_F(SettingsProgramTest, ADamagedFileIsKeptAsideAndReportedInTheWindow) {
   fs::create_directories(dir_);
   std::ofstream(dir_ / posix::kSettingsFileName) << "this is not a settings file\n[unterminated";
-  const int32_t result = RunWindow([](SettingsSession& s) { Click(Get<Gtk::Button>(s.Window(), IDC_OK)); });
+  std::vector<std::string> icons;
+  const int32_t result = RunWindow([&icons](SettingsSession& s) {
+    // The report's warning sign: an icon of the theme, not a file of that
+    // name (which shows as the missing-image icon).
+    std::vector<Gtk::Image*> images;
+    CollectImages(s.Window(), images);
+    for (Gtk::Image* image : images) {
+      if (image->get_storage_type() == Gtk::Image::Type::ICON_NAME) icons.push_back(image->get_icon_name());
+    }
+    Click(Get<Gtk::Button>(s.Window(), IDC_OK));
+  });
+  EXPECT_NE(std::find(icons.begin(), icons.end(), "dialog-warning-symbolic"), icons.end());
   EXPECT_EQ(result, 1);
   ASSERT_NE(notice_.find("damaged"), std::string::npos) << notice_;
   int kept = 0;

@@ -303,7 +303,11 @@ ConfigWindow::ConfigWindow(PreviewArea& preview)
     : LogicWindow("Brindlemar", "&Cancel", "&OK"), noticeBox_(Gtk::Orientation::HORIZONTAL, 6) {
   // The keyboard starts on OK, as in the Windows dialog.
   GtkDialogControls& c = Controls();
-  noticeBox_.append(*Gtk::make_managed<Gtk::Image>(Glib::ustring("dialog-warning-symbolic")));
+  // An icon of the theme by its name: Gtk::Image's string constructor
+  // would take the name for a file and show the missing-image icon.
+  auto* warning = Gtk::make_managed<Gtk::Image>();
+  warning->set_from_icon_name("dialog-warning-symbolic");
+  noticeBox_.append(*warning);
   notice_.set_wrap(true);
   notice_.set_xalign(0.0f);
   notice_.set_max_width_chars(80);

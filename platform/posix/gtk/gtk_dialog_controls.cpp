@@ -225,6 +225,50 @@ void GtkDialogControls::AddListBox(int32_t id, Gtk::ListBox& list) {
   list.set_selection_mode(Gtk::SelectionMode::MULTIPLE);
   Track(list.signal_selected_rows_changed(),
         [this, id] { Report([id](ui::DialogLogic& l) { l.OnSelectionChanged(id); }); });
+  // GTK's own clicks on a multiple-selection list box only ever add lines
+  // (a pointer it takes for a touch screen swaps what Ctrl means): the
+  // clicks are taken before it sees them.
+  auto click = Gtk::GestureClick::create();
+  click->set_button(GDK_BUTTON_PRIMARY);
+  click->set_propagation_phase(Gtk::PropagationPhase::CAPTURE);
+  Gtk::GestureClick* gesture = click.get();
+  Track(click->signal_pressed(), [this, id, &list, gesture](int, double, double y) {
+    ClickListLine(id, list, y, gesture->get_current_event_state());
+    gesture->set_state(Gtk::EventSequenceState::CLAIMED);
+  });
+  list.add_controller(click);
+}
+
+void GtkDialogControls::ClickListLine(int32_t id, Gtk::ListBox& list, double y, Gdk::ModifierType state) {
+  Gtk::ListBoxRow* row = list.get_row_at_y(static_cast<int>(y));
+  if (!row) return;
+  const bool toggle = (state & Gdk::ModifierType::CONTROL_MASK) == Gdk::ModifierType::CONTROL_MASK;
+  const bool extend = (state & Gdk::ModifierType::SHIFT_MASK) == Gdk::ModifierType::SHIFT_MASK;
+  Control& control = Find(id);
+  const int32_t line = row->get_index();
+  {
+    Quiet quiet(*this);
+    if (extend) {
+      if (!toggle) list.unselect_all();
+      const int32_t from = std::min(control.anchor, line), to = std::max(control.anchor, line);
+      for (int32_t i = from; i <= to; ++i) {
+        if (Gtk::ListBoxRow* each = list.get_row_at_index(i)) list.select_row(*each);
+      }
+    } else if (toggle) {
+      if (row->is_selected()) {
+        list.unselect_row(row);
+      } else {
+        list.select_row(*row);
+      }
+      control.anchor = line;
+    } else {
+      list.unselect_all();
+      list.select_row(*row);
+      control.anchor = line;
+    }
+  }
+  row->grab_focus();
+  Report([id](ui::DialogLogic& l) { l.OnSelectionChanged(id); });
 }
 
 void GtkDialogControls::AddScale(int32_t id, Gtk::Scale& scale) {

@@ -9,7 +9,10 @@
 // lists are Gtk::DropDown, the multiple-selection list box a Gtk::ListBox,
 // scroll bars Gtk::Scale (each move reported as the scroll action GTK names),
 // the tab control a Gtk::Stack with its Gtk::StackSwitcher (disabling it
-// disables the switcher only). A spin button's value committed (its arrows,
+// disables the switcher only). The list box takes clicks as multiple-choice
+// lists do: a click chooses that line alone, Ctrl+click adds or drops it,
+// Shift+click chooses the lines from the last clicked one to it (Ctrl+Shift
+// adds them); the keys stay GTK's. A spin button's value committed (its arrows,
 // Enter) counts as its edit losing the focus. Controls that do not apply to
 // this platform are registered as values only: they keep what the logic puts
 // into them and are never shown.
@@ -141,6 +144,9 @@ class GtkDialogControls final : public ui::DialogControls {
     int32_t min = 0;
     int32_t max = 0;
     int32_t page = 0;
+    // A list box's line that the last click chose or dropped, where a
+    // Shift+click's range begins.
+    int32_t anchor = 0;
   };
 
   // Counts the calls of the logic in progress: their signals are dropped.
@@ -156,6 +162,8 @@ class GtkDialogControls final : public ui::DialogControls {
   };
 
   Control& Add(int32_t id, Kind kind, Gtk::Widget* widget);
+  // A click with the modifiers of state on the list box's line at y.
+  void ClickListLine(int32_t id, Gtk::ListBox& list, double y, Gdk::ModifierType state);
   // The control of id; unknown ids answer as an empty value control.
   Control& Find(int32_t id);
   // Performs a user's action, unless a call of the logic caused it.

@@ -1,10 +1,14 @@
 #include "platform/posix/gtk/settings_program.h"
 
+#include <gdk/x11/gdkx.h>
 #include <gtkmm/icontheme.h>
 #include <gtkmm/init.h>
+#include <unistd.h>
+#include <X11/Xlib.h>
 
 #include <cstdio>
 #include <functional>
+#include <string>
 
 #include "engine/process_state.h"
 #include "platform/posix/program_files.h"
@@ -20,6 +24,31 @@ constexpr const char* kProgram = "brindlemar-settings";
 const char* IconName() {
   const auto theme = Gtk::IconTheme::get_for_display(Gdk::Display::get_default());
   return theme->has_icon("brindlemar") ? "brindlemar" : "preferences-desktop-screensaver";
+}
+
+// The display's name, for the word said when it goes.
+std::string& DisplayName() {
+  static std::string name;
+  return name;
+}
+
+// The connection to the X server is gone (the server ended, or closed the
+// connection): nothing more can be shown, and the program ends as GDK's own
+// handler would, but says why.
+int LostDisplay(Display*) {
+  const std::string line = std::string(kProgram) + ": the display " + DisplayName() +
+                           " went away; the window is gone, and changes not saved with OK are lost\n";
+  const ssize_t written = write(STDERR_FILENO, line.data(), line.size());
+  (void)written;
+  _exit(1);
+}
+
+// GDK ends the program without a word when its display goes away.
+void SayWhenTheDisplayGoes() {
+  GdkDisplay* display = gdk_display_get_default();
+  if (!display || !GDK_IS_X11_DISPLAY(display)) return;
+  DisplayName() = gdk_display_get_name(display);
+  XSetIOErrorHandler(LostDisplay);
 }
 
 }  // namespace
@@ -83,6 +112,7 @@ int RunSettingsProgram(const std::vector<std::string>& args, const SettingsProgr
     std::fprintf(stderr, "%s: cannot open the display\n", kProgram);
     return 1;
   }
+  SayWhenTheDisplayGoes();
   Gtk::init_gtkmm_internals();
   Gtk::Window::set_default_icon_name(IconName());
   SeedProcessRandom(SystemClock());

@@ -22,6 +22,12 @@ desktop="$stage/share/applications/screensavers/brindlemar.desktop"
 [ -f "$desktop" ] || fail "no share/applications/screensavers/brindlemar.desktop"
 
 xmllint --noout --dtdvalid "$(dirname "$0")/screensaver.dtd" "$xml" || fail "brindlemar.xml does not validate"
+# The settings program shows the description's last paragraph as the credits
+# line: it must be one, and the explanation of the choices left "as in
+# Brindlemar's settings" must come before it.
+last=$(xmllint --xpath 'string(//_description)' "$xml" | awk 'BEGIN { RS = "" } { p = $0 } END { print p }' | tr '\n' ' ')
+grep -Eq '^ *Written by [^;]+; [0-9]{4}\. *$' <<<"$last" || fail "the description's last paragraph is no credits line: $last"
+xmllint --xpath 'string(//_description)' "$xml" | grep -q "as in Brindlemar's settings" || fail "the description lost its explanation"
 
 # Each option the dialog can put on the command line, with the slider at its
 # default, is one the program takes.

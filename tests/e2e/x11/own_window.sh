@@ -59,4 +59,8 @@ start_saver --grains 900
 stop_saver TERM
 [ "$(md5sum <"$BRINDLEMAR_CONFIG_DIR/settings.reg")" = "$before" ] || fail "a stop signal changed the settings file"
 grep -q '"Fav000"=' "$BRINDLEMAR_CONFIG_DIR/settings.reg" || fail "the settings file lost its favorites"
+# What --help says of those ends is what they gave.
+help=$("$SAVER" --help)
+grep -q 'SIGTERM' <<<"$help" && grep -q '143' <<<"$help" && grep -q '130' <<<"$help" ||
+  fail "--help does not tell the status 143 and 130 that SIGTERM and SIGINT give: $(grep -i -A1 'exit status' <<<"$help")"
 echo "PASS: own window"

@@ -33,6 +33,10 @@
 #   help        Help, F1 and the home page open the help pages
 #   full-screen Preview runs the saver full screen and comes back
 #   from-saver  brindlemar --settings opens the window
+#   display-lost  the X server ends under the window: the program ends
+#               with 1 and says why
+#   random-clicks  the Random page's list takes clicks as a multiple-choice
+#               list does, under a window manager
 # Needs SAVER and SETTINGS (the programs) in the environment.
 . "$(dirname "$0")/common.sh"
 
@@ -284,6 +288,53 @@ preview_spread_beyond() {
 preview_darker_than() {
   preview_shot "$WORK/preview-dark.png"
   awk -v now="$(mean_brightness "$WORK/preview-dark.png")" -v limit="$1" 'BEGIN { exit !(now < limit) }'
+}
+
+# A window manager on the display, once it has taken charge of it.
+start_window_manager() {
+  openbox >"$WORK/openbox.log" 2>&1 &
+  PIDS="$PIDS $!"
+  managed() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
+  until_true 60 managed || fail "openbox did not start"
+}
+
+# click_line LINE [MODIFIERS]: a click on a line of the Random page's list
+# (lines counted from 0, the list not scrolled), with the keys held.
+click_line() {
+  local id x y w h line_height
+  id=$(window "$MAIN") || exit 1
+  read -r x y w h <<<"$(place "$MAIN" 1075)"
+  line_height=$((h / $(favorite_count)))
+  xdotool mousemove --window "$id" $((x + w / 2)) $((y + line_height * $1 + line_height / 2))
+  [ -n "${2:-}" ] && xdotool keydown "$2"
+  xdotool click 1
+  [ -n "${2:-}" ] && xdotool keyup "$2"
+}
+
+favorite_count() { grep -c '^"Fav[0-9]*"=' "$SETTINGS_FILE"; }
+
+# The favorites the rotation stores as chosen, by their place in the list.
+stored_rotation() {
+  tr -d '\r' <"$SETTINGS_FILE" |
+    awk '/^"RanArray"=/ { on = 1; sub(/^"RanArray"=hex:/, "") } on { data = data $0; if (!sub(/\\$/, "", data)) exit }
+         END { gsub(/ /, "", data); n = split(data, b, ","); for (i = 1; i <= n; ++i) if (b[i] == "01") printf "%s%d", k++ ? " " : "", i - 1 }'
+}
+
+# One window: the clicks given as "LINE[:MODIFIER]" words, then OK; the
+# rotation stored must be the lines expected.
+random_clicks() {
+  local expected=$1 click
+  shift
+  start_settings "$SETTINGS"
+  place "$MAIN" 1075 >/dev/null
+  for click in "$@"; do
+    # shellcheck disable=SC2086
+    click_line ${click/:/ }
+  done
+  keys "$MAIN" alt+o
+  wait_settings_end
+  [ "$(stored_rotation)" = "$expected" ] || fail "after the clicks $*: lines '$(stored_rotation)' stored, not '$expected'"
+  echo "the clicks $* chose lines $expected"
 }
 
 start_display 1280x1024x24
@@ -745,6 +796,29 @@ from-saver)
   wait_settings_end
   [ "$CODE" -eq 0 ] || fail "brindlemar --settings ended with $CODE"
   echo "PASS: settings_program from-saver"
+  ;;
+display-lost)
+  start_settings "$SETTINGS"
+  window "$MAIN" >/dev/null
+  kill "$XVFB_PID"
+  wait "$XVFB_PID" 2>/dev/null
+  XVFB_PID=""
+  wait_settings_end
+  [ "$CODE" -eq 1 ] || fail "the display's end ended the program with $CODE"
+  grep -q "brindlemar-settings: the display .* went away" "$WORK/settings.err" ||
+    fail "the display's end was not said: $(cat "$WORK/settings.err")"
+  echo "PASS: settings_program display-lost"
+  ;;
+random-clicks)
+  start_window_manager
+  # A first run opens on the Random page with every favorite chosen.
+  start_settings "$SETTINGS"
+  keys "$MAIN" alt+o
+  wait_settings_end
+  random_clicks "3" 1 3:ctrl 1:ctrl
+  random_clicks "1 3 4" 1 4:shift 2:ctrl
+  random_clicks "2" 5 2
+  echo "PASS: settings_program random-clicks"
   ;;
 *)
   fail "no case '$CASE'"
