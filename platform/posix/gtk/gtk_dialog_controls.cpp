@@ -404,10 +404,20 @@ void GtkDialogControls::Enable(int32_t id, bool enabled) {
   }
 }
 
+bool GtkDialogControls::OnPage(Gtk::Widget& widget) const {
+  for (const auto& [id, control] : controls_) {
+    for (Gtk::Widget* page : control.pages) {
+      if (widget.is_ancestor(*page)) return true;
+    }
+  }
+  return false;
+}
+
 void GtkDialogControls::Show(int32_t id, bool shown) {
   Quiet quiet(*this);
   Control& c = Find(id);
-  if (c.widget && c.kind != Kind::kPages) c.widget->set_visible(shown);
+  if (!c.widget || c.kind == Kind::kPages || OnPage(*c.widget)) return;
+  c.widget->set_visible(shown);
   // The text view shows with its scroll bars.
   if (c.scroller) c.scroller->set_visible(shown);
 }

@@ -9,7 +9,11 @@
 // lists are Gtk::DropDown, the multiple-selection list box a Gtk::ListBox,
 // scroll bars Gtk::Scale (each move reported as the scroll action GTK names),
 // the tab control a Gtk::Stack with its Gtk::StackSwitcher (disabling it
-// disables the switcher only). The list box takes clicks as multiple-choice
+// disables the switcher only). A control on one of the stack's pages shows
+// and hides with its page: the stack shows one page at a time and keeps the
+// size of the largest, so that the window keeps one size whichever page is
+// shown, where hiding the other page's controls one by one would shrink it
+// to the page shown. The list box takes clicks as multiple-choice
 // lists do: a click chooses that line alone, Ctrl+click adds or drops it,
 // Shift+click chooses the lines from the last clicked one to it (Ctrl+Shift
 // adds them); the keys stay GTK's. A spin button's value committed (its arrows,
@@ -166,6 +170,8 @@ class GtkDialogControls final : public ui::DialogControls {
   void ClickListLine(int32_t id, Gtk::ListBox& list, double y, Gdk::ModifierType state);
   // The control of id; unknown ids answer as an empty value control.
   Control& Find(int32_t id);
+  // Whether widget lies on a page of the tab control.
+  bool OnPage(Gtk::Widget& widget) const;
   // Performs a user's action, unless a call of the logic caused it.
   void Report(const std::function<void(ui::DialogLogic&)>& event);
   // Connects handler to signal for as long as the set lives.

@@ -37,6 +37,7 @@
 #               with 1 and says why
 #   random-clicks  the Random page's list takes clicks as a multiple-choice
 #               list does, under a window manager
+#   one-size    the window keeps its size from page to page
 # Needs SAVER and SETTINGS (the programs) in the environment.
 . "$(dirname "$0")/common.sh"
 
@@ -220,6 +221,39 @@ same_picture() { [ "$(compare -metric AE "$1" "$2" null: 2>&1 | cut -d' ' -f1)" 
 
 # The favorites as the settings file stores them, by name, in their order.
 stored_favorite_names() { grep -a '^"Fav[0-9]*"=' "$SETTINGS_FILE" | sed 's/^"Fav[0-9]*"="\([^,]*\),.*/\1/' | paste -sd'|'; }
+
+# page N: clicks the tab of the Main (0) or the Random (1) page.
+page() {
+  local x y w h
+  read -r x y w h <<<"$(place "$MAIN" 1110)"
+  click "$MAIN" 1110 $((w / 4 + $1 * w / 2))
+}
+
+# The window's size as the X server has it and as its layout has it (where
+# OK lies across and About lies down: the right and bottom edges of the
+# content), "WxH x y".
+window_size() {
+  local geometry
+  geometry=$(xdotool getwindowgeometry "$(window "$MAIN")" | sed -n 's/.*Geometry: //p')
+  echo "$geometry $(place "$MAIN" 1 | cut -d' ' -f1) $(place "$MAIN" 1107 | cut -d' ' -f2)"
+}
+
+# page_size PAGE ID: once control ID of the page shows, the window's size
+# (window_size) when it has settled: the same twice half a second apart. A
+# screenshot of the screen then in page-PAGE.png.
+page_size() {
+  local before now
+  place "$MAIN" "$2" >/dev/null
+  now=$(window_size)
+  for _ in $(seq 60); do
+    before=$now
+    sleep 0.5
+    now=$(window_size)
+    [ "$now" = "$before" ] && break
+  done
+  shot "$WORK/page-$1.png"
+  echo "$now"
+}
 
 window_height() { xdotool getwindowgeometry "$1" | sed -n 's/.*Geometry: [0-9]*x\([0-9]*\).*/\1/p'; }
 
@@ -606,12 +640,6 @@ numbers)
     xdotool type "$3"
     xdotool key Tab
   }
-  # page N: the Main (0) or the Random (1) page.
-  page() {
-    local x y w h
-    read -r x y w h <<<"$(place "$MAIN" 1110)"
-    click "$MAIN" 1110 $((w / 4 + $1 * w / 2))
-  }
   start_settings "$SETTINGS"
   click "$MAIN" 1082
   page 0
@@ -808,6 +836,21 @@ display-lost)
   grep -q "brindlemar-settings: the display .* went away" "$WORK/settings.err" ||
     fail "the display's end was not said: $(cat "$WORK/settings.err")"
   echo "PASS: settings_program display-lost"
+  ;;
+one-size)
+  # A first run opens on the Random page; then Main, then Random again.
+  start_settings "$SETTINGS"
+  random=$(page_size random 1075) || exit 1
+  click "$MAIN" 1082
+  page 0
+  main=$(page_size main 1012) || exit 1
+  page 1
+  again=$(page_size random-again 1075) || exit 1
+  echo "window and layout: Random $random, Main $main, Random again $again"
+  [ "$main" = "$random" ] && [ "$again" = "$random" ] || fail "the window changes its size with the page"
+  keys "$MAIN" alt+c
+  wait_settings_end
+  echo "PASS: settings_program one-size"
   ;;
 random-clicks)
   start_window_manager
