@@ -304,6 +304,23 @@ case_preview_orphaned() {
   fi
 }
 
+# The configuration dialog belongs to the window that asked for it: named
+# by its number after /c:, or else found by the title "Display Properties".
+# While it is open that window is held, so it cannot start a second one.
+case_configure_owner() {
+  local how log
+  for how in number title; do
+    log="$OUT/configure-$how.log"
+    wine "$HOST" configure "$(winpath "$SCR")" $how 2>/dev/null | tr -d '\r' >"$log"
+    cat "$log"
+    grep -qx 'dialog yes' "$log" && pass "$how: the dialog opens" || fail "$how: no dialog"
+    grep -qx 'owner yes' "$log" && pass "$how: the window owns the dialog" || fail "$how: the dialog has no owner"
+    grep -qx 'held yes' "$log" && pass "$how: the window is held" || fail "$how: the window is free while the dialog is open"
+    grep -qx 'exit 1' "$log" && pass "$how: Cancel ends the program with 1" || fail "$how: exit code"
+    grep -qx 'free yes' "$log" && pass "$how: the window is free afterwards" || fail "$how: the window stays held"
+  done
+}
+
 # A window of the saver's class and title that cannot be a running saver:
 # its process hangs (answers nothing) or was killed. A new start runs.
 case_stale_window() {
