@@ -1,5 +1,7 @@
 #include "platform/posix/gtk/preview_area.h"
 
+#include <algorithm>
+
 #include "engine/particle_field.h"
 #include "overlays/canvas.h"
 
@@ -41,12 +43,13 @@ class PreviewArea::ShownTarget final : public WindowTarget {
   std::function<void()> shown_;
 };
 
-PreviewArea::PreviewArea(int32_t width, int32_t height, FrameTimer& timer)
-    : memory_(width, height, CreateCanvasFrameImage),
+PreviewArea::PreviewArea(int32_t width, int32_t height, int32_t scale, FrameTimer& timer)
+    : scale_(std::max(scale, 1)),
+      memory_(width * scale_, height * scale_, CreateCanvasFrameImage),
       target_(std::make_unique<ShownTarget>(memory_, [this] { Shown(); })),
       timer_(timer) {
-  area_.set_content_width(memory_.Width());
-  area_.set_content_height(memory_.Height());
+  area_.set_content_width(width);
+  area_.set_content_height(height);
   area_.set_draw_func([this](const Cairo::RefPtr<Cairo::Context>& cr, int w, int h) { Paint(cr, w, h); });
 }
 
@@ -70,7 +73,10 @@ void PreviewArea::Paint(const Cairo::RefPtr<Cairo::Context>& cr, int width, int 
   cr->set_source_rgb(0, 0, 0);
   cr->paint();
   if (w <= 0 || h <= 0) return;
-  if (!picture_) picture_ = Cairo::ImageSurface::create(Cairo::Surface::Format::RGB24, w, h);
+  if (!picture_) {
+    picture_ = Cairo::ImageSurface::create(Cairo::Surface::Format::RGB24, w, h);
+    cairo_surface_set_device_scale(picture_->cobj(), scale_, scale_);
+  }
   if (stale_) {
     picture_->flush();
     const std::vector<uint8_t>& rgb = memory_.Rgb();
@@ -86,7 +92,7 @@ void PreviewArea::Paint(const Cairo::RefPtr<Cairo::Context>& cr, int width, int 
     picture_->mark_dirty();
     stale_ = false;
   }
-  cr->set_source(picture_, (width - w) / 2, (height - h) / 2);
+  cr->set_source(picture_, (width - w / scale_) / 2, (height - h / scale_) / 2);
   cr->paint();
 }
 

@@ -26,6 +26,17 @@ const char* IconName() {
   return theme->has_icon("brindlemar") ? "brindlemar" : "preferences-desktop-screensaver";
 }
 
+// How many of the display's pixels a unit of a window takes each way (2
+// with GDK_SCALE=2): what GTK gives a widget before its window shows, its
+// first monitor's scale.
+int32_t DisplayScale() {
+  const auto display = Gdk::Display::get_default();
+  const auto monitors = display ? display->get_monitors() : nullptr;
+  const auto monitor =
+      monitors && monitors->get_n_items() > 0 ? std::dynamic_pointer_cast<Gdk::Monitor>(monitors->get_object(0)) : nullptr;
+  return monitor ? monitor->get_scale_factor() : 1;
+}
+
 // The display's name, for the word said when it goes.
 std::string& DisplayName() {
   static std::string name;
@@ -57,7 +68,7 @@ SettingsSession::SettingsSession(const std::string& directory, FrameTimer& timer
     : directory_(directory),
       file_(directory),
       store_(file_),
-      preview_(kPreviewWidth, kPreviewHeight, timer),
+      preview_(kPreviewWidth, kPreviewHeight, DisplayScale(), timer),
       host_(store_, preview_, std::move(places)),
       field_(store_),
       window_(preview_),

@@ -37,7 +37,8 @@ struct SettingsProgramPaths {
   std::vector<std::string> help;
 };
 
-// The size of the preview, in pixels.
+// The size of the preview, in units of the window: pixels, or on a display
+// that scales windows, as many of its pixels each way as its scale says.
 inline constexpr int32_t kPreviewWidth = 320;
 inline constexpr int32_t kPreviewHeight = 240;
 

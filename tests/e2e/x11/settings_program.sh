@@ -38,6 +38,8 @@
 #   random-clicks  the Random page's list takes clicks as a multiple-choice
 #               list does, under a window manager
 #   one-size    the window keeps its size from page to page
+#   scaled-preview  at GDK_SCALE=2 the preview draws the display's pixels,
+#               not a picture of half the size enlarged
 # Needs SAVER and SETTINGS (the programs) in the environment.
 . "$(dirname "$0")/common.sh"
 
@@ -255,6 +257,36 @@ page_size() {
   echo "$now"
 }
 
+# The preview on the screen at scale $1 (its place in the window is in units
+# of the window, $1 pixels each way) as $2, a screenshot of the root window
+# cut to it.
+scaled_preview_shot() {
+  local id wx wy x y w h
+  id=$(window "$MAIN") || exit 1
+  read -r wx wy < <(xdotool getwindowgeometry "$id" | sed -n 's/.*Position: \([0-9]*\),\([0-9]*\).*/\1 \2/p')
+  read -r x y w h <<<"$(place "$MAIN" 1111)"
+  shot "$WORK/screen.png"
+  convert "$WORK/screen.png" -crop "$((w * $1))x$((h * $1))+$((wx + x * $1))+$((wy + y * $1))" +repage "png:$2"
+}
+
+# The share of a picture's lit pixels that are lit alone across (both
+# neighbours to the left and right dark): grains drawn at the display's
+# pixels give many; a picture enlarged twice gives none, since each of its
+# pixels covers two of the display's.
+single_pixel_share() {
+  local lit alone
+  lit=$(convert "$1" -colorspace gray -threshold 12% -format '%[fx:mean*w*h]' info:)
+  alone=$(convert "$1" -colorspace gray -threshold 12% -morphology HitAndMiss '3x1: 0,1,0' -format '%[fx:mean*w*h]' info:)
+  awk -v l="$lit" -v a="$alone" 'BEGIN { printf "%.4f\n", l ? a / l : 0 }'
+}
+
+# The preview at scale 2 shows grains drawn at the display's pixels.
+preview_sharp() {
+  scaled_preview_shot 2 "$WORK/scaled-preview.png"
+  SHARE=$(single_pixel_share "$WORK/scaled-preview.png")
+  above "$(lit_share "$WORK/scaled-preview.png")" 0.01 && above "$SHARE" 0.05
+}
+
 window_height() { xdotool getwindowgeometry "$1" | sed -n 's/.*Geometry: [0-9]*x\([0-9]*\).*/\1/p'; }
 
 # The height of the window of a first run, without a notice, in HEIGHT; the
@@ -371,7 +403,8 @@ random_clicks() {
   echo "the clicks $* chose lines $expected"
 }
 
-start_display 1280x1024x24
+# The window at scale 2 is twice as large each way.
+if [ "$CASE" = scaled-preview ]; then start_display 2560x2048x24; else start_display 1280x1024x24; fi
 case $CASE in
 ok)
   start_settings "$SETTINGS"
@@ -851,6 +884,19 @@ one-size)
   keys "$MAIN" alt+c
   wait_settings_end
   echo "PASS: settings_program one-size"
+  ;;
+scaled-preview)
+  start_settings env GDK_SCALE=2 "$SETTINGS"
+  # Each look takes a while on a screen this size: up to a minute of them.
+  started=$(now)
+  until preview_sharp; do
+    above "$(since "$started")" 60 && fail "at scale 2 the preview is enlarged: $SHARE of its lit pixels lit alone across"
+    sleep 0.5
+  done
+  echo "at scale 2, $SHARE of the preview's lit pixels are lit alone across"
+  keys "$MAIN" alt+c
+  wait_settings_end
+  echo "PASS: settings_program scaled-preview"
   ;;
 random-clicks)
   start_window_manager
