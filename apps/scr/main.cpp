@@ -8,6 +8,7 @@
 #include "platform/win32/config_dialog_win32.h"
 #include "platform/win32/directdraw_display.h"
 #include "platform/win32/password_dialog.h"
+#include "platform/win32/saver_start.h"
 #include "platform/win32/saver_window.h"
 #include "platform/win32/win32_field.h"
 #include "shell/command_line.h"
@@ -43,7 +44,10 @@ int Run(HINSTANCE instance) {
   switch (command.mode) {
     case SaverMode::kFullScreen:
     case SaverMode::kPreview: {
-      if (command.exitNow) return 0;
+      if (command.exitNow) {
+        win32::ReportStart("the preview switch names no window; nothing to preview in");
+        return 0;
+      }
       void* parent = command.mode == SaverMode::kPreview
                          ? reinterpret_cast<void*>(static_cast<intptr_t>(command.previewWindow))
                          : nullptr;
