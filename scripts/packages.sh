@@ -11,8 +11,8 @@ DISPLAY_TEST_PACKAGES="xvfb xauth xdotool x11-apps x11-utils imagemagick libxml2
 # The packages a user installs and their checks: CPack's DEB generator runs
 # dpkg-shlibdeps, lintian and mandoc's lint check the package, lexgrog its
 # manual pages, mmdebstrap makes the new Debian root the package is installed
-# on; NSIS makes the Windows installer.
-PACKAGING_PACKAGES="dpkg-dev lintian mandoc man-db mmdebstrap nsis unzip"
+# on (libeatmydata spares that root's syncs); NSIS makes the Windows installer.
+PACKAGING_PACKAGES="dpkg-dev lintian mandoc man-db mmdebstrap libeatmydata1 nsis unzip"
 
 # Installs whatever of the given packages is missing (needs root).
 ensure_packages() {
