@@ -1,7 +1,9 @@
-// The overlay canvas of the platform the tests are built for (GDI on Windows,
-// Cairo and Pango elsewhere), on frame images from CreateCanvasFrameImage:
-// fonts and extents, text layout, pens, rectangles, and where it all lands
-// in the bottom-up 24-bit and 16-bit frame memory.
+// The overlay canvases on their frame images: the platform's (GDI on
+// Windows, Cairo and Pango elsewhere, from CreateCanvasFrameImage) and the
+// bitmap canvas of the web page: fonts and extents, text layout, pens,
+// rectangles, and where it all lands in the bottom-up 24-bit and 16-bit
+// frame memory. What holds of any canvas runs on both; what depends on real
+// fonts, on the platform's alone.
 #ifdef _WIN32
 // windows.h, without the macros that would rename the canvas's operations.
 #include "platform/win32/gdi_canvas.h"
@@ -15,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "overlays/bitmap_canvas.h"
 #include "overlays/canvas.h"
 #include "surfaces/draw_surface.h"
 #include "surfaces/heap_frame_image.h"
@@ -42,20 +45,27 @@ struct Box {
   int32_t CentreY2() const { return top + bottom - 1; }
 };
 
-class CanvasTest : public ::testing::TestWithParam<int> {
+// A canvas kind at a depth.
+struct CanvasCase {
+  const char* name;
+  std::unique_ptr<FrameImage> (*makeImage)(const BitmapHeader& header);
+  int32_t bits;
+};
+
+class CanvasTest : public ::testing::TestWithParam<CanvasCase> {
  protected:
   void SetUp() override {
     header_.width = kWidth;
     header_.height = kHeight + 2;
-    header_.bitCount = static_cast<int16_t>(GetParam());
-    if (GetParam() == 16) {
+    header_.bitCount = static_cast<int16_t>(Bits());
+    if (Bits() == 16) {
       header_.compression = 3;
       header_.masks[0] = 0x7C00;
       header_.masks[1] = 0x03E0;
       header_.masks[2] = 0x001F;
     }
-    stride_ = RowStride(kWidth, GetParam());
-    image_ = CreateCanvasFrameImage(header_);
+    stride_ = RowStride(kWidth, Bits());
+    image_ = GetParam().makeImage(header_);
     ASSERT_NE(image_, nullptr);
     canvas_ = image_->GetCanvas();
     ASSERT_NE(canvas_, nullptr);
@@ -64,12 +74,14 @@ class CanvasTest : public ::testing::TestWithParam<int> {
     if (canvas_) canvas_->SelectFont(nullptr);
   }
 
+  static int32_t Bits() { return GetParam().bits; }
+
   // The colour at canvas row y (from the top of the bitmap, guard rows
   // included), read from the bottom-up memory with 5-bit channels widened as
   // the 16-bit surface reads them.
   uint32_t Pixel(int32_t x, int32_t y) const {
     const uint8_t* row = image_->Bits() + static_cast<size_t>(kRows - 1 - y) * stride_;
-    if (GetParam() == 24) {
+    if (Bits() == 24) {
       const uint8_t* p = row + x * 3;
       return static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[1]) << 8 | p[0];
     }
@@ -78,7 +90,7 @@ class CanvasTest : public ::testing::TestWithParam<int> {
     return ((v >> 10) & 0x1F) << 19 | ((v >> 5) & 0x1F) << 11 | (v & 0x1F) << 3;
   }
   // A colour as the image stores it.
-  uint32_t Stored(uint32_t rgb) const { return GetParam() == 24 ? rgb : rgb & 0xF8F8F8; }
+  uint32_t Stored(uint32_t rgb) const { return Bits() == 24 ? rgb : rgb & 0xF8F8F8; }
 
   void Clear() { std::memset(image_->Bits(), 0, static_cast<size_t>(stride_) * kRows); }
   std::vector<uint32_t> Snapshot() const {
@@ -131,12 +143,17 @@ class CanvasTest : public ::testing::TestWithParam<int> {
   Canvas* canvas_ = nullptr;
 };
 
-std::string DepthName(const ::testing::TestParamInfo<int>& info) { return "Bits" + std::to_string(info.param); }
+std::string CaseName(const ::testing::TestParamInfo<CanvasCase>& info) {
+  return std::string(info.param.name) + std::to_string(info.param.bits);
+}
+
+// What depends on the platform's real fonts.
+using PlatformCanvasTest = CanvasTest;
 
 // Heights are character-cell heights: the extent is as tall as asked, and
 // the width follows the face's advances (these are Arial's, which its
 // metric-compatible stand-ins share), so layouts agree across platforms.
-TEST_P(CanvasTest, ExtentsFollowTheCellHeight) {
+TEST_P(PlatformCanvasTest, ExtentsFollowTheCellHeight) {
   const struct Case {
     const char* face;
     int32_t weight, italic;
@@ -473,7 +490,7 @@ TEST_P(CanvasTest, DrawingLandsAtItsRowInTheBottomUpMemory) {
     canvas_->MoveTo(0, row);
     canvas_->LineTo(4, row);
   }
-  const int32_t bytes = GetParam() / 8;
+  const int32_t bytes = Bits() / 8;
   const uint8_t* bits = image_->Bits();
   auto lit = [&](int32_t memoryRow) { return bits[static_cast<size_t>(memoryRow) * stride_ + 3 * bytes] != 0; };
   EXPECT_TRUE(lit(kRows - 1));    // the first guard row
@@ -489,7 +506,7 @@ TEST_P(CanvasTest, DrawingLandsAtItsRowInTheBottomUpMemory) {
   canvas_->SetBackgroundColor(0x00FF00);
   canvas_->SetBackground(Background::kOpaque);
   RectI rect{0, 0, 100, 16};
-  canvas_->DrawText("Top", rect, 0);
+  canvas_->DrawText(" Top", rect, 0);
   EXPECT_EQ(Pixel(0, 0), Stored(0x00FF00));
   EXPECT_EQ(Pixel(0, 15), Stored(0x00FF00));
   EXPECT_EQ(Pixel(0, 16), 0u);
@@ -523,7 +540,7 @@ std::string ZodiacUnavailable() {
 // none of them the empty box of a missing one.
 TEST_P(CanvasTest, WingdingsDrawsTheZodiac) {
 #ifdef _WIN32
-  if (std::string reason = ZodiacUnavailable(); !reason.empty()) {
+  if (std::string reason = ZodiacUnavailable(); GetParam().makeImage == CreateCanvasFrameImage && !reason.empty()) {
     GTEST_SKIP() << "no zodiac signs through GDI here: " << reason
                  << " (Wine has no Wingdings with them; Windows has)";
   }
@@ -553,7 +570,87 @@ TEST_P(CanvasTest, WingdingsDrawsTheZodiac) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Canvas, CanvasTest, ::testing::Values(24, 16), DepthName);
+const CanvasCase kPlatformCanvases[] = {{"Platform", CreateCanvasFrameImage, 24},
+                                         {"Platform", CreateCanvasFrameImage, 16}};
+const CanvasCase kBitmapCanvases[] = {{"Bitmap", CreateBitmapCanvasFrameImage, 24},
+                                       {"Bitmap", CreateBitmapCanvasFrameImage, 16}};
+INSTANTIATE_TEST_SUITE_P(Platform, CanvasTest, ::testing::ValuesIn(kPlatformCanvases), CaseName);
+INSTANTIATE_TEST_SUITE_P(Bitmap, CanvasTest, ::testing::ValuesIn(kBitmapCanvases), CaseName);
+INSTANTIATE_TEST_SUITE_P(Platform, PlatformCanvasTest, ::testing::ValuesIn(kPlatformCanvases), CaseName);
+
+// The bitmap canvas's letters are the bitmap font's glyphs, each glyph pixel
+// a block of cell / 8 pixels: an "H" is 5 blocks wide and 7 tall, and
+// glyphs stand 6 blocks apart.
+TEST(BitmapCanvas, LettersScaleWithTheCell) {
+  for (int32_t cell : {8, 16, 20, 96}) {
+    MemoryWindow window(400, 200, CreateBitmapCanvasFrameImage);
+    MemorySurface24 surface;
+    ASSERT_EQ(surface.Create(&window, nullptr), kOk);
+    Canvas* canvas = surface.GetDrawingDC();
+    ASSERT_NE(canvas, nullptr);
+    std::unique_ptr<CanvasFont> font = canvas->CreateFont(FontSpec{"Arial", cell, 400, 0});
+    canvas->SelectFont(font.get());
+    EXPECT_EQ(canvas->TextExtent("HH").cx, 11 * cell / 8) << cell;
+    EXPECT_EQ(canvas->TextExtent("HH").cy, cell);
+    canvas->SetTextColor(0xFFFFFF);
+    canvas->SetBackground(Background::kTransparent);
+    RectI rect{10, 12, 390, 12 + cell};
+    canvas->DrawText("H", rect, 0);
+    canvas->SelectFont(nullptr);
+    surface.ReleaseDrawingDC(canvas);
+    // Canvas row 12 is the frame's row 10.
+    int32_t left = 400, right = 0, top = 200, bottom = 0;
+    for (int32_t y = 0; y < 200; ++y) {
+      for (int32_t x = 0; x < 400; ++x) {
+        if (surface.GetPixel(x, y) == 0) continue;
+        EXPECT_EQ(surface.GetPixel(x, y), 0xFFFFFFu);
+        left = std::min(left, x), right = std::max(right, x + 1);
+        top = std::min(top, y), bottom = std::max(bottom, y + 1);
+      }
+    }
+    EXPECT_EQ(left, 10) << cell;
+    EXPECT_EQ(right, 10 + 5 * cell / 8) << cell;
+    EXPECT_EQ(top, 10) << cell;
+    EXPECT_EQ(bottom, 10 + 7 * cell / 8) << cell;
+  }
+}
+
+// Bold widens each stroke to the right by a sixteenth of the cell; italic
+// leans the top of a letter right of its foot; characters outside the font
+// draw as '?'.
+TEST(BitmapCanvas, BoldItalicAndUnknownCharacters) {
+  constexpr int32_t kCell = 32;
+  auto ink = [](const FontSpec& spec, std::string_view text) {
+    MemoryWindow window(200, 60, CreateBitmapCanvasFrameImage);
+    MemorySurface24 surface;
+    EXPECT_EQ(surface.Create(&window, nullptr), kOk);
+    Canvas* canvas = surface.GetDrawingDC();
+    std::unique_ptr<CanvasFont> font = canvas->CreateFont(spec);
+    canvas->SelectFont(font.get());
+    canvas->SetTextColor(0xFFFFFF);
+    canvas->SetBackground(Background::kTransparent);
+    RectI rect{20, 4, 200, 4 + kCell};  // from frame row 2, the first one drawn on
+    canvas->DrawText(text, rect, 0);
+    canvas->SelectFont(nullptr);
+    surface.ReleaseDrawingDC(canvas);
+    std::vector<std::vector<int32_t>> rows(60);  // the lit columns of each row
+    for (int32_t y = 0; y < 60; ++y) {
+      for (int32_t x = 0; x < 200; ++x) {
+        if (surface.GetPixel(x, y) != 0) rows[static_cast<size_t>(y)].push_back(x);
+      }
+    }
+    return rows;
+  };
+  const auto plain = ink({"Arial", kCell, 400, 0}, "|");
+  const auto bold = ink({"Arial", kCell, 700, 0}, "|");
+  const auto italic = ink({"Arial", kCell, 400, 1}, "|");
+  ASSERT_EQ(plain[2].size(), 4u);  // one block of the bar, cell / 8 wide
+  EXPECT_EQ(bold[2].size(), 4u + kCell / 16);
+  EXPECT_EQ(bold[2].front(), plain[2].front());
+  EXPECT_GT(italic[2].front(), plain[2].front());
+  EXPECT_EQ(italic[2 + 6 * 4].front(), plain[2 + 6 * 4].front());  // the foot, glyph row 6, stays
+  EXPECT_EQ(ink({"Arial", kCell, 400, 0}, "\x80\x01"), ink({"Arial", kCell, 400, 0}, "??"));
+}
 
 // The renderer's window hands its surfaces frame images with a canvas when
 // made with CreateCanvasFrameImage; a plain memory window has none.

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "overlays/pixel_canvas.h"
 #include "platform/posix/text_utf8.h"
 
 namespace brindlemar::posix {
@@ -15,31 +16,12 @@ namespace {
 constexpr int32_t kGuardRows = 2;
 constexpr int32_t kDefaultCellHeight = 16;
 constexpr double kReferenceEm = 1000.0;
-constexpr uint32_t kWhite = 0xFFFFFF;
 
 struct GObjectUnref {
   void operator()(void* object) const { g_object_unref(object); }
 };
 template <typename T>
 using GObjectPtr = std::unique_ptr<T, GObjectUnref>;
-
-struct Box {
-  int32_t left = 0;
-  int32_t top = 0;
-  int32_t right = 0;
-  int32_t bottom = 0;
-  bool Empty() const { return left >= right || top >= bottom; }
-};
-
-Box Intersect(const Box& a, const Box& b) {
-  return {std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right), std::min(a.bottom, b.bottom)};
-}
-
-Box Unite(const Box& a, const Box& b) {
-  if (a.Empty()) return b;
-  if (b.Empty()) return a;
-  return {std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right), std::max(a.bottom, b.bottom)};
-}
 
 // A face resolved for drawing: Pango's description at the em size that gives
 // the cell height, and the baseline's place in the cell.
@@ -64,17 +46,6 @@ class CairoFont final : public CanvasFont {
   std::shared_ptr<const FontFace> face;
 };
 
-bool IsWingdings(std::string_view face) {
-  constexpr std::string_view kName = "wingdings";
-  if (face.size() != kName.size()) return false;
-  for (size_t i = 0; i < face.size(); ++i) {
-    char c = face[i];
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    if (c != kName[i]) return false;
-  }
-  return true;
-}
-
 // The text as UTF-8 for Pango (see text_utf8.h). A symbol font's bytes are
 // its character codes, of which the zodiac signs have Unicode equivalents.
 std::string ToUtf8(std::string_view text, bool symbol) {
@@ -91,101 +62,31 @@ std::string ToUtf8(std::string_view text, bool symbol) {
   return TextAsUtf8(text);
 }
 
-// Lines end at a carriage return (with a line feed after it, if any) or at a
-// line feed; a break at the very end starts no further line.
-std::vector<std::string_view> SplitLines(std::string_view text) {
-  std::vector<std::string_view> lines;
-  size_t start = 0;
-  for (size_t i = 0; i < text.size(); ++i) {
-    if (text[i] != '\r' && text[i] != '\n') continue;
-    lines.push_back(text.substr(start, i - start));
-    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-    start = i + 1;
-  }
-  if (start < text.size() || lines.empty()) lines.push_back(text.substr(start));
-  return lines;
-}
-
-int64_t CeilDiv(__int128 n, int64_t d) {
-  __int128 q = n / d;
-  if (n % d != 0 && n > 0) ++q;
-  return static_cast<int64_t>(q);
-}
-
-class CairoCanvas final : public Canvas {
+class CairoCanvas final : public PixelCanvas {
  public:
   CairoCanvas(uint8_t* bits, int32_t width, int32_t height, int32_t bytesPerPixel);
 
   std::unique_ptr<CanvasFont> CreateFont(const FontSpec& fontSpec) override;
   CanvasFont* SelectFont(CanvasFont* font) override;
-  SizeI TextExtent(std::string_view text) override;
-  int32_t DrawText(std::string_view text, RectI& rect, uint32_t format) override;
-  void SetTextColor(uint32_t rgb) override { textColor_ = rgb & kWhite; }
-  void SetBackgroundColor(uint32_t rgb) override { backgroundColor_ = rgb & kWhite; }
-  void SetBackground(Background mode) override { background_ = mode; }
-
-  void SelectPen(StockPen pen) override { penColor_ = pen == StockPen::kWhite ? kWhite : 0; }
-  void SelectHollowBrush() override { hollowBrush_ = true; }
-  void MoveTo(int32_t x, int32_t y) override {
-    x_ = x;
-    y_ = y;
-  }
-  void LineTo(int32_t x, int32_t y) override;
-  void Polyline(const PointI* points, int32_t count) override;
-  void Rectangle(int32_t left, int32_t top, int32_t right, int32_t bottom) override;
 
  private:
-  struct PlacedLine {
-    GObjectPtr<PangoLayout> layout;
-    int32_t x = 0;
-    int32_t y = 0;
-    int32_t width = 0;
-    Box ink;
-  };
+  int32_t CellHeight() override { return Face().cell; }
+  int32_t LineWidth(std::string_view text) override;
+  void PaintLines(const std::vector<PlacedLine>& lines, const PixelBox& clip) override;
 
   std::shared_ptr<const FontFace> MakeFace(const FontSpec& fontSpec);
   const FontFace& Face() const { return selectedFace_ ? *selectedFace_ : *defaultFace_; }
   GObjectPtr<PangoLayout> Layout(std::string_view text, const FontFace& face);
-  void RenderText(const std::vector<PlacedLine>& lines, const Box& clip);
 
-  uint8_t* PixelAt(int32_t x, int32_t y) const {
-    return bits_ + static_cast<size_t>(height_ - 1 - y) * stride_ + static_cast<size_t>(x) * bytesPerPixel_;
-  }
-  uint32_t Read(const uint8_t* p) const;
-  void Write(uint8_t* p, uint32_t rgb) const;
-  void Plot(int32_t x, int32_t y, uint32_t rgb) {
-    if (x >= 0 && x < width_ && y >= 0 && y < height_) Write(PixelAt(x, y), rgb);
-  }
-  void Fill(const Box& box, uint32_t rgb);
-  void Line(int32_t x0, int32_t y0, int32_t x1, int32_t y1);
-
-  uint8_t* bits_;
-  int32_t width_;
-  int32_t height_;
-  uint32_t stride_;
-  int32_t bytesPerPixel_;
   GObjectPtr<PangoContext> context_;
   std::shared_ptr<const FontFace> defaultFace_;
   std::shared_ptr<const FontFace> selectedFace_;
   CanvasFont* selected_ = nullptr;
   std::vector<uint8_t> mask_;
-
-  // The starting state of a Windows device context.
-  uint32_t textColor_ = 0;
-  uint32_t backgroundColor_ = kWhite;
-  Background background_ = Background::kOpaque;
-  uint32_t penColor_ = 0;
-  bool hollowBrush_ = false;
-  int32_t x_ = 0;
-  int32_t y_ = 0;
 };
 
 CairoCanvas::CairoCanvas(uint8_t* bits, int32_t width, int32_t height, int32_t bytesPerPixel)
-    : bits_(bits),
-      width_(width),
-      height_(height),
-      stride_((static_cast<uint32_t>(width) * static_cast<uint32_t>(bytesPerPixel) + 3u) & ~3u),
-      bytesPerPixel_(bytesPerPixel),
+    : PixelCanvas(bits, width, height, bytesPerPixel),
       context_(pango_font_map_create_context(pango_cairo_font_map_get_default())) {
   // Greyscale smoothing (the image has no subpixel order) and whole-pixel
   // advances, so that extents are integers as on Windows.
@@ -200,7 +101,7 @@ CairoCanvas::CairoCanvas(uint8_t* bits, int32_t width, int32_t height, int32_t b
 
 std::shared_ptr<const FontFace> CairoCanvas::MakeFace(const FontSpec& fontSpec) {
   auto face = std::make_shared<FontFace>();
-  face->symbol = IsWingdings(fontSpec.face);
+  face->symbol = IsSymbolFace(fontSpec.face);
   face->description = pango_font_description_new();
   std::string family = face->symbol ? "DejaVu Sans" : fontSpec.face.empty() ? "Sans" : fontSpec.face;
   pango_font_description_set_family(face->description, family.c_str());
@@ -255,85 +156,33 @@ GObjectPtr<PangoLayout> CairoCanvas::Layout(std::string_view text, const FontFac
   return layout;
 }
 
-SizeI CairoCanvas::TextExtent(std::string_view text) {
-  const FontFace& face = Face();
-  if (text.empty()) return {0, face.cell};
-  GObjectPtr<PangoLayout> layout = Layout(text, face);
+int32_t CairoCanvas::LineWidth(std::string_view text) {
+  GObjectPtr<PangoLayout> layout = Layout(text, Face());
   PangoRectangle logical;
   pango_layout_line_get_pixel_extents(pango_layout_get_line_readonly(layout.get(), 0), nullptr, &logical);
-  return {logical.width, face.cell};
+  return logical.width;
 }
 
-int32_t CairoCanvas::DrawText(std::string_view text, RectI& rect, uint32_t format) {
+void CairoCanvas::PaintLines(const std::vector<PlacedLine>& lines, const PixelBox& clip) {
   const FontFace& face = Face();
-  const bool measureOnly = (format & kTextCalcRect) != 0;
-  if (text.empty()) {
-    if (measureOnly) {
-      rect.right = rect.left;
-      rect.bottom = rect.top;
-    }
-    return 0;
-  }
-  std::vector<std::string_view> texts;
-  int32_t y = rect.top;
-  if (format & kTextSingleLine) {
-    texts.push_back(text);
-    if (format & kTextVCenter) {
-      y = rect.top + (rect.bottom - rect.top) / 2 - face.cell / 2;
-    } else if (format & kTextBottom) {
-      y = rect.bottom - face.cell;
-    }
-  } else {
-    texts = SplitLines(text);
-  }
-
-  std::vector<PlacedLine> lines;
-  lines.reserve(texts.size());
-  int32_t widest = 0;
-  for (std::string_view part : texts) {
-    PlacedLine line;
-    if (!part.empty()) {
-      line.layout = Layout(part, face);
-      PangoRectangle ink, logical;
-      pango_layout_line_get_pixel_extents(pango_layout_get_line_readonly(line.layout.get(), 0), &ink, &logical);
-      line.width = logical.width;
-      line.ink = {ink.x, ink.y, ink.x + ink.width, ink.y + ink.height};
-    }
-    line.x = (format & kTextCenter) ? (rect.left + rect.right - line.width) / 2 : rect.left;
-    line.y = y;
-    widest = std::max(widest, line.width);
-    y += face.cell;
-    lines.push_back(std::move(line));
-  }
-  const int32_t height = y - rect.top;
-  if (measureOnly) {
-    rect.right = rect.left + widest;
-    rect.bottom = y;
-    return height;
-  }
-
-  // Text is clipped to its rectangle.
-  const Box clip = Intersect({rect.left, rect.top, rect.right, rect.bottom}, {0, 0, width_, height_});
-  if (clip.Empty()) return height;
-  if (background_ == Background::kOpaque) {
-    for (const PlacedLine& line : lines) {
-      Fill(Intersect({line.x, line.y, line.x + line.width, line.y + face.cell}, clip), backgroundColor_);
-    }
-  }
-  RenderText(lines, clip);
-  return height;
-}
-
-void CairoCanvas::RenderText(const std::vector<PlacedLine>& lines, const Box& clip) {
-  const int32_t ascent = Face().ascent;
-  Box ink;
+  struct Letters {
+    GObjectPtr<PangoLayout> layout;
+    int32_t x = 0;
+    int32_t baseline = 0;
+  };
+  std::vector<Letters> laid;
+  PixelBox ink;
   for (const PlacedLine& line : lines) {
-    if (!line.layout) continue;
+    if (line.text.empty()) continue;
+    Letters letters{Layout(line.text, face), line.x, line.y + face.ascent};
+    PangoRectangle extents;
+    pango_layout_line_get_pixel_extents(pango_layout_get_line_readonly(letters.layout.get(), 0), &extents, nullptr);
     // One pixel of margin for smoothing that strays past the hinted extents.
-    ink = Unite(ink, {line.x + line.ink.left - 1, line.y + ascent + line.ink.top - 1, line.x + line.ink.right + 1,
-                      line.y + ascent + line.ink.bottom + 1});
+    ink = Unite(ink, {letters.x + extents.x - 1, letters.baseline + extents.y - 1,
+                      letters.x + extents.x + extents.width + 1, letters.baseline + extents.y + extents.height + 1});
+    laid.push_back(std::move(letters));
   }
-  const Box area = Intersect(ink, clip);
+  const PixelBox area = Intersect(ink, clip);
   if (area.Empty()) return;
 
   const int32_t w = area.right - area.left;
@@ -342,119 +191,29 @@ void CairoCanvas::RenderText(const std::vector<PlacedLine>& lines, const Box& cl
   mask_.assign(static_cast<size_t>(maskStride) * static_cast<size_t>(h), 0);
   cairo_surface_t* surface = cairo_image_surface_create_for_data(mask_.data(), CAIRO_FORMAT_A8, w, h, maskStride);
   cairo_t* cr = cairo_create(surface);
-  for (const PlacedLine& line : lines) {
-    if (!line.layout) continue;
-    cairo_move_to(cr, line.x - area.left, line.y + ascent - area.top);
-    pango_cairo_show_layout_line(cr, pango_layout_get_line_readonly(line.layout.get(), 0));
+  for (const Letters& letters : laid) {
+    cairo_move_to(cr, letters.x - area.left, letters.baseline - area.top);
+    pango_cairo_show_layout_line(cr, pango_layout_get_line_readonly(letters.layout.get(), 0));
   }
   cairo_destroy(cr);
   cairo_surface_flush(surface);
   cairo_surface_destroy(surface);
 
-  const int32_t red = static_cast<int32_t>(textColor_ >> 16), green = static_cast<int32_t>((textColor_ >> 8) & 0xFF),
-                blue = static_cast<int32_t>(textColor_ & 0xFF);
+  const uint32_t color = TextColor();
+  const int32_t red = static_cast<int32_t>(color >> 16), green = static_cast<int32_t>((color >> 8) & 0xFF),
+                blue = static_cast<int32_t>(color & 0xFF);
   for (int32_t row = 0; row < h; ++row) {
     const uint8_t* coverage = mask_.data() + static_cast<size_t>(row) * static_cast<size_t>(maskStride);
     for (int32_t col = 0; col < w; ++col) {
       const int32_t a = coverage[col];
       if (a == 0) continue;
-      uint8_t* p = PixelAt(area.left + col, area.top + row);
-      const uint32_t under = Read(p);
+      const uint32_t under = Read(area.left + col, area.top + row);
       auto mix = [a](int32_t over, int32_t back) { return (over * a + back * (255 - a) + 127) / 255; };
-      Write(p, static_cast<uint32_t>(mix(red, static_cast<int32_t>(under >> 16)) << 16 |
-                                     mix(green, static_cast<int32_t>((under >> 8) & 0xFF)) << 8 |
-                                     mix(blue, static_cast<int32_t>(under & 0xFF))));
+      Write(area.left + col, area.top + row,
+            static_cast<uint32_t>(mix(red, static_cast<int32_t>(under >> 16)) << 16 |
+                                  mix(green, static_cast<int32_t>((under >> 8) & 0xFF)) << 8 |
+                                  mix(blue, static_cast<int32_t>(under & 0xFF))));
     }
-  }
-}
-
-uint32_t CairoCanvas::Read(const uint8_t* p) const {
-  if (bytesPerPixel_ == 3) return static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[1]) << 8 | p[0];
-  const uint32_t v = p[0] | static_cast<uint32_t>(p[1]) << 8;
-  return ((v >> 10) & 0x1F) << 19 | ((v >> 5) & 0x1F) << 11 | (v & 0x1F) << 3;
-}
-
-void CairoCanvas::Write(uint8_t* p, uint32_t rgb) const {
-  if (bytesPerPixel_ == 3) {
-    p[0] = static_cast<uint8_t>(rgb);
-    p[1] = static_cast<uint8_t>(rgb >> 8);
-    p[2] = static_cast<uint8_t>(rgb >> 16);
-    return;
-  }
-  const uint32_t v = ((rgb >> 19) & 0x1F) << 10 | ((rgb >> 11) & 0x1F) << 5 | ((rgb >> 3) & 0x1F);
-  p[0] = static_cast<uint8_t>(v);
-  p[1] = static_cast<uint8_t>(v >> 8);
-}
-
-void CairoCanvas::Fill(const Box& box, uint32_t rgb) {
-  const Box on = Intersect(box, {0, 0, width_, height_});
-  for (int32_t y = on.top; y < on.bottom; ++y) {
-    for (int32_t x = on.left; x < on.right; ++x) Write(PixelAt(x, y), rgb);
-  }
-}
-
-void CairoCanvas::Line(int32_t x0, int32_t y0, int32_t x1, int32_t y1) {
-  const int64_t dx = static_cast<int64_t>(x1) - x0;
-  const int64_t dy = static_cast<int64_t>(y1) - y0;
-  const bool xMajor = std::abs(dx) >= std::abs(dy);
-  const int64_t major = xMajor ? dx : dy;
-  const int64_t minor = xMajor ? dy : dx;
-  const int64_t steps = std::abs(major);  // the end point is left out
-  if (steps == 0) return;
-  const int64_t direction = major > 0 ? 1 : -1;
-  const int64_t majorStart = xMajor ? x0 : y0;
-  const int64_t minorStart = xMajor ? y0 : x0;
-  const int64_t majorEnd = xMajor ? width_ : height_;
-  // Only the steps whose major coordinate lies on the image are walked.
-  int64_t first = 0, last = steps - 1;
-  if (direction > 0) {
-    first = std::max(first, -majorStart);
-    last = std::min(last, majorEnd - 1 - majorStart);
-  } else {
-    first = std::max(first, majorStart - (majorEnd - 1));
-    last = std::min(last, majorStart);
-  }
-  for (int64_t t = first; t <= last; ++t) {
-    // The exact minor coordinate rounded to the nearest pixel, a half going
-    // to the smaller coordinate whichever way the line runs, as Windows does.
-    const int64_t offset = CeilDiv(static_cast<__int128>(2 * t) * minor - steps, 2 * steps);
-    const int64_t a = majorStart + direction * t;
-    const int64_t b = minorStart + offset;
-    if (b < INT32_MIN || b > INT32_MAX) continue;
-    if (xMajor) {
-      Plot(static_cast<int32_t>(a), static_cast<int32_t>(b), penColor_);
-    } else {
-      Plot(static_cast<int32_t>(b), static_cast<int32_t>(a), penColor_);
-    }
-  }
-}
-
-void CairoCanvas::LineTo(int32_t x, int32_t y) {
-  Line(x_, y_, x, y);
-  x_ = x;
-  y_ = y;
-}
-
-void CairoCanvas::Polyline(const PointI* points, int32_t count) {
-  if (!points) return;
-  for (int32_t i = 1; i < count; ++i) Line(points[i - 1].x, points[i - 1].y, points[i].x, points[i].y);
-}
-
-void CairoCanvas::Rectangle(int32_t left, int32_t top, int32_t right, int32_t bottom) {
-  if (right < left) std::swap(left, right);
-  if (bottom < top) std::swap(top, bottom);
-  if (left == right || top == bottom) return;
-  // The outline runs on the rectangle's inside; right and bottom are
-  // exclusive. Without the hollow brush the inside is white, as the starting
-  // brush of a Windows device context paints it.
-  if (!hollowBrush_) Fill({left + 1, top + 1, right - 1, bottom - 1}, kWhite);
-  for (int32_t x = std::max(left, 0); x < std::min(right, width_); ++x) {
-    Plot(x, top, penColor_);
-    Plot(x, bottom - 1, penColor_);
-  }
-  for (int32_t y = std::max(top + 1, 0); y < std::min(bottom - 1, height_); ++y) {
-    Plot(left, y, penColor_);
-    Plot(right - 1, y, penColor_);
   }
 }
 

@@ -1,14 +1,15 @@
-// The overlay canvas outside Windows: text through Pango and Cairo, pens and
-// rectangles drawn pixel by pixel, all straight into a frame image's
-// bottom-up 24-bit or 16-bit 5-5-5 memory, which Cairo cannot address itself.
+// The overlay canvas outside Windows: text through Pango and Cairo, straight
+// into a frame image's bottom-up 24-bit or 16-bit 5-5-5 memory, which Cairo
+// cannot address itself. Pens, rectangles and the layout of text are the
+// pixel canvas's (overlays/pixel_canvas.h): lines one pixel wide, not
+// antialiased, leaving out their end point, with the pixel choice of the
+// Windows drawing layer.
 //
 // Text is rendered antialiased into a coverage mask just large enough for its
 // ink and blended into the image before DrawText returns, so the pixels can be
-// read back at once. Lines are one pixel wide, not antialiased, and leave out
-// their end point, with the pixel choice of the Windows drawing layer.
-// Fontconfig resolves the faces; "Wingdings" draws its zodiac characters
-// 0x5E..0x69 as the Unicode signs U+2648..U+2653. Font heights are cell
-// heights (ascent plus descent), as on Windows.
+// read back at once. Fontconfig resolves the faces; "Wingdings" draws its
+// zodiac characters 0x5E..0x69 as the Unicode signs U+2648..U+2653. Font
+// heights are cell heights (ascent plus descent), as on Windows.
 #pragma once
 
 #include <cstdint>

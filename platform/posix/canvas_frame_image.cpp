@@ -1,35 +1,12 @@
 // Frame images with a canvas outside Windows: heap memory drawn on by Cairo
 // and Pango.
-#include <memory>
-
-#include "overlays/canvas.h"
+#include "overlays/canvas_frame_image.h"
 #include "platform/posix/cairo_canvas.h"
-#include "surfaces/heap_frame_image.h"
 
 namespace brindlemar {
-namespace {
-
-class CanvasFrameImage final : public FrameImage {
- public:
-  CanvasFrameImage(std::unique_ptr<HeapFrameImage> memory, std::unique_ptr<Canvas> canvas)
-      : memory_(std::move(memory)), canvas_(std::move(canvas)) {}
-
-  uint8_t* Bits() override { return memory_->Bits(); }
-  Canvas* GetCanvas() override { return canvas_.get(); }
-
- private:
-  std::unique_ptr<HeapFrameImage> memory_;
-  std::unique_ptr<Canvas> canvas_;
-};
-
-}  // namespace
 
 std::unique_ptr<FrameImage> CreateCanvasFrameImage(const BitmapHeader& header) {
-  std::unique_ptr<HeapFrameImage> memory = HeapFrameImage::Create(header);
-  if (!memory) return nullptr;
-  // Depths the canvas cannot draw on still get their memory, without one.
-  std::unique_ptr<Canvas> canvas = posix::CreateCairoCanvas(memory->Bits(), header);
-  return std::make_unique<CanvasFrameImage>(std::move(memory), std::move(canvas));
+  return CreateHeapCanvasFrameImage(header, posix::CreateCairoCanvas);
 }
 
 }  // namespace brindlemar

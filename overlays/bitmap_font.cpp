@@ -1,4 +1,4 @@
-#include "apps/render/bitmap_font.h"
+#include "overlays/bitmap_font.h"
 
 namespace brindlemar {
 namespace {
@@ -103,21 +103,45 @@ constexpr uint8_t kGlyphs[95][kGlyphHeight] = {
     {0x00, 0x00, 0x08, 0x15, 0x02, 0x00, 0x00, 0x00},  // '~'
 };
 
-const uint8_t* GlyphOf(char c) {
+// The signs of the zodiac from Aries to Pisces, as the symbol set has them
+// at 0x5E..0x69.
+constexpr uint8_t kZodiacGlyphs[12][kGlyphHeight] = {
+    {0x1B, 0x15, 0x15, 0x04, 0x04, 0x04, 0x04, 0x00},  // Aries
+    {0x11, 0x0E, 0x11, 0x11, 0x11, 0x0E, 0x00, 0x00},  // Taurus
+    {0x1F, 0x0A, 0x0A, 0x0A, 0x0A, 0x1F, 0x00, 0x00},  // Gemini
+    {0x0E, 0x19, 0x18, 0x00, 0x03, 0x13, 0x0E, 0x00},  // Cancer
+    {0x06, 0x09, 0x09, 0x19, 0x19, 0x01, 0x02, 0x00},  // Leo
+    {0x1A, 0x15, 0x15, 0x15, 0x17, 0x06, 0x04, 0x00},  // Virgo
+    {0x00, 0x0E, 0x11, 0x1B, 0x00, 0x1F, 0x00, 0x00},  // Libra
+    {0x1A, 0x15, 0x15, 0x15, 0x15, 0x05, 0x03, 0x00},  // Scorpio
+    {0x07, 0x03, 0x05, 0x0A, 0x14, 0x08, 0x10, 0x00},  // Sagittarius
+    {0x11, 0x0A, 0x04, 0x06, 0x05, 0x06, 0x04, 0x00},  // Capricorn
+    {0x00, 0x0A, 0x15, 0x00, 0x0A, 0x15, 0x00, 0x00},  // Aquarius
+    {0x11, 0x0A, 0x0A, 0x1F, 0x0A, 0x0A, 0x11, 0x00},  // Pisces
+};
+constexpr unsigned char kFirstSign = 0x5E;
+
+}  // namespace
+
+const uint8_t* GlyphRows(char c) {
   unsigned char code = static_cast<unsigned char>(c);
   return kGlyphs[code >= 32 && code <= 126 ? code - 32 : '?' - 32];
 }
 
-}  // namespace
+const uint8_t* SymbolGlyphRows(char c) {
+  unsigned char code = static_cast<unsigned char>(c);
+  if (code >= kFirstSign && code < kFirstSign + 12) return kZodiacGlyphs[code - kFirstSign];
+  return GlyphRows(c);
+}
 
-int32_t TextWidth(std::string_view text) {
+int32_t BitmapTextWidth(std::string_view text) {
   return text.empty() ? 0 : static_cast<int32_t>(text.size()) * kGlyphAdvance - (kGlyphAdvance - kGlyphWidth);
 }
 
-void DrawText(uint8_t* rgb, int32_t width, int32_t height, int32_t x, int32_t y, std::string_view text,
-              const uint8_t color[3]) {
+void DrawBitmapText(uint8_t* rgb, int32_t width, int32_t height, int32_t x, int32_t y, std::string_view text,
+                    const uint8_t color[3]) {
   for (char c : text) {
-    const uint8_t* glyph = GlyphOf(c);
+    const uint8_t* glyph = GlyphRows(c);
     for (int32_t row = 0; row < kGlyphHeight; ++row) {
       int32_t py = y + row;
       if (py < 0 || py >= height) continue;
