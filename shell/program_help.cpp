@@ -116,6 +116,10 @@ ProgramHelp RenderHelp() {
            {"--min-time S", "seconds between transitions, at least (60)", {}},
            {"--max-time S", "and at most (90); both 0: no transitions", {}},
            {"--fps-text", "the frame-rate text, bottom left", {}},
+           {"--bitmap-font",
+            "write the text of the show (messages, zodiac signs, favorite names, frame rate) in the built-in "
+            "bitmap font, as the web page does, not the system's fonts",
+            {}},
            {"--start-time \"YYYY-MM-DD HH:MM:SS\"",
             "the simulated calendar at the first frame, for the clock and the zodiac (1970-01-01 00:00:00)", {}},
        }});

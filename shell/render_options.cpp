@@ -17,7 +17,7 @@ namespace {
 constexpr int32_t kMinSide = 16;
 constexpr int32_t kMaxSide = 8192;
 
-constexpr std::string_view kRenderFlags[] = {"--help", "--version", "--progress"};
+constexpr std::string_view kRenderFlags[] = {"--help", "--version", "--progress", "--bitmap-font"};
 constexpr std::string_view kRenderValued[] = {"--size",  "--frames", "--fps",     "--seed",
                                               "--every", "--out",    "--out-dir", "--gallery"};
 constexpr std::string_view kParameterFlags[] = {"--extra-twist", "--no-extra-twist", "--trails",        "--no-trails",
@@ -256,6 +256,8 @@ bool ReadRenderOption(Reader& r, std::string_view name, std::string_view value, 
     o.version = true;
   } else if (name == "--progress") {
     o.progress = true;
+  } else if (name == "--bitmap-font") {
+    o.bitmapFont = true;
   } else if (name == "--size") {
     g.size = true;
     return r.Size(name, value, o.width, o.height);

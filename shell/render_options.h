@@ -59,6 +59,9 @@ struct RenderOptions {
   bool progress = false;
   bool help = false;
   bool version = false;
+  // The overlays' text in the bitmap font (overlays/bitmap_font.h), as the
+  // web page draws it, instead of the system's fonts.
+  bool bitmapFont = false;
   ParameterSet parameters;
   std::string recordName;  // the name of --record or --preset; empty without one
   ShowOptions show;

@@ -29,6 +29,7 @@ TEST(RenderOptions, DefaultsAreTheEngineDefaults) {
   EXPECT_EQ(o.every, 0);
   EXPECT_EQ(o.out, "a.png");
   EXPECT_FALSE(o.progress);
+  EXPECT_FALSE(o.bitmapFont);
   EXPECT_TRUE(o.recordName.empty());
   const ParameterSet d = DefaultParameters();
   EXPECT_EQ(o.parameters.configuration, d.configuration);
@@ -41,7 +42,7 @@ TEST(RenderOptions, EveryOptionLandsInItsPlace) {
   RenderOptions o;
   std::string error;
   ASSERT_TRUE(Parse({"--size", "800x600", "--frames=12", "--fps", "60", "--seed", "0", "--every", "3", "--out-dir",
-                     "frames", "--progress", "--configuration", "rings!", "--dimensionality", "Recursive",
+                     "frames", "--progress", "--bitmap-font", "--configuration", "rings!", "--dimensionality", "Recursive",
                      "--grains", "9000", "--activity", "1.5", "--viscosity", "100", "--complexity", "15",
                      "--brightness", "0.5", "--color-rate", "0", "--dot-style", "Large-Dots", "--no-extra-twist",
                      "--no-trails", "--trail-length", "7", "--dither", "--reflections", "6", "--symmetric",
@@ -56,6 +57,7 @@ TEST(RenderOptions, EveryOptionLandsInItsPlace) {
   EXPECT_EQ(o.every, 3);
   EXPECT_EQ(o.outDir, "frames");
   EXPECT_TRUE(o.progress);
+  EXPECT_TRUE(o.bitmapFont);
   const ParameterSet& p = o.parameters;
   EXPECT_EQ(p.configuration, 3);
   EXPECT_EQ(p.dimensionality, 3);

@@ -18,18 +18,13 @@
 #include <unistd.h>
 #endif
 
-#include "apps/render/bitmap_font.h"
 #include "apps/render/png_writer.h"
-#include "engine/clock.h"
-#include "engine/particle_field.h"
-#include "engine/process_state.h"
-#include "engine/style_table.h"
+#include "overlays/bitmap_canvas.h"
+#include "overlays/bitmap_font.h"
 #include "overlays/canvas.h"
 #include "settings/favorite_record.h"
-#include "settings/load_parameters.h"
-#include "settings/memory_store.h"
 #include "settings/presets.h"
-#include "settings/settings_store.h"
+#include "shell/field_run.h"
 #include "shell/program_help.h"
 #include "shell/render_options.h"
 #include "surfaces/memory_window.h"
@@ -46,11 +41,6 @@ bool StderrIsTerminal() {
   return isatty(fileno(stderr)) != 0;
 #endif
 }
-
-// The field seeds its own generator from the tick count, so the simulated
-// clock starts at a tick that the seed alone decides (an odd multiplier keeps
-// different seeds apart).
-uint32_t StartTick(int32_t seed) { return static_cast<uint32_t>(seed) * 2654435761u; }
 
 // A bar redrawn in place on a terminal; elsewhere (--progress into a log) a
 // line every tenth of the way.
@@ -92,80 +82,26 @@ bool Write(const MemoryWindow& window, const std::string& path) {
   return Write(path, window.Width(), window.Height(), window.Rgb().data());
 }
 
-// Writes the show options where the field reads them at construction: the
-// switches in Config, the messages and their timing in Messages.
-void StoreShow(const ShowOptions& show, SettingsStore& store) {
-  store.CreateKey(kConfigKey, nullptr);
-  WriteDword(store, kConfigKey, "Random", show.randomFavorites.value_or(0));
-  WriteDword(store, kConfigKey, "Clock", show.showClock.value_or(0));
-  WriteDword(store, kConfigKey, "Style", show.overlayStyle.value_or(0));
-  WriteDword(store, kConfigKey, "Messages", show.showMessages.value_or(0));
-  store.CreateKey(kMessagesKey, nullptr);
-  if (!show.messages.empty()) {
-    WriteDword(store, kMessagesKey, "Num", static_cast<int32_t>(show.messages.size()));
-    for (size_t k = 0; k < show.messages.size(); ++k) {
-      WriteString(store, kMessagesKey, "Message" + std::to_string(k + 1), show.messages[k]);
-    }
-  }
-  if (show.messageFont) WriteString(store, kMessagesKey, "Font", *show.messageFont);
-  if (show.bold) WriteDword(store, kMessagesKey, "Bold", *show.bold);
-  if (show.italic) WriteDword(store, kMessagesKey, "Italic", *show.italic);
-  if (show.minTime) WriteDword(store, kMessagesKey, "MinTime", *show.minTime);
-  if (show.maxTime) WriteDword(store, kMessagesKey, "MaxTime", *show.maxTime);
-}
-
 // Runs one field of the given parameters on window for o.frames frames, from
 // the process-wide state of a fresh start, so that a run does not depend on
 // the runs before it. afterFrame(number) follows every frame; false from it
 // ends the run as a failure.
 bool RunField(const RenderOptions& o, const ParameterSet& parameters, const std::string& name, MemoryWindow& window,
               const std::function<bool(int32_t)>& afterFrame) {
-  ResetProcessState();
-  ResetStyleTable();
-  ManualClock clock;
-  clock.tick = StartTick(o.seed);
-  CombinedRandom& processRandom = ProcessRandom();
-  processRandom.SetClock(clock);
-  processRandom.Seed(o.seed);
-
-  clock.SetCalendar(o.startTime);
-
-  MemoryStore store;
-  StoreShow(o.show, store);
-  ParticleField field(store, clock);
-  field.BindWindow(&window, 1);
-  if (o.show.randomFavorites) {
-    // The rotation starts as the saver's does: the built-in favorites were
-    // just installed, so the first is "Brindlemar Falls".
-    LoadParameters(field, store, true);
-  } else {
-    // One animation from start to end: no rotation among favorites and no
-    // favorite caption.
-    field.randomFavorites = 0;
-    ApplyParameters(field, parameters);
-    field.favoriteName = name;
-  }
-  if (Failed(field.CreateMemorySurface24())) {
-    std::fprintf(stderr, "%s: no memory for a %dx%d frame buffer\n", kProgram, window.Width(), window.Height());
+  FieldRunSetup setup;
+  setup.seed = o.seed;
+  setup.startTime = o.startTime;
+  setup.show = o.show;
+  setup.parameters = parameters;
+  setup.name = name;
+  FieldRun run;
+  std::string error;
+  if (!run.Start(setup, window, error)) {
+    std::fprintf(stderr, "%s: %s\n", kProgram, error.c_str());
     return false;
   }
-  field.surface->SetFade(field.trails ? field.trailLength : -1, field.dither);
-  field.CreateOverlayFonts();
-  Process().showFps = o.show.showFps ? 1 : 0;
-  if (!field.Restart(processRandom.Next() - 0.5, field.dimensionality, field.configuration, field.complexity)) {
-    std::fprintf(stderr, "%s: the field could not be laid out\n", kProgram);
-    return false;
-  }
-  field.StartAnimation();
-
-  const uint32_t start = clock.tick;
   for (int32_t k = 0; k < o.frames; ++k) {
-    // Whole milliseconds from the start, so no rounding accumulates; the
-    // tick wraps at 2^32 as the real one does.
-    const uint64_t elapsed = static_cast<uint64_t>(k) * 1000u / static_cast<uint32_t>(o.fps);
-    clock.tick = start + static_cast<uint32_t>(elapsed);
-    clock.SetCalendar(o.startTime + static_cast<int64_t>(elapsed));
-    field.DriveFrame();
+    run.Frame(FrameElapsedMs(k, o.fps));
     if (!afterFrame(k + 1)) return false;
   }
   return true;
@@ -183,7 +119,9 @@ int Render(const RenderOptions& o) {
 
   bool terminal = StderrIsTerminal();
   Progress progress(o.progress || terminal, terminal, o.frames);
-  MemoryWindow window(o.width, o.height, CreateCanvasFrameImage);
+  // The overlays' letters come from the system's fonts, or with
+  // --bitmap-font from the bitmap font, as the web page draws them.
+  MemoryWindow window(o.width, o.height, o.bitmapFont ? CreateBitmapCanvasFrameImage : CreateCanvasFrameImage);
   bool ran = RunField(o, o.parameters, o.recordName, window, [&](int32_t number) {
     if (o.every && number % o.every == 0) {
       char name[32];
@@ -236,8 +174,8 @@ int Gallery(const RenderOptions& o) {
     }
     // A name wider than its tile loses its end rather than run into the next.
     std::string label = record.name.substr(0, static_cast<size_t>((o.width + 1) / kGlyphAdvance));
-    DrawText(sheet.data(), sheetWidth, sheetHeight, x + (o.width - TextWidth(label)) / 2, y + o.height + 2, label,
-             kLabelColor);
+    DrawBitmapText(sheet.data(), sheetWidth, sheetHeight, x + (o.width - BitmapTextWidth(label)) / 2,
+                   y + o.height + 2, label, kLabelColor);
   }
   return Write(o.gallery, sheetWidth, sheetHeight, sheet.data()) ? 0 : 1;
 }
