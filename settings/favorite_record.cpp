@@ -1,12 +1,12 @@
 #include "settings/favorite_record.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <limits>
 
 #include "engine/particle_field.h"
 #include "engine/style_table.h"
+#include "settings/number_text.h"
 
 namespace brindlemar {
 namespace {
@@ -63,12 +63,10 @@ double ReadFractionField(std::string_view field) {
     digits += end - point;
   }
   if (digits == 0) return 0.0;
-  double value = 0.0;
   // A value beyond the range of a double reads as 0, like one without digits.
-  if (std::from_chars(field.data(), field.data() + end, value, std::chars_format::fixed).ec != std::errc()) {
-    return 0.0;
-  }
-  return negative ? -value : value;
+  const NumberRead read = ReadNumber(field.substr(0, end), false);
+  if (read.status != NumberStatus::kOk) return 0.0;
+  return negative ? -read.value : read.value;
 }
 
 std::string FormatDecimal(double value) {
@@ -81,9 +79,7 @@ std::string FormatDecimal(double value) {
   value += 4.656683928435187e-10;
   double whole = std::floor(value);
   if (whole >= 1) {
-    char digits[400];
-    auto written = std::to_chars(digits, digits + sizeof digits, whole, std::chars_format::fixed, 0);
-    out.append(digits, written.ptr);
+    out += WholeNumberText(whole);
   }
   double rest = value - whole;
   if (rest != 0) {

@@ -9,6 +9,7 @@
 
 #include "engine/particle_field.h"
 #include "engine/style_table.h"
+#include "settings/number_text.h"
 #include "settings/presets.h"
 
 namespace brindlemar {
@@ -77,11 +78,7 @@ std::string Quoted(std::string_view s) {
   return out;
 }
 
-std::string Text(double v) {
-  char buf[32];
-  auto end = std::to_chars(buf, buf + sizeof buf, v).ptr;
-  return std::string(buf, end);
-}
+std::string Text(double v) { return NumberText(v); }
 
 // The option readers: each sets error and gives false on a bad value.
 class Reader {
@@ -108,11 +105,10 @@ class Reader {
   }
 
   bool Number(std::string_view option, std::string_view text, double min, double max, double& out) {
-    double v = 0;
-    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
-    bool outOfRange = ec == std::errc::result_out_of_range;
-    if (text.empty() || end != text.data() + text.size() || (ec != std::errc() && !outOfRange) ||
-        std::isnan(v)) {
+    const NumberRead read = ReadNumber(text);
+    const double v = read.value;
+    const bool outOfRange = read.status == NumberStatus::kOutOfRange;
+    if (text.empty() || read.used != text.size() || read.status == NumberStatus::kInvalid || std::isnan(v)) {
       return Fail("option " + std::string(option) + " expects a number, got " + Quoted(text));
     }
     if (outOfRange || v < min || v > max) {
