@@ -5,6 +5,8 @@
 #include <utility>
 
 #include "settings/change_set.h"
+#include "settings/presets.h"
+#include "settings/settings_store.h"
 
 namespace brindlemar {
 namespace {
@@ -381,6 +383,24 @@ std::vector<int32_t> MatchFavorites(const std::vector<StoredValue>& then, const 
     }
   }
   return match;
+}
+
+FavoriteListing StoredFavorites(SettingsStore& store, FavoriteList& list) {
+  InstallPresets(store);
+  int32_t maxFav = 0;
+  ReadDword(store, kConfigKey, "MaxFav", maxFav);
+  list = FavoriteList(EffectiveMaxFav(maxFav));
+  return LoadFavorites(store, list);
+}
+
+std::optional<FavoriteRecord> FindFavorite(SettingsStore& store, std::string_view name) {
+  FavoriteList list;
+  FavoriteListing listing = StoredFavorites(store, list);
+  const int32_t line = listing.Find(name);
+  if (line >= 0) return list.entries[static_cast<size_t>(listing.lines[static_cast<size_t>(line)].index)];
+  const int32_t preset = PresetIndexByName(name);
+  if (preset >= 0) return ParseRecord(FastPreset(preset));
+  return std::nullopt;
 }
 
 }  // namespace brindlemar

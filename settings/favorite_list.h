@@ -117,6 +117,15 @@ class FavoriteListing {
 // block reconciled with the style table.
 FavoriteListing LoadFavorites(SettingsStore& store, FavoriteList& list);
 
+// The stored favorites as the saver sees them: the built-in presets
+// installed first where the store has none, then the list loaded with the
+// stored "MaxFav".
+FavoriteListing StoredFavorites(SettingsStore& store, FavoriteList& list);
+
+// A stored favorite by its name in any case, else a built-in preset by its
+// exact name; nothing when neither has it.
+std::optional<FavoriteRecord> FindFavorite(SettingsStore& store, std::string_view name);
+
 // The list position of the favorite whose record (favorite form, name left
 // out) equals that of the current settings ignoring case, the last such
 // entry counting; -1 when there is none. The current settings take field 15

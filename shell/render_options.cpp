@@ -34,9 +34,15 @@ constexpr std::string_view kSaverFlags[] = {"--help",        "--version", "--roo
                                             "--fullscreen",  "--no-random", "--list-favorites", "--fps",
                                             "--no-clock",    "--no-messages", "--stats",        "--settings"};
 constexpr std::string_view kSaverValued[] = {"--window-id", "--geometry", "--favorite", "--monitors"};
+// The web page takes the saver's options but these, which say where and how
+// the saver runs on an X display, and four of the renderer's.
+constexpr std::string_view kSaverOnlyOptions[] = {"--help",     "--version",        "--root",     "--window",
+                                                  "--fullscreen", "--window-id",   "--geometry", "--monitors",
+                                                  "--list-favorites", "--settings", "--stats"};
+constexpr std::string_view kPageRunValued[] = {"--seed", "--size", "--frames", "--start-time"};
 
-const char* const kDimensionalityNames[] = {"Aurora", "Clouds", "Organic", "Recursive"};
-const char* const kDotStyleNames[] = {"Dots", "Sparkles", "Fuzzies", "Large Dots", "Vertical Bars"};
+const char* const kDimensionalityNames[kDimensionalityCount] = {"Aurora", "Clouds", "Organic", "Recursive"};
+const char* const kDotStyleNames[kDotStyleCount] = {"Dots", "Sparkles", "Fuzzies", "Large Dots", "Vertical Bars"};
 // The "Monitors" choices, in their stored order.
 const char* const kMonitorChoiceNames[] = {"primary", "each", "across"};
 
@@ -203,10 +209,10 @@ bool ReadParameterOption(Reader& r, std::string_view name, std::string_view valu
     if (!r.Choice(name, value, kConfigurationCount, ConfigurationName, i)) return false;
     g.configuration = i;
   } else if (name == "--dimensionality") {
-    if (!r.Choice(name, value, 4, [](int32_t k) { return kDimensionalityNames[k]; }, i)) return false;
+    if (!r.Choice(name, value, kDimensionalityCount, DimensionalityName, i)) return false;
     g.dimensionality = i;
   } else if (name == "--dot-style") {
-    if (!r.Choice(name, value, 5, [](int32_t k) { return kDotStyleNames[k]; }, i)) return false;
+    if (!r.Choice(name, value, kDotStyleCount, DotStyleName, i)) return false;
     g.dotStyle = i;
   } else if (name == "--grains") {
     if (!r.Integer(name, value, 10, kMaxGrains, i)) return false;
@@ -512,11 +518,52 @@ bool ReadArguments(const std::vector<std::string>& args, Reader& r, bool singleD
 
 OptionKind ParameterKind(std::string_view name) { return KindIn(name, kParameterFlags, kParameterValued); }
 
+OptionKind SaverKind(std::string_view name) {
+  OptionKind k = KindIn(name, kSaverFlags, kSaverValued);
+  // The calendar of a run on screen is the real one.
+  if (k == OptionKind::kUnknown && name != "--start-time") k = KindIn(name, kShowFlags, kShowValued);
+  return k != OptionKind::kUnknown ? k : ParameterKind(name);
+}
+
+// What holds of the saver's options together, once each has been read.
+bool CheckSaverOptions(Reader& r, const SaverOptions& o, std::string& error) {
+  if (o.parameters.record && o.parameters.preset) {
+    return r.Fail("options --record and --preset each give a whole record; give one");
+  }
+  if (!o.favorite.empty() && (o.parameters.record || o.parameters.preset)) {
+    return r.Fail("option --favorite gives a whole record, as --record and --preset do; give one");
+  }
+  if (o.show.minTime && o.show.maxTime && *o.show.minTime > *o.show.maxTime) {
+    return r.Fail("option --min-time must not be above --max-time");
+  }
+  if (o.show.randomFavorites.value_or(0) && o.GivesRecord()) {
+    return r.Fail("option --random draws stored favorites; leave out --favorite and the parameter options");
+  }
+  // Checked now when the options themselves give the configuration;
+  // otherwise once the stored record is known.
+  const ParameterOptions& g = o.parameters;
+  if (!g.styleValues.empty() && (g.configuration || g.record || g.preset)) {
+    ParameterSet p;
+    if (!LayParameterOptions(g, p, error)) return false;
+  }
+  return true;
+}
+
 // The engine's slider position of a value in engine units, rounded to the
 // nearest: RecordParameters gives the value back from it.
 int32_t Slider(double value) { return static_cast<int32_t>(std::lround(value)); }
 
 }  // namespace
+
+bool SameChoiceName(std::string_view a, std::string_view b) { return Folded(a) == Folded(b); }
+
+bool IsParameterOption(std::string_view option) { return ParameterKind(option) != OptionKind::kUnknown; }
+
+const char* DimensionalityName(int32_t index) {
+  return index >= 0 && index < kDimensionalityCount ? kDimensionalityNames[index] : "";
+}
+
+const char* DotStyleName(int32_t index) { return index >= 0 && index < kDotStyleCount ? kDotStyleNames[index] : ""; }
 
 bool ShowOptions::Any() const {
   return randomFavorites || showClock || overlayStyle || showMessages || showFps || !messages.empty() || messageFont ||
@@ -583,37 +630,50 @@ bool ParseRenderOptions(const std::vector<std::string>& args, RenderOptions& o, 
 bool ParseSaverOptions(const std::vector<std::string>& args, SaverOptions& o, std::string& error) {
   o = SaverOptions{};
   Reader r(error);
-  auto kind = [](std::string_view name) {
-    OptionKind k = KindIn(name, kSaverFlags, kSaverValued);
-    // The calendar of a run on screen is the real one.
-    if (k == OptionKind::kUnknown && name != "--start-time") k = KindIn(name, kShowFlags, kShowValued);
-    return k != OptionKind::kUnknown ? k : ParameterKind(name);
-  };
   auto read = [&](std::string_view name, std::string_view value) {
     return ReadSaverOption(r, name, value, o);
   };
-  if (!ReadArguments(args, r, true, kind, read)) return false;
+  if (!ReadArguments(args, r, true, SaverKind, read)) return false;
   if (o.help || o.version || o.listFavorites || o.settings) return true;
-  if (o.parameters.record && o.parameters.preset) {
-    return r.Fail("options --record and --preset each give a whole record; give one");
+  return CheckSaverOptions(r, o, error);
+}
+
+bool ParsePageOptions(const std::vector<std::string>& args, PageOptions& o, std::string& error) {
+  o = PageOptions{};
+  Reader r(error);
+  auto kind = [](std::string_view name) {
+    if (Listed(kPageRunValued, name)) return OptionKind::kValued;
+    return Listed(kSaverOnlyOptions, name) ? OptionKind::kUnknown : SaverKind(name);
+  };
+  auto read = [&](std::string_view name, std::string_view value) {
+    if (!Listed(kPageRunValued, name)) return ReadSaverOption(r, name, value, o.saver);
+    int32_t n = 0;
+    if (name == "--seed") {
+      if (!r.Integer(name, value, 0, 2147483647, n)) return false;
+      o.seed = n;
+    } else if (name == "--frames") {
+      if (!r.Integer(name, value, 1, kMaxPageFrames, n)) return false;
+      o.frames = n;
+    } else if (name == "--size") {
+      int32_t width = 0, height = 0;
+      if (!r.Size(name, value, width, height)) return false;
+      o.width = width;
+      o.height = height;
+    } else {
+      int64_t start = 0;
+      if (!ReadStartTime(r, name, value, start)) return false;
+      o.startTime = start;
+    }
+    return true;
+  };
+  for (const std::string& arg : args) {
+    const std::string_view name = std::string_view(arg).substr(0, arg.find('='));
+    if (Listed(kSaverOnlyOptions, name)) {
+      return r.Fail("option " + std::string(name) + " is the saver's on an X display; the web page has no use for it");
+    }
   }
-  if (!o.favorite.empty() && (o.parameters.record || o.parameters.preset)) {
-    return r.Fail("option --favorite gives a whole record, as --record and --preset do; give one");
-  }
-  if (o.show.minTime && o.show.maxTime && *o.show.minTime > *o.show.maxTime) {
-    return r.Fail("option --min-time must not be above --max-time");
-  }
-  if (o.show.randomFavorites.value_or(0) && o.GivesRecord()) {
-    return r.Fail("option --random draws stored favorites; leave out --favorite and the parameter options");
-  }
-  // Checked now when the options themselves give the configuration;
-  // otherwise once the stored record is known.
-  const ParameterOptions& g = o.parameters;
-  if (!g.styleValues.empty() && (g.configuration || g.record || g.preset)) {
-    ParameterSet p;
-    if (!LayParameterOptions(g, p, error)) return false;
-  }
-  return true;
+  if (!ReadArguments(args, r, false, kind, read)) return false;
+  return CheckSaverOptions(r, o.saver, error);
 }
 
 FavoriteRecord RecordOfParameters(const ParameterSet& p, const std::string& name) {

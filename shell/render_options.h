@@ -22,6 +22,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "settings/favorite_record.h"
@@ -158,5 +159,37 @@ bool SaverRunRecord(const SaverOptions& options, const std::optional<FavoriteRec
 
 // The record whose RecordParameters are p, named name.
 FavoriteRecord RecordOfParameters(const ParameterSet& p, const std::string& name);
+
+// The web page's settings as its link gives them (shell/page_link.h): the
+// saver's options but those of where and how it runs on an X display, and of
+// the renderer's, --seed, --size, --start-time, and --frames, which makes
+// the page a still picture of that frame.
+inline constexpr int32_t kMaxPageFrames = 100000;
+
+struct PageOptions {
+  SaverOptions saver;
+  std::optional<int32_t> seed;
+  std::optional<int32_t> width, height;
+  std::optional<int32_t> frames;
+  std::optional<int64_t> startTime;  // milliseconds since 1970
+};
+
+// Reads the page's options as ParseSaverOptions reads the saver's (long
+// options only), refusing the saver's own with a message that says so.
+bool ParsePageOptions(const std::vector<std::string>& args, PageOptions& options, std::string& error);
+
+// Whether option ("--grains") is one of the parameter options.
+bool IsParameterOption(std::string_view option);
+
+// Whether two names of a choice are the same to the options: letters and
+// digits only, in any case ("Large Dots", "large-dots", "LARGEDOTS").
+bool SameChoiceName(std::string_view a, std::string_view b);
+
+// The names the options take for a dimensionality (0..3) and a dot style
+// (0..4).
+inline constexpr int32_t kDimensionalityCount = 4;
+inline constexpr int32_t kDotStyleCount = 5;
+const char* DimensionalityName(int32_t index);
+const char* DotStyleName(int32_t index);
 
 }  // namespace brindlemar

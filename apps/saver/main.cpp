@@ -18,7 +18,6 @@
 #include "platform/posix/x11/run_settings_store.h"
 #include "platform/posix/x11/x11_saver.h"
 #include "settings/favorite_list.h"
-#include "settings/presets.h"
 #include "settings/settings_store.h"
 #include "settings/user_store.h"
 #include "shell/program_help.h"
@@ -35,29 +34,10 @@ int Refuse(const std::string& message) {
   return 2;
 }
 
-FavoriteListing StoredFavorites(SettingsStore& store, FavoriteList& list) {
-  InstallPresets(store);
-  int32_t maxFav = 0;
-  ReadDword(store, kConfigKey, "MaxFav", maxFav);
-  list = FavoriteList(EffectiveMaxFav(maxFav));
-  return LoadFavorites(store, list);
-}
-
 int ListFavorites(SettingsStore& store) {
   FavoriteList list;
   for (const ListedFavorite& line : StoredFavorites(store, list).lines) std::printf("%s\n", line.name.c_str());
   return 0;
-}
-
-// A stored favorite by its name in any case, else a built-in preset.
-std::optional<FavoriteRecord> FindFavorite(SettingsStore& store, const std::string& name) {
-  FavoriteList list;
-  FavoriteListing listing = StoredFavorites(store, list);
-  const int32_t line = listing.Find(name);
-  if (line >= 0) return list.entries[static_cast<size_t>(listing.lines[static_cast<size_t>(line)].index)];
-  const int32_t preset = PresetIndexByName(name);
-  if (preset >= 0) return ParseRecord(FastPreset(preset));
-  return std::nullopt;
 }
 
 // The show options, where the field reads them: the switches in Config, the
