@@ -2,8 +2,13 @@
 # platform header and link nothing platform-specific; the check below fails the
 # configure step if a core file reaches for one.
 set(BRINDLEMAR_CORE_DIRS engine surfaces overlays settings shell ui)
+# The web page has no configuration dialogs.
+set(built_dirs ${BRINDLEMAR_CORE_DIRS})
+if(EMSCRIPTEN)
+  list(REMOVE_ITEM built_dirs ui)
+endif()
 set(core_sources)
-foreach(dir IN LISTS BRINDLEMAR_CORE_DIRS)
+foreach(dir IN LISTS built_dirs)
   file(GLOB dir_sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/${dir}/*.cpp)
   list(APPEND core_sources ${dir_sources})
 endforeach()
@@ -31,8 +36,11 @@ add_library(brindlemar_core STATIC ${core_sources})
 target_include_directories(brindlemar_core PUBLIC ${PROJECT_SOURCE_DIR})
 target_link_libraries(brindlemar_core PUBLIC brindlemar_flags)
 
-# The platform layer: the only code that includes platform headers.
-if(WIN32)
+# The platform layer: the only code that includes platform headers. The web
+# page needs none: the browser's side is JavaScript of its own.
+if(EMSCRIPTEN)
+  return()
+elseif(WIN32)
   file(GLOB platform_sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/platform/win32/*.cpp)
   add_library(brindlemar_platform STATIC ${platform_sources})
   target_link_libraries(brindlemar_platform PUBLIC brindlemar_core gdi32 user32 advapi32 ole32 comctl32 shell32 uxtheme)
