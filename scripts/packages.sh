@@ -13,6 +13,11 @@ DISPLAY_TEST_PACKAGES="xvfb xauth xdotool x11-apps x11-utils imagemagick libxml2
 # manual pages, mmdebstrap makes the new Debian root the package is installed
 # on (libeatmydata spares that root's syncs); NSIS makes the Windows installer.
 PACKAGING_PACKAGES="dpkg-dev lintian mandoc man-db mmdebstrap libeatmydata1 nsis unzip"
+# The web page: emscripten builds it; its tests drive Debian's Chromium with
+# node (puppeteer-core comes from the npm registry through npm ci). A node
+# from elsewhere (NodeSource) brings npm along and leaves Debian's out.
+WEB_PACKAGES="emscripten nodejs chromium"
+command -v npm >/dev/null 2>&1 || WEB_PACKAGES="$WEB_PACKAGES npm"
 
 # Installs whatever of the given packages is missing (needs root).
 ensure_packages() {

@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
 # Builds every preset and runs every test: native, native with AddressSanitizer
-# and UBSan, and the Windows build under Wine. Installs missing Debian packages
-# first. Ends with one summary line and a non-zero exit on any failure.
+# and UBSan, the Windows build under Wine, and the web page (WebAssembly) in
+# headless Chromium, whose pictures are held against the native renderer's.
+# Installs missing Debian packages first. Ends with one summary line and a
+# non-zero exit on any failure.
 set -u
 cd "$(dirname "$0")/.."
 . scripts/packages.sh
-ensure_packages $NATIVE_PACKAGES $WINDOWS_PACKAGES $DISPLAY_TEST_PACKAGES $FUZZ_PACKAGES $PACKAGING_PACKAGES || exit 1
+ensure_packages $NATIVE_PACKAGES $WINDOWS_PACKAGES $DISPLAY_TEST_PACKAGES $FUZZ_PACKAGES $PACKAGING_PACKAGES $WEB_PACKAGES || exit 1
 
 jobs=$(nproc)
 export BRINDLEMAR_WINEPREFIX="$(mktemp -d /tmp/brindlemar-wine.XXXXXX)"
@@ -14,7 +16,7 @@ trap 'wineserver -k >/dev/null 2>&1; rm -rf "$BRINDLEMAR_WINEPREFIX"' EXIT
 passed=0
 failed=0
 broken=""
-for preset in native native-asan mingw; do
+for preset in native native-asan mingw wasm; do
   echo "=== $preset"
   log="build/$preset-ctest.log"
   if ! cmake --preset "$preset" >/dev/null || ! cmake --build --preset "$preset" -j "$jobs"; then
