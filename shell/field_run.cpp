@@ -89,9 +89,11 @@ bool FieldRun::Start(const FieldRunSetup& setup, WindowTarget& window, std::stri
   return true;
 }
 
-void FieldRun::Frame(uint64_t elapsedMs) {
+void FieldRun::Frame(uint64_t elapsedMs) { Frame(elapsedMs, startTime_ + static_cast<int64_t>(elapsedMs)); }
+
+void FieldRun::Frame(uint64_t elapsedMs, int64_t calendarMs) {
   clock_.tick = startTick_ + static_cast<uint32_t>(elapsedMs);
-  clock_.SetCalendar(startTime_ + static_cast<int64_t>(elapsedMs));
+  clock_.SetCalendar(calendarMs);
   field_->DriveFrame();
 }
 

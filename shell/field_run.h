@@ -60,6 +60,9 @@ class FieldRun {
   // and the calendar move by that much (the tick wraps at 2^32 as the real
   // one does).
   void Frame(uint64_t elapsedMs);
+  // The same with the calendar at calendarMs (milliseconds since 1970): a
+  // run whose clock stood still while the calendar went on.
+  void Frame(uint64_t elapsedMs, int64_t calendarMs);
 
   ParticleField& Field() { return *field_; }
   SettingsStore& Store() { return store_; }

@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "apps/web/page_json.h"
-#include "apps/web/web_page.h"
+#include "shell/web_page.h"
 #include "shell/page_link.h"
 
 namespace brindlemar {

@@ -4,13 +4,20 @@
 //
 // Live, frames come at the saver's rate (FramePacer, "MaxFPS" of the page's
 // store: 33 ms) as the browser's animation callbacks offer the time, and the
-// field's clock runs with the browser's. With --frames in the link the page
+// field's clock runs with the browser's, but for the pauses: a browser stops
+// the callbacks of a page out of sight, and the field's tick count stands
+// still meanwhile (the calendar goes on), so that its frame-rate control does
+// not take the pause for a slow machine and thin the grains. With --frames
+// in the link the page
 // is a still picture instead: frame N of a run on the renderer's simulated
 // clock (30 frames a second), the same bytes brindlemar-render writes for the
 // same settings, seed and size.
 //
 // The overlays' letters come from the bitmap canvas: the browser's fonts are
 // out of reach of the frame buffer.
+//
+// Portable: page.js (apps/web) calls it through the functions the
+// WebAssembly build exports; the tests drive it natively.
 #pragma once
 
 #include <cstdint>
@@ -20,6 +27,7 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/particle_field.h"
 #include "shell/field_run.h"
 #include "shell/page_link.h"
 #include "shell/run_pacing.h"
@@ -44,6 +52,7 @@ class WebPage {
 
   const PageLink& Link() const { return link_; }
   const std::string& Error() const { return error_; }
+  ParticleField& Field() { return run_.Field(); }
   bool Running() const { return window_ != nullptr && error_.empty(); }
   int32_t StillFrames() const { return link_.options.frames.value_or(0); }
   int32_t Width() const { return window_ ? window_->Width() : 0; }
@@ -70,6 +79,8 @@ class WebPage {
   FieldRun run_;
   std::optional<FramePacer> pacer_;
   double openedMs_ = 0;
+  double lastFrameMs_ = 0;
+  double pausedMs_ = 0;  // of the browser's time since the opening
   int32_t framesRun_ = 0;
   std::string error_;
 };

@@ -1,4 +1,4 @@
-#include "apps/web/web_page.h"
+#include "shell/web_page.h"
 
 #include <algorithm>
 #include <cmath>
@@ -16,6 +16,9 @@ constexpr int32_t kStillFps = 30;
 // at nothing for a moment.
 constexpr int32_t kMinSide = 16;
 constexpr int32_t kMaxSide = 8192;
+// A gap between animation callbacks this long is a pause of the page, not a
+// slow frame.
+constexpr double kPauseMs = 1000;
 
 // The browser's clock as the engine's tick count: whole milliseconds,
 // wrapping at 2^32.
@@ -37,6 +40,8 @@ bool WebPage::Open(std::string_view query, int32_t width, int32_t height, double
   window_ = std::move(window);
   if (!started) return false;
   openedMs_ = nowMs;
+  lastFrameMs_ = nowMs;
+  pausedMs_ = 0;
   framesRun_ = 0;
   pacer_.emplace(ReadFramePeriodMs(run_.Store()), Tick(nowMs));
   return true;
@@ -46,7 +51,11 @@ bool WebPage::Animate(double nowMs) {
   if (!Running() || StillFrames() > 0) return false;
   const uint32_t now = Tick(nowMs);
   if (pacer_->WaitMs(now) > 0) return false;
-  run_.Frame(static_cast<uint64_t>(std::max(nowMs - openedMs_, 0.0)));
+  if (nowMs - lastFrameMs_ > kPauseMs) pausedMs_ += nowMs - lastFrameMs_ - kDefaultFramePeriodMs;
+  lastFrameMs_ = nowMs;
+  const double since = std::max(nowMs - openedMs_, 0.0);
+  const int64_t calendar = setup_.startTime + static_cast<int64_t>(since);
+  run_.Frame(static_cast<uint64_t>(std::max(since - pausedMs_, 0.0)), calendar);
   pacer_->FrameRan(now);
   return true;
 }
