@@ -5,6 +5,10 @@
 #include "surfaces/fading_rows.h"
 #include "surfaces/heap_frame_image.h"
 
+#if defined(__wasm_simd128__)
+#include <wasm_simd128.h>
+#endif
+
 namespace brindlemar {
 
 std::unique_ptr<FrameImage> CreateHeapFrameImage(const BitmapHeader& header) { return HeapFrameImage::Create(header); }
@@ -76,7 +80,18 @@ void MemoryWindow::CopyRow(const uint8_t* bits, const BitmapHeader& header, int3
   uint8_t* out = rgb_.data() + static_cast<size_t>(y) * static_cast<size_t>(width_) * pixelBytes;
   if (header.bitCount == 24 && channels_ == 4) {
     // The web page's frame: one pass from the image to the canvas's order.
-    for (int32_t x = 0; x < w; ++x, out += 4, row += 3) {
+    int32_t x = 0;
+#if defined(__wasm_simd128__)
+    // Four pixels at a time: twelve bytes of blue, green, red become sixteen
+    // of red, green, blue and an opaque alpha. Each load takes sixteen bytes,
+    // so the last pixel and a third of the row are left to the bytes below.
+    const v128_t order = wasm_i8x16_make(2, 1, 0, 16, 5, 4, 3, 16, 8, 7, 6, 16, 11, 10, 9, 16);
+    const v128_t alpha = wasm_i32x4_splat(static_cast<int32_t>(0xFF000000u));
+    for (; x + 6 <= w; x += 4, out += 16, row += 12) {
+      wasm_v128_store(out, wasm_v128_or(wasm_i8x16_swizzle(wasm_v128_load(row), order), alpha));
+    }
+#endif
+    for (; x < w; ++x, out += 4, row += 3) {
       out[0] = row[2];
       out[1] = row[1];
       out[2] = row[0];

@@ -255,7 +255,8 @@
       clearTimeout(resizeTimer);
       resizeTimer = setTimeout(() => {
         const [width, height] = pageSize();
-        if (current && current.still === 0 && (width !== current.width || height !== current.height)) {
+        if (current && current.still === 0 && !current.fixedSize &&
+            (width !== current.width || height !== current.height)) {
           open(current.query, false);
         }
       }, kResizeSettleMs);

@@ -38,6 +38,8 @@ std::string OpenResult(const WebPage& page) {
   out.Add("width", page.Width());
   out.Add("height", page.Height());
   out.Add("still", page.StillFrames());
+  // A size from the link stays whatever the page's size.
+  out.Add("fixedSize", page.Link().options.width ? 1 : 0);
   return out.Text();
 }
 

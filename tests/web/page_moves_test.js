@@ -1,5 +1,6 @@
-// The live page: the field fills the page at the device's pixels and its
-// grains move (two screenshots of the page differ, and neither is black).
+// The live page: the field fills the page at the device's pixels, also once
+// the page is resized, and its grains move (two screenshots of the page
+// differ, and neither is black).
 'use strict';
 
 const {openPage, readPng, run, waitFor} = require('./support.js');
@@ -12,14 +13,18 @@ function litPixels(png) {
 
 run('web page moves', async ({server, browser}) => {
   const page = await openPage(browser, `${server.url}?favorite=Swirling%20Sparkles`);
-  const size = await page.evaluate(() => {
+  const fills = () => page.evaluate(() => {
     const canvas = document.getElementById('field');
-    return {width: canvas.width, height: canvas.height, ratio: devicePixelRatio,
-            cssWidth: innerWidth, cssHeight: innerHeight};
+    const size = {width: canvas.width, height: canvas.height, ratio: devicePixelRatio, page: [innerWidth, innerHeight]};
+    size.fills = size.width === Math.round(innerWidth * devicePixelRatio) &&
+                 size.height === Math.round(innerHeight * devicePixelRatio);
+    return size;
   });
-  if (size.width !== Math.round(size.cssWidth * size.ratio) || size.height !== Math.round(size.cssHeight * size.ratio)) {
-    throw new Error(`the canvas is ${size.width}x${size.height}, the page ${size.cssWidth}x${size.cssHeight} ` +
-                    `at ${size.ratio} device pixels a pixel`);
+  for (const viewport of [null, {width: 500, height: 420, deviceScaleFactor: 1.5}]) {
+    if (viewport) await page.setViewport(viewport);
+    await waitFor('the canvas to fill the page', async () => (await fills()).fills, 20000).catch(async () => {
+      throw new Error(`the canvas does not fill the page: ${JSON.stringify(await fills())}`);
+    });
   }
   const frames = () => page.evaluate(() => window.brindlemar.frameStats().frames);
   await waitFor('the first frames', async () => (await frames()) >= 5);
