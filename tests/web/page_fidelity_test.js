@@ -1,8 +1,8 @@
 // The page's picture is the renderer's: for the same settings, seed, size
 // and frame count, the still picture of a link with frames=N holds the same
-// bytes as brindlemar-render's PNG. The text of the show is the bitmap
-// font's on the page, so the renderer is asked for it (--bitmap-font) where
-// a case has text.
+// bytes as brindlemar-render's PNG, in the page's frame and on its canvas.
+// The text of the show is the bitmap font's on the page, so the renderer is
+// asked for it (--bitmap-font) where a case has text.
 'use strict';
 
 const {execFileSync} = require('child_process');
@@ -51,6 +51,15 @@ function query(link) {
     .join('&');
 }
 
+// What the page's canvas shows, red, green, blue in base64 (run in the page).
+function canvasPixels() {
+  const canvas = document.getElementById('field');
+  const rgba = canvas.getContext('2d').getImageData(0, 0, canvas.width, canvas.height).data;
+  const rgb = [];
+  for (let k = 0; k < rgba.length; k += 4) rgb.push(String.fromCharCode(rgba[k], rgba[k + 1], rgba[k + 2]));
+  return btoa(rgb.join(''));
+}
+
 function firstDifference(a, b, width) {
   for (let k = 0; k < Math.min(a.length, b.length); ++k) {
     if (a[k] !== b[k]) return `pixel (${Math.floor(k / 3) % width}, ${Math.floor(k / 3 / width)})`;
@@ -72,6 +81,7 @@ run('web page fidelity', async ({server, browser}) => {
       const page = await openPage(browser, server.url + query(link));
       const still = await page.evaluate(() => window.brindlemar.still());
       const pageRgb = Buffer.from(await page.evaluate(() => window.brindlemar.pixels()), 'base64');
+      const canvasRgb = Buffer.from(await page.evaluate(canvasPixels), 'base64');
       const problems = await page.$$eval('#problem-list li', (items) => items.map((item) => item.textContent));
       await page.close();
 
@@ -81,12 +91,14 @@ run('web page fidelity', async ({server, browser}) => {
       const native = readPng(fs.readFileSync(png));
       let differing = 0;
       for (let k = 0; k < Math.min(native.rgb.length, pageRgb.length); ++k) differing += native.rgb[k] !== pageRgb[k];
+      const onCanvas = canvasRgb.equals(pageRgb);
       const same = problems.length === 0 && native.width === still.width && native.height === still.height &&
-                   native.rgb.equals(pageRgb);
+                   native.rgb.equals(pageRgb) && onCanvas;
       console.log(`${same ? 'same' : 'DIFFERENT'}: ${c.name} (${query(link)}): ${differing} of ${pageRgb.length} ` +
                   `bytes differ, page hash ${still.hash}`);
       if (!same) {
         failures.push(`${c.name}: ${problems.length ? 'the link had problems: ' + problems.join('; ') + '; ' : ''}` +
+                      `${onCanvas ? '' : 'the canvas shows other bytes than the frame; '}` +
                       `${still.width}x${still.height} against ${native.width}x${native.height}, ` +
                       `${differing} bytes differ, the first at ${firstDifference(native.rgb, pageRgb, native.width)}`);
       }

@@ -1,6 +1,8 @@
-// The panel with the keyboard alone: Tab shows it with its first control
+// The panel. With the keyboard alone: Tab shows it with its first control
 // focused, each control is labelled and changes the picture and the link,
-// Escape hides it; the last choice is kept for the next visit.
+// Escape hides it. With the pointer: hidden (and the pointer too) until the
+// pointer moves, then shown until it rests a while or the picture is
+// clicked. The last choice is kept for the next visit.
 'use strict';
 
 const {openPage, run, waitFor} = require('./support.js');
@@ -8,6 +10,8 @@ const {openPage, run, waitFor} = require('./support.js');
 async function panelState(page) {
   return page.evaluate(() => ({
     shown: document.getElementById('panel').dataset.shown === 'true',
+    visible: getComputedStyle(document.getElementById('panel')).visibility === 'visible',
+    pointer: getComputedStyle(document.body).cursor,
     focus: document.activeElement ? document.activeElement.id : '',
     search: location.search,
   }));
@@ -16,14 +20,15 @@ async function panelState(page) {
 async function expectPanel(page, shown, focus, what) {
   const state = await waitFor(what, async () => {
     const now = await panelState(page);
-    return now.shown === shown && (focus === undefined || now.focus === focus) ? now : null;
+    const settled = now.shown === shown && now.visible === shown;
+    return settled && (focus === undefined || now.focus === focus) ? now : null;
   }, 10000).catch(async () => {
     throw new Error(`${what}: the panel is ${JSON.stringify(await panelState(page))}`);
   });
   return state;
 }
 
-run('web page keyboard', async ({server, browser}) => {
+run('web page panel', async ({server, browser}) => {
   const page = await openPage(browser, server.url);
   await expectPanel(page, false, undefined, 'the panel hidden at first');
 
@@ -64,6 +69,22 @@ run('web page keyboard', async ({server, browser}) => {
   await expectPanel(page, true, 'control-favorite', 'Enter brings the panel back');
   await page.keyboard.press('Escape');
   await expectPanel(page, false, undefined, 'Escape hides it again');
+
+  // The pointer: hidden with the panel; a move shows both, and they go
+  // again when it rests or clicks the picture.
+  const rest = await expectPanel(page, false, undefined, 'the panel hidden before the pointer moves');
+  if (rest.pointer !== 'none') throw new Error(`the pointer shows at rest: ${JSON.stringify(rest)}`);
+  await page.mouse.move(200, 300);
+  await page.mouse.move(220, 320);
+  const moved = await expectPanel(page, true, undefined, 'a move of the pointer shows the panel');
+  if (moved.pointer === 'none') throw new Error(`the pointer stays hidden after a move: ${JSON.stringify(moved)}`);
+  await expectPanel(page, false, undefined, 'the panel hidden once the pointer rests');
+  await page.mouse.move(240, 330);
+  await expectPanel(page, true, undefined, 'another move shows it again');
+  await page.mouse.click(240, 330);
+  // At once, not when the pointer has rested.
+  if ((await panelState(page)).shown) throw new Error('a click on the picture leaves the panel shown');
+  await expectPanel(page, false, undefined, 'a click on the picture hides it');
   if (page.errors.length) throw new Error(`the page reported: ${page.errors.join('; ')}`);
 
   // The next visit without a link starts from the last choice.
