@@ -125,8 +125,16 @@ std::string WriteQuery(const std::vector<LinkParameter>& parameters) {
 
 PageLink ReadPageLink(std::string_view query) {
   PageLink link;
+  std::vector<LinkParameter> given = ReadQuery(query);
+  std::optional<LinkProblem> cut;
+  if (given.size() > kMaxLinkParameters) {
+    cut = LinkProblem{AsWritten(given[kMaxLinkParameters]),
+                      "a link holds at most " + std::to_string(kMaxLinkParameters) + " parameters; this one and the " +
+                          std::to_string(given.size() - kMaxLinkParameters - 1) + " after it were left out"};
+    given.resize(kMaxLinkParameters);
+  }
   std::vector<std::string> taken;
-  for (LinkParameter& p : ReadQuery(query)) {
+  for (LinkParameter& p : given) {
     std::vector<std::string> args = taken;
     args.push_back(OptionArgument(p));
     PageOptions options;
@@ -140,6 +148,7 @@ PageLink ReadPageLink(std::string_view query) {
       link.problems.push_back({AsWritten(p), error});
     }
   }
+  if (cut) link.problems.push_back(std::move(*cut));
   std::string error;
   ParsePageOptions(taken, link.options, error);
   return link;

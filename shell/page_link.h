@@ -12,6 +12,7 @@
 // Portable: no browser here; the tests drive it natively.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -48,6 +49,13 @@ struct PageLink {
   std::vector<LinkProblem> problems;      // those left out, in their order
   PageOptions options;                    // of the parameters that count
 };
+
+// Each parameter is read on top of those before it, so the work grows with
+// the square of their number: parameters after the first
+// kMaxLinkParameters (more than every option once and the 127 messages the
+// saver reads) are left out as one problem, so that a long link cannot hold
+// the page up.
+inline constexpr size_t kMaxLinkParameters = 200;
 
 PageLink ReadPageLink(std::string_view query);
 

@@ -95,6 +95,24 @@ TEST(PageLink, BadParametersAreNamedAndTheRestCount) {
   EXPECT_EQ(good.options.frames.value_or(0), 40);
 }
 
+// A link of more parameters than the page takes: the first are read as
+// always, the rest are left out as one problem that names the first of them
+// and says how many follow.
+TEST(PageLink, ALongLinkIsCut) {
+  std::string query = "?favorite=Corona";
+  for (int32_t k = 1; k <= 127; ++k) query += "&message=line" + std::to_string(k);
+  for (int32_t k = 0; k < 5000; ++k) query += k == 72 ? "&zodiac" : "&fps";
+  const PageLink link = ReadPageLink(query);
+  EXPECT_EQ(link.parameters.size(), kMaxLinkParameters);
+  ASSERT_EQ(link.problems.size(), 1u);
+  EXPECT_EQ(link.problems[0].parameter, "zodiac");
+  EXPECT_NE(link.problems[0].message.find("at most 200 parameters; this one and the 4927 after it"), std::string::npos)
+      << link.problems[0].message;
+  EXPECT_EQ(link.options.saver.favorite, "Corona");
+  EXPECT_EQ(link.options.saver.show.messages.size(), 127u);
+  EXPECT_FALSE(link.options.saver.show.showClock.has_value());
+}
+
 // A favorite in the link makes the renderer's run of that preset; parameters
 // lay over it; nothing that gives an animation rotates the favorites.
 TEST(PageLink, TheRunIsTheRenderersForTheSameSettings) {

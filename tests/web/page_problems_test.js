@@ -1,6 +1,7 @@
 // A bad parameter in the link: a visible message names it and says why, the
 // page runs with the rest of the link, and what the link holds is shown as
-// text, never made into the page's markup.
+// text, never made into the page's markup. A link of more parameters than
+// the page reads names the first it left out.
 'use strict';
 
 const {openPage, run, waitFor} = require('./support.js');
@@ -38,4 +39,12 @@ run('web page problems', async ({server, browser}) => {
 
   await page.click('#problems-close');
   if (await box.isVisible()) throw new Error('the message stays after Dismiss');
+
+  const longLink = `?favorite=Corona${'&fps'.repeat(199)}&zodiac${'&fps'.repeat(1000)}`;
+  const long = await openPage(browser, server.url + longLink);
+  const cut = await long.$$eval('#problem-list li', (items) => items.map((item) => item.textContent));
+  if (cut.length !== 1 || !cut[0].includes('"zodiac"') || !cut[0].includes('at most 200 parameters')) {
+    throw new Error(`a long link's message lists ${JSON.stringify(cut)}`);
+  }
+  await waitFor('frames of the long link', () => long.evaluate(() => window.brindlemar.frameStats().shown >= 5));
 }, {width: 800, height: 600});
