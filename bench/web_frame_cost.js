@@ -4,8 +4,10 @@
 // the time its animation callback spends on a frame (the field's step in
 // WebAssembly, the conversion to the canvas's pixels and putting them on the
 // canvas) and the share of that which putImageData takes, over the last 240
-// frames. Run through scripts/web_frame_cost.sh, which also gives the native
-// saver's figure beside it.
+// frames, and the grains running then (the frame-rate control thins them
+// where frames come slower than the saver's target). Run through
+// scripts/web_frame_cost.sh, which also gives the native saver's figure
+// beside it.
 //
 //   node bench/web_frame_cost.js [--favorite NAME] [--size WxH] [--seconds N] [--link QUERY]
 'use strict';
@@ -40,7 +42,7 @@ function options() {
     if (page.errors.length) throw new Error(page.errors.join('; '));
     console.log(`web page ${link} at ${s.width}x${s.height}: ${s.meanMs.toFixed(2)} ms a frame ` +
                 `(median ${s.medianMs.toFixed(2)} ms, of which putImageData ${s.drawMeanMs.toFixed(2)} ms), ` +
-                `${s.fps.toFixed(1)} frames a second over the last ${s.frames} frames`);
+                `${s.fps.toFixed(1)} frames a second over the last ${s.frames} frames, ${s.grains} grains running`);
   } finally {
     await browser.close();
     server.close();

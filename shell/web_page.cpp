@@ -16,8 +16,8 @@ constexpr int32_t kStillFps = 30;
 // at nothing for a moment.
 constexpr int32_t kMinSide = 16;
 constexpr int32_t kMaxSide = 8192;
-// A gap between animation callbacks this long is a pause of the page, not a
-// slow frame.
+// A wait this long from a frame on the canvas to the next animation callback
+// is a pause of the page.
 constexpr double kPauseMs = 1000;
 
 // The browser's clock as the engine's tick count: whole milliseconds,
@@ -40,21 +40,23 @@ bool WebPage::Open(std::string_view query, int32_t width, int32_t height, double
   window_ = std::move(window);
   if (!started) return false;
   openedMs_ = nowMs;
-  lastFrameMs_ = nowMs;
+  shownMs_ = nowMs;
   pausedMs_ = 0;
   framesRun_ = 0;
   pacer_.emplace(ReadFramePeriodMs(run_.Store()), Tick(nowMs));
   return true;
 }
 
-bool WebPage::Animate(double nowMs) {
+bool WebPage::Animate(double nowMs, double localTimeMs) {
   if (!Running() || StillFrames() > 0) return false;
   const uint32_t now = Tick(nowMs);
   if (pacer_->WaitMs(now) > 0) return false;
-  if (nowMs - lastFrameMs_ > kPauseMs) pausedMs_ += nowMs - lastFrameMs_ - kDefaultFramePeriodMs;
-  lastFrameMs_ = nowMs;
+  if (nowMs - shownMs_ > kPauseMs) pausedMs_ += nowMs - shownMs_ - kDefaultFramePeriodMs;
+  // Until the frame is shown, its start stands for that.
+  shownMs_ = nowMs;
   const double since = std::max(nowMs - openedMs_, 0.0);
-  const int64_t calendar = setup_.startTime + static_cast<int64_t>(since);
+  const int64_t calendar = link_.options.startTime ? setup_.startTime + static_cast<int64_t>(since)
+                                                   : static_cast<int64_t>(std::floor(localTimeMs));
   run_.Frame(static_cast<uint64_t>(std::max(since - pausedMs_, 0.0)), calendar);
   pacer_->FrameRan(now);
   return true;

@@ -6,12 +6,17 @@
 // store: 33 ms) as the browser's animation callbacks offer the time, and the
 // field's clock runs with the browser's, but for the pauses: a browser stops
 // the callbacks of a page out of sight, and the field's tick count stands
-// still meanwhile (the calendar goes on), so that its frame-rate control does
-// not take the pause for a slow machine and thin the grains. With --frames
-// in the link the page
-// is a still picture instead: frame N of a run on the renderer's simulated
-// clock (30 frames a second), the same bytes brindlemar-render writes for the
-// same settings, seed and size.
+// still meanwhile, so that its frame-rate control does not take the pause for
+// a slow machine and thin the grains. A pause is a long wait from the moment
+// a frame reached the canvas to the next callback; a frame that itself takes
+// long is a slow machine, whose grains are thinned as the saver's are. The
+// clock face and the zodiac show the browser's calendar of each frame, which
+// goes on through pauses and a sleep of the computer (in which the browser's
+// own clock may stand still); a start time in the link runs on from there.
+//
+// With --frames in the link the page is a still picture instead: frame N of
+// a run on the renderer's simulated clock (30 frames a second), the same
+// bytes brindlemar-render writes for the same settings, seed and size.
 //
 // The overlays' letters come from the bitmap canvas: the browser's fonts are
 // out of reach of the frame buffer.
@@ -44,8 +49,11 @@ class WebPage {
   // there either way.
   bool Open(std::string_view query, int32_t width, int32_t height, double nowMs, double localTimeMs, int32_t seed);
 
-  // Live: runs a frame when one is due at nowMs; true when it did.
-  bool Animate(double nowMs);
+  // Live: runs a frame when one is due at nowMs (the browser's clock), with
+  // localTimeMs the local calendar then; true when it did.
+  bool Animate(double nowMs, double localTimeMs);
+  // The frame Animate ran reached the canvas at nowMs.
+  void FrameShown(double nowMs) { shownMs_ = nowMs; }
   // Still: runs up to count more frames toward the link's frame; the frames
   // still to run.
   int32_t RunStill(int32_t count);
@@ -79,7 +87,7 @@ class WebPage {
   FieldRun run_;
   std::optional<FramePacer> pacer_;
   double openedMs_ = 0;
-  double lastFrameMs_ = 0;
+  double shownMs_ = 0;   // when the last frame reached the canvas
   double pausedMs_ = 0;  // of the browser's time since the opening
   int32_t framesRun_ = 0;
   std::string error_;

@@ -7,7 +7,8 @@
 //
 // window.brindlemar is for tests and tools: ready (a promise), still() (the
 // still picture of a link with frames=N: its size and hash), pixels() (the
-// frame's red, green, blue bytes in base64), frameStats() and query().
+// frame's red, green, blue bytes in base64), frameStats() (with the frames
+// shown since the opening and the grains running now) and query().
 'use strict';
 
 (() => {
@@ -34,6 +35,7 @@
   const frameCosts = [];    // the page's own time a frame: the field's step and the canvas
   const drawCosts = [];     // of which putting the frame on the canvas
   const frameTimes = [];
+  let framesShown = 0;
 
   function call(name, returns, types, args) {
     return module.ccall(name, returns, types, args);
@@ -98,6 +100,7 @@
     frameCosts.length = 0;
     drawCosts.length = 0;
     frameTimes.length = 0;
+    framesShown = 0;
     if (remember && current.still === 0) {
       try {
         localStorage.setItem(kStoreKey, current.query);
@@ -126,10 +129,14 @@
     requestAnimationFrame(animate);
     if (!current || current.still > 0) return;
     const started = performance.now();
-    if (!call('PageAnimate', 'number', ['number'], [now])) return;
+    if (!call('PageAnimate', 'number', ['number', 'number'], [now, localTimeMs()])) return;
     const stepped = performance.now();
     draw();
     const drawn = performance.now();
+    // The wait for the next callback from here tells a pause of the page
+    // (out of sight) from a slow frame.
+    call('PageFrameShown', null, ['number'], [drawn]);
+    ++framesShown;
     for (const [list, value] of [[frameCosts, drawn - started], [drawCosts, drawn - stepped], [frameTimes, now]]) {
       list.push(value);
       if (list.length > kStatsFrames) list.shift();
@@ -279,7 +286,8 @@
 
   // Over the last frames (at most kStatsFrames): the page's own time a frame,
   // mean and median, the share of it that puts the frame on the canvas, and
-  // the frames a second.
+  // the frames a second; and the frames shown since the opening and the
+  // grains the field runs now.
   function frameStats() {
     const costs = [...frameCosts].sort((a, b) => a - b);
     const mean = (list) => (list.length ? list.reduce((a, b) => a + b, 0) / list.length : 0);
@@ -290,6 +298,8 @@
       medianMs: costs.length ? costs[Math.floor(costs.length / 2)] : 0,
       drawMeanMs: mean(drawCosts),
       fps: span > 0 ? (frameTimes.length - 1) * 1000 / span : 0,
+      shown: framesShown,
+      grains: module ? call('PageGrains', 'number', [], []) : 0,
       width: current ? current.width : 0,
       height: current ? current.height : 0,
     };

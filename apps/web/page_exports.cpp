@@ -77,7 +77,13 @@ PAGE_EXPORT const char* PageOpen(const char* query, int32_t width, int32_t heigh
   return brindlemar::Keep(brindlemar::OpenResult(Page()));
 }
 
-PAGE_EXPORT int32_t PageAnimate(double nowMs) { return Page().Animate(nowMs) ? 1 : 0; }
+PAGE_EXPORT int32_t PageAnimate(double nowMs, double localTimeMs) { return Page().Animate(nowMs, localTimeMs) ? 1 : 0; }
+
+PAGE_EXPORT void PageFrameShown(double nowMs) { Page().FrameShown(nowMs); }
+
+// The grains the field runs now (its frame-rate control may have thinned
+// them).
+PAGE_EXPORT int32_t PageGrains() { return Page().Running() ? Page().Field().liveGrains : 0; }
 
 PAGE_EXPORT int32_t PageRunStill(int32_t count) { return Page().RunStill(count); }
 

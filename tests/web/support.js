@@ -70,9 +70,11 @@ async function launch(viewport) {
 }
 
 // A page of the browser at url, its errors collected; waits until the
-// page's script has loaded the field.
-async function openPage(browser, url) {
+// page's script has loaded the field. prepare(page), when given, runs
+// before the page loads.
+async function openPage(browser, url, prepare) {
   const page = await browser.newPage();
+  if (prepare) await prepare(page);
   page.errors = [];
   page.on('pageerror', (error) => page.errors.push(String(error)));
   page.on('console', (message) => {
