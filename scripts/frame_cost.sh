@@ -2,8 +2,10 @@
 # The processor time the saver costs as a user feels it: runs it full screen
 # on an Xvfb display of its own, with one favorite at one screen size, lets it
 # settle, then reads the user and system time of its process from
-# /proc/<pid>/stat over a measured span. Prints one table row: processor time,
-# frames shown, processor time per frame and the share of one core.
+# /proc/<pid>/stat over a measured span, and the X server's the same way: the
+# server copies every picture the saver puts, so its time is part of the cost.
+# Prints one table row: the saver's processor time, frames shown, its time
+# per frame, and the shares of one core of the saver, the X server and both.
 #
 #   scripts/frame_cost.sh [options] [-- more saver options]
 #     --saver PATH      the Linux saver, run with --root
@@ -17,6 +19,9 @@
 #     --favorite NAME   a built-in preset or stored favorite ("Brindlemar Falls")
 #     --size WxH        the screen (1280x1024)
 #     --depth D         its depth: 24 (32-bit pixels) or 16 (24)
+#     --display N       start the X server (Xvfb) as display :N, which must be
+#                       free (default: a free number from 300 up); not with
+#                       --monitors
 #     --monitors N      full screen over N monitors of --size each, side by
 #                       side: the Xinerama heads of a nested X server (Xephyr)
 #                       at depth 24, a field on each ("Monitors" 1); the Linux
@@ -26,6 +31,9 @@
 #     --max-fps N       the Config DWORD "MaxFPS" (none: the default pacing)
 #     --label TEXT      the row's first column (the program's path)
 #     --header          print the table's header first
+#
+# The X server counted is the one this script starts: Xvfb, and with
+# --monitors both Xephyr and the Xvfb it draws into.
 #
 # Frames come from the Linux saver's --stats line (its mean rate times the
 # measured span); Wine runs show none. /proc/<pid>/stat counts in clock ticks
@@ -44,6 +52,7 @@ SECONDS_MEASURED=5
 SETTLE=2
 MAX_FPS=""
 MONITOR_COUNT=""
+DISPLAY_NUMBER=""
 LABEL=""
 HEADER=0
 EXTRA=()
@@ -62,6 +71,7 @@ while [ $# -gt 0 ]; do
     --size) SIZE=$2; shift 2 ;;
     --depth) DEPTH=$2; shift 2 ;;
     --monitors) MONITOR_COUNT=$2; shift 2 ;;
+    --display) DISPLAY_NUMBER=$2; shift 2 ;;
     --seconds) SECONDS_MEASURED=$2; shift 2 ;;
     --settle) SETTLE=$2; shift 2 ;;
     --max-fps) MAX_FPS=$2; shift 2 ;;
@@ -83,6 +93,8 @@ die() {
 [[ $SETTLE =~ ^[0-9]+(\.[0-9]+)?$ ]] || die "--settle wants seconds"
 [ -z "$MAX_FPS" ] || [[ $MAX_FPS =~ ^[0-9]+$ ]] || die "--max-fps wants a whole number"
 [ -z "$MONITOR_COUNT" ] || [[ $MONITOR_COUNT =~ ^[1-9]$ ]] || die "--monitors wants 1 to 9"
+[ -z "$DISPLAY_NUMBER" ] || [[ $DISPLAY_NUMBER =~ ^[0-9]+$ ]] || die "--display wants a display number, not $DISPLAY_NUMBER"
+[ -n "$DISPLAY_NUMBER" ] && [ -n "$MONITOR_COUNT" ] && die "--display and --monitors do not go together"
 if [ -n "$MONITOR_COUNT" ]; then
   command -v Xephyr >/dev/null || die "Xephyr is missing (scripts/packages.sh installs it)"
   DEPTH=24
@@ -118,6 +130,24 @@ ticks_of() {
   echo "$total"
 }
 
+# Starts Xvfb as display :$1 with the screen $2 and makes it DISPLAY; a
+# display number someone else holds is an error, not another number.
+start_display_numbered() {
+  local n=$1 i
+  [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && die "display :$n is in use"
+  Xvfb ":$n" -screen 0 "$2" -nolisten tcp -noreset >"$WORK/Xvfb.log" 2>&1 &
+  XVFB_PID=$!
+  for i in $(seq 200); do
+    kill -0 "$XVFB_PID" 2>/dev/null || break
+    if [ "$(tr -d ' \n' 2>/dev/null <"/tmp/.X$n-lock")" = "$XVFB_PID" ] && xdpyinfo -display ":$n" >/dev/null 2>&1; then
+      export DISPLAY=":$n"
+      return 0
+    fi
+    sleep 0.05
+  done
+  die "Xvfb did not start as display :$n: $(tail -2 "$WORK/Xvfb.log")"
+}
+
 # The Wine processes of this saver: those whose command line is the .scr as
 # given here, with /s (other runs of other copies are not counted).
 scr_pids() {
@@ -145,10 +175,12 @@ run_linux() {
   start_saver "${target[@]}" --stats --favorite "$FAVORITE" "${EXTRA[@]}"
   sleep "$SETTLE"
   running || die "the saver ended early: $(head -3 "$WORK/saver.err")"
-  local before after
+  local before after serverBefore
   before=$(ticks_of "$SAVER_PID")
+  serverBefore=$(ticks_of $SERVER_PIDS)
   sleep "$SECONDS_MEASURED"
   after=$(ticks_of "$SAVER_PID")
+  SERVER_TICKS=$(($(ticks_of $SERVER_PIDS) - serverBefore))
   # Ended as a saver daemon ends it; only the frame count it then writes
   # matters here.
   kill -TERM "$SAVER_PID"
@@ -182,12 +214,14 @@ run_wine() {
   wine "$SCR" /s >"$WORK/saver.err" 2>&1 &
   SAVER_PID=$!
   sleep "$SETTLE"
-  local pids before after
+  local pids before after serverBefore
   pids=$(scr_pids)
   [ -n "$pids" ] || die "the saver is not running under Wine"
   before=$(ticks_of $pids)
+  serverBefore=$(ticks_of $SERVER_PIDS)
   sleep "$SECONDS_MEASURED"
   after=$(ticks_of $pids)
+  SERVER_TICKS=$(($(ticks_of $SERVER_PIDS) - serverBefore))
   TICKS=$((after - before))
   RATE=""
   GRAINS=""
@@ -201,23 +235,30 @@ if [ -n "$MONITOR_COUNT" ]; then
   # Wine lists the heads as monitors only without the nested server's RandR.
   if [ -n "$SCR" ]; then start_monitors_display "${heads[@]}" -- -extension RANDR; else start_monitors_display "${heads[@]}"; fi
   SCREEN="$MONITOR_COUNT x ${SIZE}x$DEPTH"
+  SERVER_PIDS="$XVFB_PID $SERVER_PID"
+elif [ -n "$DISPLAY_NUMBER" ]; then
+  start_display_numbered "$DISPLAY_NUMBER" "$SCREEN"
+  SERVER_PIDS=$XVFB_PID
 else
   start_display "$SCREEN"
+  SERVER_PIDS=$XVFB_PID
 fi
 if [ -n "$SCR" ]; then run_wine; else run_linux; fi
 LOAD_AFTER=$(cut -d' ' -f1 /proc/loadavg)
 
 HZ=$(getconf CLK_TCK)
 if [ "$HEADER" = 1 ]; then
-  echo "| program | favorite | screen | grains | CPU s in ${SECONDS_MEASURED} s | % of one core | frames | fps | ms CPU a frame | load |"
-  echo "| --- | --- | --- | --- | --- | --- | --- | --- | --- | --- |"
+  echo "| program | favorite | screen | grains | saver CPU s in ${SECONDS_MEASURED} s | saver % of one core | X server % | total % | frames | fps | saver ms CPU a frame | load |"
+  echo "| --- | --- | --- | --- | --- | --- | --- | --- | --- | --- | --- | --- |"
 fi
 awk -v label="$LABEL" -v fav="$FAVORITE" -v size="$SCREEN" -v grains="${GRAINS:--}" \
-    -v ticks="$TICKS" -v hz="$HZ" -v secs="$SECONDS_MEASURED" -v rate="$RATE" \
+    -v ticks="$TICKS" -v serverTicks="$SERVER_TICKS" -v hz="$HZ" -v secs="$SECONDS_MEASURED" -v rate="$RATE" \
     -v load="$LOAD_BEFORE-$LOAD_AFTER" 'BEGIN {
   cpu = ticks / hz
   frames = rate == "" ? "-" : sprintf("%d", rate * secs + 0.5)
   per = rate == "" || rate == 0 ? "-" : sprintf("%.2f", cpu * 1000 / (rate * secs))
-  printf "| %s | %s | %s | %s | %.2f | %.1f %% | %s | %s | %s | %s |\n", label, fav, size, grains, cpu,
-         cpu * 100 / secs, frames, rate == "" ? "-" : rate, per, load
+  server = serverTicks / hz
+  printf "| %s | %s | %s | %s | %.2f | %.1f %% | %.1f %% | %.1f %% | %s | %s | %s | %s |\n", label, fav, size,
+         grains, cpu, cpu * 100 / secs, server * 100 / secs, (cpu + server) * 100 / secs, frames,
+         rate == "" ? "-" : rate, per, load
 }'
