@@ -23,7 +23,8 @@ command -v npm >/dev/null 2>&1 || WEB_PACKAGES="$WEB_PACKAGES npm"
 ensure_packages() {
   missing=""
   for p in "$@"; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"
+    # No pipe: under pipefail a reader that stops early could fail it.
+    [ "$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null)" = "install ok installed" ] || missing="$missing $p"
   done
   [ -z "$missing" ] && return 0
   if [ "$(id -u)" -ne 0 ]; then

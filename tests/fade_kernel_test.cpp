@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <string>
 #include <vector>
 
 #include "surfaces/draw_surface.h"
@@ -10,26 +11,40 @@ namespace {
 
 // Every kernel must give the fade table's own bytes for every multiplier,
 // whatever the length and alignment of the run.
-TEST(FadeKernel, EveryKernelMatchesTheTable) {
-  using Kernel = void (*)(uint8_t*, uint32_t, uint32_t);
-  std::vector<Kernel> kernels = {FadeBytesPlain, FadeBytesSse2, FadeBytes};
-  if (HasAvx2()) kernels.push_back(FadeBytesAvx2);
+using Kernel = void (*)(uint8_t*, uint32_t, uint32_t);
+
+struct KernelCase {
+  const char* name;
+  Kernel kernel;
+  bool needsAvx2;
+};
+
+class FadeKernels : public testing::TestWithParam<KernelCase> {};
+
+TEST_P(FadeKernels, MatchTheTable) {
+  const KernelCase& k = GetParam();
+  if (k.needsAvx2 && !HasAvx2()) GTEST_SKIP() << "this processor has no AVX2";
   std::vector<uint8_t> source(256 * 3 + 37);
   for (size_t i = 0; i < source.size(); ++i) source[i] = static_cast<uint8_t>(i * 7 + i / 256);
   for (uint32_t m = 0; m < 256; ++m) {
-    for (Kernel kernel : kernels) {
-      for (uint32_t offset : {0u, 1u, 13u}) {
-        std::vector<uint8_t> bytes = source;
-        kernel(bytes.data() + offset, static_cast<uint32_t>(bytes.size()) - offset - 5, m);
-        for (size_t i = 0; i < bytes.size(); ++i) {
-          bool inside = i >= offset && i < bytes.size() - 5;
-          uint8_t expected = inside ? static_cast<uint8_t>((source[i] * m) >> 8) : source[i];
-          ASSERT_EQ(bytes[i], expected) << "m=" << m << " i=" << i;
-        }
+    for (uint32_t offset : {0u, 1u, 13u}) {
+      std::vector<uint8_t> bytes = source;
+      k.kernel(bytes.data() + offset, static_cast<uint32_t>(bytes.size()) - offset - 5, m);
+      for (size_t i = 0; i < bytes.size(); ++i) {
+        bool inside = i >= offset && i < bytes.size() - 5;
+        uint8_t expected = inside ? static_cast<uint8_t>((source[i] * m) >> 8) : source[i];
+        ASSERT_EQ(bytes[i], expected) << "m=" << m << " offset=" << offset << " i=" << i;
       }
     }
   }
 }
+
+INSTANTIATE_TEST_SUITE_P(Kernels, FadeKernels,
+                         testing::Values(KernelCase{"Plain", FadeBytesPlain, false},
+                                         KernelCase{"Sse2", FadeBytesSse2, false},
+                                         KernelCase{"Avx2", FadeBytesAvx2, true},
+                                         KernelCase{"Chosen", FadeBytes, false}),
+                         [](const testing::TestParamInfo<KernelCase>& info) { return std::string(info.param.name); });
 
 TEST(FadeKernel, DenseFadeEqualsThePairTable) {
   for (int32_t level : {1, 10, 50, 92, 100}) {

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "engine/combined_random.h"
@@ -60,43 +62,53 @@ bool SameBits(const std::vector<float>& a, const std::vector<float>& b) {
 // Every vector path gives the scalar reference's bits, over many frames, for
 // every vortex count, with and without the extra twist, for grain counts that
 // leave a remainder, and when the pass is cut into blocks.
-TEST(GrainMotion, VectorPathsMatchTheScalarReferenceBitForBit) {
-  std::vector<MotionPath> paths = {MotionPath::kSse2, MotionPath::kBest};
-  if (HasAvx2()) paths.push_back(MotionPath::kAvx2);
+class VectorMotion : public testing::TestWithParam<MotionPath> {};
+
+TEST_P(VectorMotion, MatchesTheScalarReferenceBitForBit) {
+  const MotionPath path = GetParam();
+  if (path == MotionPath::kAvx2 && !HasAvx2()) GTEST_SKIP() << "this processor has no AVX2";
   ManualClock clock;
   CombinedRandom r(clock);
   for (int32_t extraTwist : {0, 1}) {
     for (int32_t vortices : {0, 1, 4, 15}) {
       for (int32_t n : {1, 37, 1000}) {
+        SCOPED_TRACE(::testing::Message() << "twist " << extraTwist << ", " << vortices << " vortices, " << n
+                                          << " grains");
         Grains start = MakeGrains(n, r);
         GrainMotionFrame m = MakeFrame(vortices, extraTwist, r);
         Grains reference = start;
-        std::vector<GrainMotionSums> referenceSums;
+        Grains moved = start;
         for (int frame = 0; frame < 100; ++frame) {
+          GrainMotionSums referenceSums;
+          MoveGrainsScalar(m, reference.Arrays(), 0, n, referenceSums);
           GrainMotionSums sums;
-          MoveGrainsScalar(m, reference.Arrays(), 0, n, sums);
-          referenceSums.push_back(sums);
-        }
-        for (MotionPath path : paths) {
-          Grains moved = start;
-          for (int frame = 0; frame < 100; ++frame) {
-            GrainMotionSums sums;
-            for (int32_t begin = 0; begin < n; begin += 300) {
-              MoveGrains(m, moved.Arrays(), begin, std::min(n, begin + 300), sums, path);
-            }
-            ASSERT_EQ(sums.spread, referenceSums[frame].spread);
-            ASSERT_EQ(sums.sumX, referenceSums[frame].sumX);
-            ASSERT_EQ(sums.sumY, referenceSums[frame].sumY);
+          for (int32_t begin = 0; begin < n; begin += 300) {
+            MoveGrains(m, moved.Arrays(), begin, std::min(n, begin + 300), sums, path);
           }
-          EXPECT_TRUE(SameBits(moved.posX, reference.posX)) << static_cast<int>(path);
-          EXPECT_TRUE(SameBits(moved.posY, reference.posY));
-          EXPECT_TRUE(SameBits(moved.velX, reference.velX));
-          EXPECT_TRUE(SameBits(moved.velY, reference.velY));
+          ASSERT_EQ(sums.spread, referenceSums.spread) << "frame " << frame;
+          ASSERT_EQ(sums.sumX, referenceSums.sumX) << "frame " << frame;
+          ASSERT_EQ(sums.sumY, referenceSums.sumY) << "frame " << frame;
         }
+        EXPECT_TRUE(SameBits(moved.posX, reference.posX));
+        EXPECT_TRUE(SameBits(moved.posY, reference.posY));
+        EXPECT_TRUE(SameBits(moved.velX, reference.velX));
+        EXPECT_TRUE(SameBits(moved.velY, reference.velY));
       }
     }
   }
 }
+
+INSTANTIATE_TEST_SUITE_P(Paths, VectorMotion, testing::Values(MotionPath::kSse2, MotionPath::kAvx2, MotionPath::kBest),
+                         [](const testing::TestParamInfo<MotionPath>& info) -> std::string {
+                           switch (info.param) {
+                             case MotionPath::kSse2:
+                               return "Sse2";
+                             case MotionPath::kAvx2:
+                               return "Avx2";
+                             default:
+                               return "Best";
+                           }
+                         });
 
 }  // namespace
 }  // namespace brindlemar

@@ -90,6 +90,24 @@ changed_pixels() {
   compare -metric AE "$OUT/1.tmp.png" "$OUT/2.tmp.png" null: 2>&1 | cut -d' ' -f1
 }
 
+# Waits until the saver has drawn $1 new frames (default 2), each seen as a
+# screenshot that differs from the one before, for up to 10 seconds each;
+# false when none came. The saver takes every queued message before it draws
+# a frame, so after two new frames it has taken all the input sent before
+# the call. Needs a picture that moves.
+wait_frames() {
+  local n
+  shot frame-0
+  for n in $(seq "${1:-2}"); do
+    for _ in $(seq 100); do
+      sleep 0.1
+      shot "frame-$n"
+      at_least "$(changed_pixels "frame-$((n - 1))" "frame-$n")" 1 && continue 2
+    done
+    return 1
+  done
+}
+
 at_least() { awk -v a="$1" -v b="$2" 'BEGIN { exit !(a >= b) }'; }
 
 # Waits up to $2 seconds for process $1 (a child of this shell); sets

@@ -52,7 +52,8 @@ case "$1" in
         stop_saver
         continue
       fi
-      sleep_until "$STARTED" 1.5
+      # Two new frames: the saver has taken the key and the click.
+      wait_frames 2
       expect_running "a key and a click $sent s after the start"
       sleep_until "$STARTED" 3
       expect_running "the first two seconds"
