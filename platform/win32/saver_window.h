@@ -14,6 +14,23 @@
 // finds the first by its class and title and gives up, unless that window's
 // process has ended or does not answer. A preview ends when its parent
 // window goes, whoever destroys it.
+//
+// The Windows shell as a whole (apps/scr/main.cpp starts it):
+// - Supports: full screen (/s) over every monitor, the preview in the
+//   display settings' window (/p <window>), the configuration dialog (/c or
+//   anything else; config_dialog_win32.h), the change of password (/a;
+//   password_dialog.h); 24- and 16-bit frames, the change of display mode
+//   through DirectDraw on the primary monitor (directdraw_display.h), and
+//   the saver's own password prompt on the 9x family; settings in the
+//   registry (registry_store.h).
+// - Does not: ask for a password on the NT family (the system does), change
+//   the mode of a monitor other than the primary, run two savers at once.
+// - Test hooks: TranslateSaverMessage is the message-to-event step the unit
+//   tests drive without a window; a build with BRINDLEMAR_TEST_WINDOWS_9X
+//   defined (the end-to-end tests' Brindlemar9x.scr) behaves as on the 9x
+//   family, so that the password prompt can be driven under Wine; the
+//   end-to-end tests find the window by kSaverTitle. No environment
+//   variable changes what the shell does.
 #pragma once
 
 #include <cstdint>

@@ -11,6 +11,18 @@
 // the settings file (unreadable, read-only, damaged) is said above the pages;
 // a change that cannot be saved for another reason is said in a message box,
 // with its cause, once for each cause.
+//
+// - Supports: every page and satellite dialog of the Windows configuration
+//   dialog, the live preview, help pages in the desktop's browser, starting
+//   the saver full screen from Preview; a settings file changed by another
+//   program while the window is open is read again (settings_file_watch.h).
+// - Does not: offer the display mode or DirectDraw (the Linux saver never
+//   changes the mode; their stored values are kept as they are) or the
+//   password (the saver daemon locks the screen).
+// - Test hooks: BRINDLEMAR_CONFIG_DIR names the settings folder, as for the
+//   saver; BRINDLEMAR_CONTROL_MAP names a file in which every window keeps
+//   the place of each control it shows (logic_window.h), so that the
+//   end-to-end tests can click and type into controls by their ids.
 #pragma once
 
 #include <cstdint>

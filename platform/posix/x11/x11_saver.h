@@ -15,6 +15,23 @@
 // (posix/stop_signals.h) end the process at once until the run loop starts;
 // from then on they end the run, and the caller ends the process by the
 // signal after it.
+//
+// The Linux shell as a whole (apps/saver/main.cpp starts it):
+// - Supports: the root window (--root), a window of its own (--window,
+//   --geometry, --fullscreen), another program's window (--window-id, or
+//   XSCREENSAVER_WINDOW as the saver daemon sets it); TrueColor visuals of
+//   15 to 32 bits (frame_converter.h), through MIT-SHM where the server has
+//   it; monitors from RandR or Xinerama (x11_monitors.h); settings in a file
+//   (posix/file_store.h); the configuration in brindlemar-settings
+//   (posix/gtk/settings_program.h).
+// - Does not: change the display mode, ask for a password (the daemon locks
+//   the screen), draw on visuals of other classes or under 15 bits.
+// - Test hooks: --stats reports each field as it starts (its size, grains
+//   and first phase), each change of the screen and the frame counts at the
+//   end on standard error, which the end-to-end tests wait for;
+//   BRINDLEMAR_CONFIG_DIR names the settings folder (else
+//   $XDG_CONFIG_HOME/brindlemar or ~/.config/brindlemar), so that a test has
+//   a store of its own.
 #pragma once
 
 #include <cstdint>
