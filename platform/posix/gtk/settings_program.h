@@ -14,8 +14,8 @@
 //
 // - Supports: every page and satellite dialog of the Windows configuration
 //   dialog, the live preview, help pages in the desktop's browser, starting
-//   the saver full screen from Preview; a settings file changed by another
-//   program while the window is open is read again (settings_file_watch.h).
+//   the saver full screen from Preview; the state of the settings file
+//   above the pages (settings_file_notice.h).
 // - Does not: offer the display mode or DirectDraw (the Linux saver never
 //   changes the mode; their stored values are kept as they are) or the
 //   password (the saver daemon locks the screen).
