@@ -3,8 +3,6 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "engine/process_state.h"
-
 namespace brindlemar {
 
 double CombinedRandom::Next() {
@@ -84,12 +82,6 @@ double CombinedRandom::SmoothSum(int32_t i) {
 
 int32_t CombinedRandom::SmoothInt(int32_t i, int32_t n) {
   return static_cast<int32_t>(SmoothSum(i) * n / 14.0);
-}
-
-int32_t QuickRandom() {
-  uint32_t& state = Process().quickRandomState;
-  state = state * 214013u + 2531011u;
-  return static_cast<int32_t>((state >> 16) & 0x7FFF);
 }
 
 }  // namespace brindlemar

@@ -61,8 +61,4 @@ class CombinedRandom {
   const Clock* clock_;
 };
 
-// The 15-bit linear congruential generator shared by the whole process.
-// It starts at 1 and is never reseeded by the program.
-int32_t QuickRandom();
-
 }  // namespace brindlemar

@@ -68,16 +68,16 @@ void CollapseBurst(ParticleField& f, int32_t n) {
 // Vortex 0 under the pointer: it moves half-way to the pointer each frame
 // and its pull follows its own motion.
 void SteerVortex(ParticleField& f) {
-  ProcessState& ps = Process();
-  if (ps.steerPoint.x == -1 && ps.steerPoint.y == -1) {
-    ps.lastSteerPoint = {-1.0f, -1.0f};
+  const PointI pointer = PointOnField(Process().steerPoint, f.place);
+  if (pointer.x == -1 && pointer.y == -1) {
+    f.lastSteerPoint = {-1.0f, -1.0f};
     return;
   }
-  if (ps.lastSteerPoint.x == -1.0f) {
-    f.vortexX[0] = static_cast<float>(ps.steerPoint.x);
-    f.vortexY[0] = static_cast<float>(ps.steerPoint.y);
+  if (f.lastSteerPoint.x == -1.0f) {
+    f.vortexX[0] = static_cast<float>(pointer.x);
+    f.vortexY[0] = static_cast<float>(pointer.y);
   }
-  ps.lastSteerPoint = {f.vortexX[0], f.vortexY[0]};
+  f.lastSteerPoint = {f.vortexX[0], f.vortexY[0]};
   const float x = f.vortexX[0], y = f.vortexY[0];
   if (f.surface) {
     f.surface->AddPixel(TruncCoord(x), TruncCoord(y), 255, 255, 255);
@@ -85,12 +85,10 @@ void SteerVortex(ParticleField& f) {
     f.surface->AddPixel(TruncCoord(x + 1.0f), TruncCoord(y), 255, 255, 255);
     f.surface->AddPixel(TruncCoord(x), TruncCoord(y + 1.0f), 255, 255, 255);
   }
-  f.vortexX[0] = static_cast<float>((static_cast<float>(ps.steerPoint.x) + f.vortexX[0]) * 0.5);
-  f.vortexY[0] = static_cast<float>((static_cast<float>(ps.steerPoint.y) + f.vortexY[0]) * 0.5);
-  f.vortexOffsetX[0] =
-      static_cast<float>(f.vortexOffsetX[0] * 0.75 + (f.vortexX[0] - ps.lastSteerPoint.x) * 0.12);
-  f.vortexOffsetY[0] =
-      static_cast<float>(f.vortexOffsetY[0] * 0.75 + (f.vortexY[0] - ps.lastSteerPoint.y) * 0.12);
+  f.vortexX[0] = static_cast<float>((static_cast<float>(pointer.x) + f.vortexX[0]) * 0.5);
+  f.vortexY[0] = static_cast<float>((static_cast<float>(pointer.y) + f.vortexY[0]) * 0.5);
+  f.vortexOffsetX[0] = static_cast<float>(f.vortexOffsetX[0] * 0.75 + (f.vortexX[0] - f.lastSteerPoint.x) * 0.12);
+  f.vortexOffsetY[0] = static_cast<float>(f.vortexOffsetY[0] * 0.75 + (f.vortexY[0] - f.lastSteerPoint.y) * 0.12);
   f.vortexWeight[0] = static_cast<float>(
       std::pow(std::hypot(static_cast<double>(f.vortexOffsetX[0]), static_cast<double>(f.vortexOffsetY[0])), 0.44) *
       7.0);

@@ -93,7 +93,7 @@ void Layout::Rings(int32_t i) {
   f_.posY[i] = static_cast<float>(H * 0.5);
   f_.speedScale = S(3) * 0.01;
   int32_t n = std::max(S(2), 1);  // a stored 0 would divide by zero
-  int32_t ring = QuickRandom() % n + 1;
+  int32_t ring = Process().quickRandom.Next() % n + 1;
   double base = ring * 4.5 / (n + 1.0);
   double speed = (S(1) * 0.05 + 0.5) * ((r_.Smooth(6) * 2 - 1) * f_.speedScale + base);
   SineFirst(i, WideAngle(), speed);
@@ -301,7 +301,6 @@ int32_t ParticleField::SetUpVortices(double p, int32_t honourAnimation) {
 
 int32_t ParticleField::PlaceVortexPaths(double p) {
   if (!armed) return 0;
-  double& pathKey = Process().pathKey;
   double key = vortexOffsetX[0] + width + activity;
   if (key == pathKey) return 1;
   double norm = std::pow(1600.0, 1.2);

@@ -34,6 +34,7 @@ ResultCode ParticleField::CreateSurface(std::unique_ptr<DrawSurface> made, int32
   surfaceBits = bits;
   surface = std::move(made);
   if (!surface) return kOutOfMemory;
+  surface->SetFadeRandom(Process().quickRandom);
   return surface->Create(window, through);
 }
 

@@ -1,7 +1,10 @@
 // ParticleField: one running animation. It holds every grain (seven parallel
 // float arrays in one block), every parameter, its own random source with the
-// smooth channels, the 15 vortices, the drawing surface and the bookkeeping of
-// frame rate, transitions and favorite rotation.
+// smooth channels, the 15 vortices, the drawing surface and the running state
+// of its show: regeneration, transitions, messages, steering, the password
+// prompt, frame rate and favorite rotation. Two fields made alike with the
+// same clock draw the same frames side by side; what they share is only the
+// process-wide state of engine/process_state.h.
 //
 // Set-up order: construct (reads the stored settings), attach to a window
 // (surface, parameters, grains), Restart (layout and vortices), then
@@ -125,6 +128,9 @@ class ParticleField {
   std::string passwordEntry;
   uint32_t promptDeadline = 0;
   int32_t shiftDown = 0;
+  // Entry boxes the last prompt frame drew, so that the next one can paint
+  // out those no longer needed.
+  int32_t promptBoxes = 0;
   uint32_t frameCount = 0;
   uint32_t firstFrameTick = 0;
   int32_t width = 0;
@@ -159,8 +165,13 @@ class ParticleField {
   int32_t randomFavorites = 1;
   RectI messageRect;
   int32_t messageIndex = 0;
+  // The next grain to seed onto the message's letters.
+  int32_t seedCursor = 0;
   int32_t transitionState = 0;
   uint32_t phaseTick = 0;
+  // Milliseconds between transitions, drawn from the stored MinTime and
+  // MaxTime when the field reads its settings and at each transition.
+  uint32_t transitionInterval = 60000;
   uint32_t favoriteTick = 0;
   double viscosity = 56.0;
   double activity = 3.62;
@@ -172,6 +183,12 @@ class ParticleField {
   int32_t symmetric = 0;
   int32_t regenerating = 0;
   int32_t regenCursor = 0;
+  // Frames counted towards the next regenerated group, and the running
+  // nozzle angle of "Spinning Sprayer" and beam angle of "Radar Sweep"
+  // (radians); no layout resets them.
+  int32_t regenTimer = 0;
+  double sprayAngle = 0.0;
+  double sweepAngle = 0.0;
   float damping = 0.0f;
   float dampingNow = 0.0f;
   float horzSquish = 1.0f;
@@ -211,6 +228,9 @@ class ParticleField {
   float* velY = nullptr;
 
   // The vortex field.
+  // The inputs of the last path placement (first vortex's offset + width +
+  // activity): the paths are placed again only when it changes.
+  double pathKey = 0.123;
   float vortexWeight[kMaxVortices] = {};
   float vortexOffsetX[kMaxVortices] = {};
   float vortexOffsetY[kMaxVortices] = {};
@@ -226,6 +246,13 @@ class ParticleField {
   double vortexReach[kMaxVortices] = {};
 
   std::string favoriteName;
+
+  // Steering: where the field lies in the window the pointer moves over
+  // (the pointer steers it only from inside, counted from the corner), and
+  // vortex 0's centre in the previous steered frame, (-1, -1) for none. A
+  // field no shell places takes the pointer as it comes.
+  RectI place = {0, 0, INT32_MAX, INT32_MAX};
+  PointF lastSteerPoint = {-1.0f, -1.0f};
 
   FramePath framePath = FramePath::kFast;
 

@@ -14,6 +14,7 @@ CombinedRandom& ProcessRandom() { return processRandom; }
 
 void ResetProcessState() {
   state = ProcessState{};
+  processRandom.SetClock(SystemClock());
   processRandom.FreeTable();
   processRandom.frac = 0.8942356887;
   processRandom.s1 = 536870911;

@@ -1,9 +1,9 @@
-// The few values the program shares across every field: the steering of
-// vortex 0 by the pointer, the regeneration's running angles and timer, the
-// vortex path key, the transition interval, the frame-rate switch, the
-// zodiac's colour phases and the process-wide generators. They live together
-// so that a test can put them all back to their start-of-program state with
-// ResetProcessState.
+// What the program shares across every field it runs: the seeded generators
+// and the input switches of the saver window. Everything else a field keeps
+// running (regeneration, transitions, messages, steering, the password
+// prompt) is the field's own, so that fields side by side animate each as it
+// would alone. A test puts the shared values back to their start-of-program
+// state with ResetProcessState.
 #pragma once
 
 #include <cstdint>
@@ -11,29 +11,21 @@
 #include "engine/clock.h"
 #include "engine/combined_random.h"
 #include "engine/geometry.h"
+#include "surfaces/quick_random.h"
 
 namespace brindlemar {
 
 struct ProcessState {
-  uint32_t quickRandomState = 1;
-  double pathKey = 0.123;
+  // The generator of the dithered trail fade and the "Rings!" layout; every
+  // field's surface draws from this one.
+  QuickRandom quickRandom;
+  // The pointer steers vortex 0 instead of ending the saver (Caps Lock).
   int32_t steering = 0;
+  // Where the pointer is in the saver window while it steers; (-1, -1) for
+  // none. Each field sees it in its own coordinates (ParticleField::place).
   PointI steerPoint = {-1, -1};
-  PointF lastSteerPoint = {-1.0f, -1.0f};
+  // The frame-rate text is shown (F12).
   int32_t showFps = 0;
-  int32_t regenTimer = 0;
-  double sprayAngle = 0.0;
-  double sweepAngle = 0.0;
-  uint32_t transitionInterval = 60000;
-  // The next grain to seed onto a pop-up message's letters.
-  int32_t seedCursor = 0;
-  // Entry boxes the last password prompt frame drew, so that the next one
-  // can erase those no longer needed.
-  int32_t promptBoxes = 0;
-  // The zodiac ring's colour phases, recomputed on every zodiac frame.
-  double zodiacBluePhase = 0.0;
-  double zodiacGreenPhase = 0.0;
-  double zodiacRedPhase = 0.0;
 };
 
 ProcessState& Process();

@@ -12,7 +12,6 @@
 
 #include "engine/color_max.h"
 #include "engine/particle_field.h"
-#include "engine/process_state.h"
 #include "engine/style_table.h"
 
 namespace brindlemar {
@@ -51,10 +50,9 @@ Throw RandomDirection(CombinedRandom& random, double speed) {
 }  // namespace
 
 void ParticleField::RegenerationStep() {
-  ProcessState& process = Process();
-  process.regenTimer += 1;
-  if (process.regenTimer < (regenPerFrame + 1) / 5) return;
-  process.regenTimer = 0;
+  regenTimer += 1;
+  if (regenTimer < (regenPerFrame + 1) / 5) return;
+  regenTimer = 0;
   if (liveGrains < grainCapacity) {
     // A group size below 1 must not shrink the field.
     liveGrains = std::min(liveGrains + std::max(regenPerFrame, 0), grainCapacity);
@@ -111,7 +109,6 @@ void ParticleField::RegenerateGroup() {
   // There is no grain 10 while fewer than 11 grains are in play; the last
   // live grain stands in for it.
   const int32_t sparkler = std::min(kSparklerGrain, liveGrains - 1);
-  ProcessState& process = Process();
 
   for (int32_t i = start; i <= end; ++i) {
     double x = 0.0;
@@ -169,8 +166,8 @@ void ParticleField::RegenerateGroup() {
         vy = -1.5 - random.Next() * 17.715663;
         break;
       case kSpinningSprayer: {
-        process.sprayAngle = s2 * 0.0001 + process.sprayAngle + 0.002;
-        double d = (random.Next() - 0.5) * s3 * 0.002 + process.sprayAngle;
+        sprayAngle = s2 * 0.0001 + sprayAngle + 0.002;
+        double d = (random.Next() - 0.5) * s3 * 0.002 + sprayAngle;
         double r = random.Next();
         x = halfW;
         y = halfH;
@@ -188,8 +185,8 @@ void ParticleField::RegenerateGroup() {
         break;
       }
       case kRadarSweep: {
-        process.sweepAngle = s2 * 4e-05 + process.sweepAngle + 0.0001;
-        double a = (random.Next() - 0.5) * 0.01 + process.sweepAngle;
+        sweepAngle = s2 * 4e-05 + sweepAngle + 0.0001;
+        double a = (random.Next() - 0.5) * 0.01 + sweepAngle;
         double d = random.Next() * w * 0.5;
         x = halfW + std::cos(a) * d;
         y = halfH + std::sin(a) * d;

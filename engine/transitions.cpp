@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <cmath>
 
-#include "engine/process_state.h"
 #include "engine/show_steps.h"
 #include "engine/transition_interval.h"
 #include "overlays/message_overlay.h"
@@ -38,7 +37,7 @@ void ChooseMessageIndex(ParticleField& f) {
 void TransitionStep(ParticleField& f, int32_t parked) {
   const uint32_t now = f.GetClock().TickMs();
   if (f.transitionState == kZoomingOut) {
-    if (now - f.phaseTick > Process().transitionInterval || parked >= f.liveGrains) {
+    if (now - f.phaseTick > f.transitionInterval || parked >= f.liveGrains) {
       f.phaseTick = now;
       ChooseMessageIndex(f);
       f.transitionState = kSwitching;
@@ -62,7 +61,7 @@ void TransitionStep(ParticleField& f, int32_t parked) {
 void MessageSeedingStep(ParticleField& f) {
   DrawCurrentMessage(f);
   const RectI& r = f.messageRect;
-  int32_t& cursor = Process().seedCursor;
+  int32_t& cursor = f.seedCursor;
   const int32_t n = f.liveGrains;
   const int32_t end = std::min(cursor + kSeedsPerFrame, n);
   for (; cursor < end; ++cursor) {
@@ -101,15 +100,14 @@ bool MessageHoldStep(ParticleField& f) {
 }
 
 void TransitionTimer(ParticleField& f) {
-  ProcessState& ps = Process();
   const uint32_t now = f.GetClock().TickMs();
-  if (ps.transitionInterval == 0 || now - f.phaseTick <= ps.transitionInterval) return;
+  if (f.transitionInterval == 0 || now - f.phaseTick <= f.transitionInterval) return;
   f.phaseTick = now;
   if ((f.showMessages || f.randomFavorites) && f.passwordPrompt == 0) {
     f.transitionState = kZoomingOut;
     int32_t minTime, maxTime;
     ReadTransitionTimes(f.Store(), minTime, maxTime);
-    ps.transitionInterval = TransitionIntervalMs(f.random.Next(), minTime, maxTime);
+    f.transitionInterval = TransitionIntervalMs(f.random.Next(), minTime, maxTime);
   }
 }
 

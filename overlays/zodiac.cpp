@@ -6,7 +6,6 @@
 
 #include "engine/clock.h"
 #include "engine/particle_field.h"
-#include "engine/process_state.h"
 #include "overlays/canvas.h"
 
 namespace brindlemar {
@@ -22,13 +21,14 @@ int32_t Channel(double phi, double phase) {
 
 }  // namespace
 
+ZodiacPhases ZodiacColourPhases(uint32_t tick) {
+  const double t = tick * 1.5151515151515151e-05;
+  return {t * 29.3, t * -18.10839587, t * 11.19160413};
+}
+
 void DrawZodiac(ParticleField& field, Canvas& canvas, CanvasFont* wingdings) {
   const uint32_t tick = field.GetClock().TickMs();
-  ProcessState& process = Process();
-  const double t = tick * 1.5151515151515151e-05;
-  process.zodiacBluePhase = t * 29.3;
-  process.zodiacGreenPhase = t * -18.10839587;
-  process.zodiacRedPhase = t * 11.19160413;
+  const ZodiacPhases phases = ZodiacColourPhases(tick);
 
   CanvasFont* previous = canvas.SelectFont(wingdings);
   canvas.SetTextColor(0xFFFFFF);
@@ -50,9 +50,9 @@ void DrawZodiac(ParticleField& field, Canvas& canvas, CanvasFont* wingdings) {
     const int32_t x = static_cast<int32_t>(w / 2 + 0.35 * w * std::cos(theta));
     const int32_t y = static_cast<int32_t>(h / 2 + 0.35 * w * std::sin(theta));
     const double phi = i * 0.08333333333333333 * 6.28;
-    const int32_t blue = Channel(phi, process.zodiacBluePhase);
-    const int32_t green = Channel(phi, process.zodiacGreenPhase);
-    const int32_t red = Channel(phi, process.zodiacRedPhase);
+    const int32_t blue = Channel(phi, phases.blue);
+    const int32_t green = Channel(phi, phases.green);
+    const int32_t red = Channel(phi, phases.red);
     canvas.SetTextColor(static_cast<uint32_t>(red << 16 | green << 8 | blue));
     const char sign = static_cast<char>(kAries + i);
     RectI box{x - r, y - r, x + r, y + r};

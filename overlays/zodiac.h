@@ -5,14 +5,24 @@
 //
 // The signs are characters 0x5E..0x69 of the "Wingdings" overlay font, which
 // the caller passes in (null draws them in the canvas's default font). The
-// colour phases are process-wide and recomputed from the tick count.
+// signs' colours drift with phases that follow from the tick count alone.
 #pragma once
+
+#include <cstdint>
 
 namespace brindlemar {
 
 class Canvas;
 class CanvasFont;
 class ParticleField;
+
+// The phases (radians) of the blue, green and red colour waves at a tick.
+struct ZodiacPhases {
+  double blue;
+  double green;
+  double red;
+};
+ZodiacPhases ZodiacColourPhases(uint32_t tick);
 
 void DrawZodiac(ParticleField& field, Canvas& canvas, CanvasFont* wingdings);
 

@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "engine/particle_field.h"
-#include "engine/process_state.h"
 #include "engine/transition_interval.h"
 #include "settings/default_mode.h"
 #include "settings/favorite_list.h"
@@ -96,7 +95,7 @@ void LoadStartupSettings(ParticleField& field, SettingsStore& store, const Displ
 
   field.grainCapacity = std::min(field.grainCapacity, kMaxGrains);
 
-  Process().transitionInterval = TransitionIntervalMs(field.random.Next(), minTime, maxTime);
+  field.transitionInterval = TransitionIntervalMs(field.random.Next(), minTime, maxTime);
 }
 
 }  // namespace brindlemar

@@ -3,7 +3,6 @@
 #include <memory>
 
 #include "engine/particle_field.h"
-#include "engine/process_state.h"
 #include "overlays/canvas.h"
 #include "settings/settings_store.h"
 #include "shell/input_rules.h"
@@ -196,7 +195,7 @@ void DrawPasswordPrompt(ParticleField& field, Canvas& canvas, int32_t visible) {
   for (int32_t i = 0; i < count; ++i) drawBox(i);
   // With trails the image is not cleared between frames, so boxes of a
   // longer entry must be painted out.
-  int32_t& drawnBefore = Process().promptBoxes;
+  int32_t& drawnBefore = field.promptBoxes;
   if (drawnBefore > count) {
     canvas.SelectPen(StockPen::kBlack);
     for (int32_t i = count; i < drawnBefore; ++i) drawBox(i);

@@ -2,14 +2,11 @@
 // saver window: one for a preview or a window, one per monitor or one across
 // all of them full screen (shell/monitor_layout.h).
 //
-// The engine keeps some of a field's running state process-wide (the
-// regeneration's angles and timer, the transition interval, the vortex path
-// key, the message seeding, the steering's last point, the prompt's boxes).
-// Each field here gets its own copy of it, put in place around everything
-// the field does, so that fields driven in turn animate each exactly as it
-// would alone. What the input sets stays shared: steering on or off, the
-// frame-rate text, and the pointer, which steers only the field under it,
-// in that field's own coordinates. The process-wide generators stay shared
+// Each field keeps its own running state, so fields driven in turn animate
+// each exactly as it would alone. What the input sets is shared
+// (engine/process_state.h): steering on or off, the frame-rate text, and the
+// pointer, which steers only the field under it, in that field's own
+// coordinates (ParticleField::place). The process-wide generators are shared
 // as well; a field after the first reseeds its own generator from them, so
 // that fields started within one tick of the clock still differ.
 //
@@ -22,7 +19,6 @@
 #include <vector>
 
 #include "engine/geometry.h"
-#include "engine/process_state.h"
 #include "surfaces/result_codes.h"
 
 namespace brindlemar {
@@ -42,41 +38,31 @@ class SaverFields {
   SaverFields& operator=(const SaverFields&) = delete;
 
   // Makes, attaches (full screen or as a preview) and starts a field over
-  // place, the rectangle of the saver window that target draws into, all
-  // with the field's own state in place. The phase of its first layout
-  // comes from the process-wide generator full screen, from a fresh one in a
-  // preview. On failure (no field, no surface) nothing is added and the
-  // code is returned.
+  // place, the rectangle of the saver window that target draws into. The
+  // phase of its first layout comes from the process-wide generator full
+  // screen, from a fresh one in a preview. On failure (no field, no
+  // surface) nothing is added and the code is returned.
   ResultCode Start(std::unique_ptr<WindowTarget> target, RectI place, int32_t fullScreen, const FieldMaker& make);
 
   // One frame of every field, in the order they were started.
   void DriveFrames();
 
-  // Deletes the fields, the last started first, each with its own state in
-  // place (a field's tear-down may give the desktop its mode back).
+  // Deletes the fields, the last started first (a field's tear-down may give
+  // the desktop its mode back).
   void Clear();
 
   size_t Count() const { return fields_.size(); }
   bool Empty() const { return fields_.empty(); }
   ParticleField& Field(size_t k) { return *fields_[k].field; }
-  const RectI& Place(size_t k) const { return fields_[k].place; }
+  const RectI& Place(size_t k) const;
 
  private:
   struct Entry {
     std::unique_ptr<WindowTarget> target;
     std::unique_ptr<ParticleField> field;
-    RectI place;
-    ProcessState state;
   };
-
-  // Runs step with entry's own state in place and keeps what it leaves.
-  void InTurn(Entry& entry, const std::function<void()>& step);
 
   std::vector<Entry> fields_;
 };
-
-// The pointer as a field over place sees it: relative to the place's corner,
-// or (-1, -1), no pointer, when it is elsewhere or there is none.
-PointI PointOnField(PointI point, const RectI& place);
 
 }  // namespace brindlemar

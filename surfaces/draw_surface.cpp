@@ -5,7 +5,6 @@
 #include <cstring>
 #include <new>
 
-#include "engine/combined_random.h"
 #include "surfaces/fade_kernel.h"
 #include "surfaces/heap_frame_image.h"
 
@@ -121,7 +120,7 @@ void DrawSurface::Fade24() {
   }
   // Dense, the tables are byte-separable: scaling each byte directly gives
   // the pair table's bytes, at memory speed.
-  TrailFade fade(bits, imageSize, fadeLevel, fadeSpacing, byteFade.get());
+  TrailFade fade(bits, imageSize, fadeLevel, fadeSpacing, byteFade.get(), *fadeRandom);
   fade.Finish();
 }
 
@@ -152,10 +151,10 @@ void TrailFade::Advance(uint32_t end, bool toTheEnd) {
       chunkEnd = at + 36000 < imageSize_ ? at + 36000 : imageSize_;
       turn = 0;
       for (int32_t& step : steps) {
-        step = (QuickRandom() % spacing_ + 1) * 3;
+        step = (random_.Next() % spacing_ + 1) * 3;
         turn += 3 + static_cast<uint32_t>(step);
       }
-      index = QuickRandom() % 64;
+      index = random_.Next() % 64;
     }
     // Part by part, a triple is faded only once all three bytes lie below end.
     uint32_t stop = chunkEnd;
@@ -215,7 +214,7 @@ ResultCode MemorySurface24::Create(WindowTarget* window, DisplayInterface*) { re
 
 void MemorySurface24::PresentAndFade(WindowTarget* target) {
   if (target && image && header && FadesInParts()) {
-    TrailFade fade(bits, imageSize, fadeLevel, fadeSpacing, byteFade.get());
+    TrailFade fade(bits, imageSize, fadeLevel, fadeSpacing, byteFade.get(), *fadeRandom);
     if (target->ShowAndFade(*image, *header, width, height, fade)) {
       fade.Finish();
       return;

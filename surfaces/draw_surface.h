@@ -5,12 +5,14 @@
 //
 // The eleven virtual operations keep their slot order, PresentAndFade comes
 // after them; the fade tables and Clear are shared by every kind. Only the
-// 24-bit kinds fade.
+// 24-bit kinds fade. The dithered fade draws from a QuickRandom that the
+// surface's owner hands it; a surface left without one draws from its own.
 #pragma once
 
 #include <cstdint>
 #include <memory>
 
+#include "surfaces/quick_random.h"
 #include "surfaces/result_codes.h"
 #include "surfaces/window_target.h"
 
@@ -41,6 +43,9 @@ class DrawSurface {
   // Dense fading through the pair table as built, instead of the byte
   // kernels that give the same bytes faster: the reference for measurements.
   void UseTableFade(bool on) { tableFade = on; }
+  // The generator the dithered fade draws its steps from; it must outlive
+  // the surface.
+  void SetFadeRandom(QuickRandom& random) { fadeRandom = &random; }
 
   int32_t FadeLevel() const { return fadeLevel; }
   int32_t FadeSpacing() const { return fadeSpacing; }
@@ -58,6 +63,8 @@ class DrawSurface {
   std::unique_ptr<uint8_t[]> byteFade;
   std::unique_ptr<uint16_t[]> pairFade;
   bool tableFade = false;
+  QuickRandom ownFadeRandom;
+  QuickRandom* fadeRandom = &ownFadeRandom;
 
   uint32_t stride = 0;
   int32_t height = 0;
@@ -91,13 +98,19 @@ class DrawSurface {
 // The 24-bit trail fade of an image as Fade does it, a part at a time in
 // memory order: dense, every byte scaled by the multiplier; or dithered, the
 // walk that fades one pixel and skips 1..spacing, drawing its steps from
-// QuickRandom per chunk of 36,000 bytes. The walk's state carries over from
+// random per chunk of 36,000 bytes. The walk's state carries over from
 // one part to the next, so the parts together fade exactly the bytes one
 // whole Fade does, with the same random draws.
 class TrailFade final : public ImageFader {
  public:
-  TrailFade(uint8_t* bits, uint32_t imageSize, int32_t multiplier, int32_t spacing, const uint8_t* byteTable)
-      : bits_(bits), imageSize_(imageSize), multiplier_(multiplier), spacing_(spacing), table_(byteTable) {}
+  TrailFade(uint8_t* bits, uint32_t imageSize, int32_t multiplier, int32_t spacing, const uint8_t* byteTable,
+            QuickRandom& random)
+      : bits_(bits),
+        imageSize_(imageSize),
+        multiplier_(multiplier),
+        spacing_(spacing),
+        table_(byteTable),
+        random_(random) {}
 
   // Fades what lies below end: a dithered triple only once all three of its
   // bytes do.
@@ -114,6 +127,7 @@ class TrailFade final : public ImageFader {
   int32_t multiplier_;
   int32_t spacing_;
   const uint8_t* table_;
+  QuickRandom& random_;
   uint32_t at_ = 0;
   uint32_t chunkEnd_ = 0;
   uint32_t turn_ = 0;       // bytes the walk advances over all 64 steps

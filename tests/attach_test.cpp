@@ -91,7 +91,6 @@ class ScriptedField final : public ParticleField {
 
 struct AttachRig {
   AttachRig() {
-    ResetProcessState();
     ResetStyleTable();
     clock.tick = 5000;
   }

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/combined_random.h"
-#include "engine/process_state.h"
+#include "surfaces/quick_random.h"
 
 namespace brindlemar {
 namespace {
@@ -144,15 +144,16 @@ TEST_F(SmoothChannels, ResetChannelKeepsShapeAndFrac) {
   EXPECT_DOUBLE_EQ(c.sum, sum);
 }
 
-TEST(QuickRandom, FollowsTheLinearCongruence) {
-  ResetProcessState();
-  uint32_t state = 1;
-  for (int i = 0; i < 100; ++i) {
-    state = state * 214013u + 2531011u;
-    ASSERT_EQ(QuickRandom(), static_cast<int32_t>((state >> 16) & 0x7FFF));
+TEST(QuickRandom, StartsAtOneAndGivesFifteenBits) {
+  QuickRandom random;
+  // From state 1: 1 × 214013 + 2531011 = 2745024, whose bits 16 to 30
+  // are 41; and so on.
+  for (int32_t expected : {41, 18467, 6334, 26500, 19169}) EXPECT_EQ(random.Next(), expected);
+  for (int i = 0; i < 10000; ++i) {
+    const int32_t v = random.Next();
+    ASSERT_GE(v, 0);
+    ASSERT_LE(v, 0x7FFF);
   }
-  ResetProcessState();
-  EXPECT_EQ(QuickRandom(), 41);  // the first value from state 1
 }
 
 }  // namespace

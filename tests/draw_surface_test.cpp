@@ -6,7 +6,6 @@
 #include <random>
 #include <vector>
 
-#include "engine/process_state.h"
 #include "support/test_window.h"
 #include "surfaces/draw_surface.h"
 #include "surfaces/heap_frame_image.h"
@@ -19,9 +18,6 @@ using testing::TestWindow;
 
 class DrawSurfaceTest : public ::testing::Test {
  protected:
-  void SetUp() override { ResetProcessState(); }
-  void TearDown() override { ResetProcessState(); }
-
   template <class Surface>
   std::unique_ptr<Surface> Make(TestWindow& window) {
     auto surface = std::make_unique<Surface>();
@@ -186,6 +182,8 @@ TEST_F(DrawSurfaceTest, DitheredFadeScalesSomeTriplesByTheByteTable) {
   auto s = Make<MemorySurface24>(window);
   ASSERT_EQ(s->ImageSize(), 42000u);
   std::fill(s->Bits(), s->Bits() + AllBytes(*s), 200);
+  QuickRandom random;
+  s->SetFadeRandom(random);
   s->SetFade(92, 1);
   const int32_t spacing = s->FadeSpacing();
   const uint8_t faded = Scaled(200, s->FadeLevel());
@@ -210,26 +208,23 @@ TEST_F(DrawSurfaceTest, DitheredFadeScalesSomeTriplesByTheByteTable) {
   }
   EXPECT_GE(starts.back() + 3 + 3 * spacing, s->ImageSize());
 
-  // The walk draws 64 steps and a start index per chunk, nothing per pixel.
-  uint32_t lcg = 1;
-  auto quick = [&lcg] {
-    lcg = lcg * 214013u + 2531011u;
-    return static_cast<int32_t>((lcg >> 16) & 0x7FFF);
-  };
+  // The walk draws 64 steps and a start index per chunk from the generator
+  // it was handed, nothing per pixel.
+  QuickRandom replay;
   std::vector<uint32_t> want;
   uint32_t at = 0;
   while (at < s->ImageSize()) {
     uint32_t end = std::min<uint32_t>(at + 36000, s->ImageSize());
     int32_t steps[64];
-    for (int32_t& step : steps) step = (quick() % spacing + 1) * 3;
-    int32_t index = quick() % 64;
+    for (int32_t& step : steps) step = (replay.Next() % spacing + 1) * 3;
+    int32_t index = replay.Next() % 64;
     for (; at < end; ++index) {
       want.push_back(at);
       at += 3 + steps[index % 64];
     }
   }
   EXPECT_EQ(starts, want);
-  EXPECT_EQ(Process().quickRandomState, lcg);
+  EXPECT_EQ(random.state, replay.state);
 }
 
 TEST_F(DrawSurfaceTest, SixteenBitSurfaceNeverFades) {
@@ -456,14 +451,15 @@ TEST_F(DrawSurfaceTest, PresentAndFadeInOnePassEqualsPresentThenFade) {
     for (size_t i = 0; i < AllBytes(a); ++i) a.Bits()[i] = b.Bits()[i] = static_cast<uint8_t>(i * 131 + i / 7);
     a.SetFade(c.level, c.dither);
     b.SetFade(c.level, c.dither);
+    QuickRandom randomA, randomB;
+    a.SetFadeRandom(randomA);
+    b.SetFadeRandom(randomB);
     for (int32_t frame = 0; frame < 3; ++frame) {
-      Process().quickRandomState = 12345u + static_cast<uint32_t>(frame);
+      randomA.state = randomB.state = 12345u + static_cast<uint32_t>(frame);
       a.Present(&twoCalls);
       a.Fade();
-      const uint32_t drawsOfTwoCalls = Process().quickRandomState;
-      Process().quickRandomState = 12345u + static_cast<uint32_t>(frame);
       b.PresentAndFade(&onePass);
-      EXPECT_EQ(Process().quickRandomState, drawsOfTwoCalls) << frame;
+      EXPECT_EQ(randomB.state, randomA.state) << frame;
       EXPECT_EQ(onePass.Rgb(), twoCalls.Rgb()) << frame;
       EXPECT_EQ(Snapshot(b), Snapshot(a)) << frame;
     }
@@ -488,19 +484,17 @@ TEST_F(DrawSurfaceTest, DitheredFadeOverMostlyBlackEqualsThePlainWalk) {
       if (lit) s.Bits()[at] = static_cast<uint8_t>(random() | 1);
     }
     s.SetFade(level, 1);
+    QuickRandom fadeRandom;
+    s.SetFadeRandom(fadeRandom);
     std::vector<uint8_t> expected = Snapshot(s);
     const uint8_t* table = s.ByteFadeTable();
     for (int32_t frame = 0; frame < 2; ++frame) {
-      uint32_t lcg = Process().quickRandomState;
-      auto quick = [&lcg] {
-        lcg = lcg * 214013u + 2531011u;
-        return static_cast<int32_t>((lcg >> 16) & 0x7FFF);
-      };
+      QuickRandom replay = fadeRandom;
       for (uint32_t at = 0; at < s.ImageSize();) {
         const uint32_t end = std::min<uint32_t>(at + 36000, s.ImageSize());
         int32_t steps[64];
-        for (int32_t& step : steps) step = (quick() % s.FadeSpacing() + 1) * 3;
-        for (int32_t index = quick() % 64; at < end; ++index) {
+        for (int32_t& step : steps) step = (replay.Next() % s.FadeSpacing() + 1) * 3;
+        for (int32_t index = replay.Next() % 64; at < end; ++index) {
           for (uint32_t k = 0; k < 3; ++k) expected[at + k] = table[expected[at + k]];
           at += 3 + steps[index % 64];
         }
@@ -511,7 +505,7 @@ TEST_F(DrawSurfaceTest, DitheredFadeOverMostlyBlackEqualsThePlainWalk) {
         s.PresentAndFade(&window);
       }
       ASSERT_EQ(Snapshot(s), expected) << "frame " << frame;
-      EXPECT_EQ(Process().quickRandomState, lcg);
+      EXPECT_EQ(fadeRandom.state, replay.state);
     }
   }
 }
@@ -526,10 +520,10 @@ TEST_F(DrawSurfaceTest, TrailFadeInPartsKeepsToTheirEnds) {
     std::vector<uint8_t> whole(size + 2, kUntouched), parts(size + 2, kUntouched);
     uint8_t table[256];
     for (int32_t i = 0; i < 256; ++i) table[i] = static_cast<uint8_t>(i / 2);
-    Process().quickRandomState = 99;
-    TrailFade(whole.data(), size, 128, spacing, table).Finish();
-    Process().quickRandomState = 99;
-    TrailFade fade(parts.data(), size, 128, spacing, table);
+    QuickRandom forWhole, forParts;
+    forWhole.state = forParts.state = 99;
+    TrailFade(whole.data(), size, 128, spacing, table, forWhole).Finish();
+    TrailFade fade(parts.data(), size, 128, spacing, table, forParts);
     for (uint32_t end : {0u, 1u, 2u, 3u, 5u, 4000u, 35999u, 36000u, 36001u, 72002u, 100000u, size - 1}) {
       fade.Through(end);
       for (uint32_t at = end; at < size + 2; ++at) ASSERT_EQ(parts[at], kUntouched) << "end " << end << ", " << at;

@@ -286,7 +286,7 @@ TEST(FrameStep, SteeredVortexZero) {
     f.complexity = 2;
     Process().steering = 1;
     Process().steerPoint = c.pointer;
-    Process().lastSteerPoint = c.last;
+    f.lastSteerPoint = c.last;
     // Both drift as clouds unless steered.
     rig.PutVortex(0, c.x, c.y, 1.0f, 1.0f);
     rig.PutVortex(1, 30.0f, 30.0f, 1.0f, 0.0f);
@@ -296,8 +296,8 @@ TEST(FrameStep, SteeredVortexZero) {
     f.StepFrame();
     EXPECT_EQ(f.vortexX[0], c.ex);
     EXPECT_EQ(f.vortexY[0], c.ey);
-    EXPECT_EQ(Process().lastSteerPoint.x, c.lastAfter.x);
-    EXPECT_EQ(Process().lastSteerPoint.y, c.lastAfter.y);
+    EXPECT_EQ(f.lastSteerPoint.x, c.lastAfter.x);
+    EXPECT_EQ(f.lastSteerPoint.y, c.lastAfter.y);
     EXPECT_FLOAT_EQ(f.vortexOffsetX[0], c.offX);
     EXPECT_FLOAT_EQ(f.vortexOffsetY[0], c.offY);
     // Vortex 1 is not steered.

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "engine/process_state.h"
+#include "support/shared_state.h"
 #include "settings/settings_store.h"
 #include "shell/password.h"
 #include "support/field_fixture.h"
@@ -71,7 +72,7 @@ std::string Spell(const SaverResponse& r) {
 
 class InputRules : public ::testing::Test {
  protected:
-  void SetUp() override { ResetProcessState(); }
+  testing::SharedStateScope shared;
 };
 
 TEST_F(InputRules, EachEventOnItsOwn) {

@@ -46,7 +46,6 @@ using testing::RecordingCanvas;
 // with a recording canvas to draw on.
 struct OverlayRig {
   explicit OverlayRig(int32_t w = 800, int32_t h = 600) {
-    ResetProcessState();
     clock.tick = 5000;
     field = std::make_unique<ParticleField>(store, clock);
     field->width = w;
@@ -495,9 +494,10 @@ TEST(Zodiac, ColoursDriftWithTheTickAndDifferBySign) {
     SCOPED_TRACE(tick);
     const std::vector<uint32_t> first = colours(tick);
     const double t = tick / 66000.0;
-    EXPECT_NEAR(Process().zodiacBluePhase, t * 29.3, 1e-6 * (1 + t));
-    EXPECT_NEAR(Process().zodiacGreenPhase, t * -18.10839587, 1e-6 * (1 + t));
-    EXPECT_NEAR(Process().zodiacRedPhase, t * 11.19160413, 1e-6 * (1 + t));
+    const ZodiacPhases phases = ZodiacColourPhases(tick);
+    EXPECT_NEAR(phases.blue, t * 29.3, 1e-6 * (1 + t));
+    EXPECT_NEAR(phases.green, t * -18.10839587, 1e-6 * (1 + t));
+    EXPECT_NEAR(phases.red, t * 11.19160413, 1e-6 * (1 + t));
     EXPECT_EQ(colours(tick), first);
     EXPECT_EQ(first.size(), 12u);
     for (uint32_t c : first) EXPECT_EQ(c & 0xFF000000u, 0u);
@@ -558,7 +558,6 @@ TEST(Zodiac, FiveSecondsBeforeTheHourStartsATransitionAndTurnsTheReflections) {
 // recorder that passes every call on.
 struct PlatformCanvasRig {
   PlatformCanvasRig(int32_t w, int32_t h) : window(w, h, CreateCanvasFrameImage) {
-    ResetProcessState();
     clock.tick = 5000;
     field = std::make_unique<ParticleField>(store, clock);
     field->BindWindow(&window, 1);

@@ -17,7 +17,6 @@ namespace {
 using testing::FieldRig;
 
 TEST(ParticleField, NewFieldHasNoGrainsAndRefusesRestart) {
-  ResetProcessState();
   MemoryStore store;
   ManualClock clock;
   ParticleField field(store, clock);
@@ -31,7 +30,6 @@ TEST(ParticleField, NewFieldHasNoGrainsAndRefusesRestart) {
 }
 
 TEST(ParticleField, ConstructionStateAndClockStamps) {
-  ResetProcessState();
   MemoryStore store;
   ManualClock clock;
   clock.tick = 0xFFFFF000u;  // the adjust tick wraps past 2^32
@@ -50,7 +48,6 @@ TEST(ParticleField, ConstructionStateAndClockStamps) {
 }
 
 TEST(ParticleField, SameSeedAndClockGiveSameGenerator) {
-  ResetProcessState();
   MemoryStore store;
   ManualClock clock;
   clock.tick = 123456;
@@ -109,7 +106,6 @@ class StingyField : public ParticleField {
 };
 
 TEST(ParticleField, RefusedGrainBlockKeepsCountsThatFit) {
-  ResetProcessState();
   MemoryStore store;
   ManualClock clock;
   StingyField field(store, clock);
@@ -270,7 +266,6 @@ TEST(ParticleField, SurfaceFactoryRecordsDepthAndFailure) {
 }
 
 TEST(StartupLoad, ReadsStoredValuesAndKeepsDefaultsForBadOnes) {
-  ResetProcessState();
   MemoryStore store;
   store.CreateKey(kConfigKey, nullptr);
   store.CreateKey(kMessagesKey, nullptr);
@@ -301,7 +296,7 @@ TEST(StartupLoad, ReadsStoredValuesAndKeepsDefaultsForBadOnes) {
   EXPECT_EQ(f.favoriteCount, 3);
   EXPECT_EQ(f.selectedCount, 1);
   EXPECT_EQ(f.selectionFlags, (std::vector<uint8_t>{0, 1, 0}));
-  EXPECT_EQ(Process().transitionInterval, 10000u);
+  EXPECT_EQ(f.transitionInterval, 10000u);
 }
 
 TEST(StartupLoad, SelectionFallsBackToAllFavorites) {
@@ -311,7 +306,6 @@ TEST(StartupLoad, SelectionFallsBackToAllFavorites) {
   };
   const Case cases[] = {{{}, false}, {{0, 0}, true}, {{1, 1, 1, 1}, true}};  // missing, none, oversized
   for (const Case& c : cases) {
-    ResetProcessState();
     MemoryStore store;
     store.CreateKey(kConfigKey, nullptr);
     store.CreateKey(kFavoritesKey, nullptr);
@@ -368,14 +362,13 @@ TEST(StartupLoad, AnUnreadableFavoriteCostsOnlyItself) {
 }
 
 TEST(StartupLoad, ReversedTimesDoNotOverflowTheInterval) {
-  ResetProcessState();
   MemoryStore store;
   store.CreateKey(kMessagesKey, nullptr);
   WriteDword(store, kMessagesKey, "MinTime", 90);
   WriteDword(store, kMessagesKey, "MaxTime", 60);
   ManualClock clock;
   ParticleField f(store, clock);
-  EXPECT_GE(Process().transitionInterval, 90000u);
+  EXPECT_GE(f.transitionInterval, 90000u);
 }
 
 }  // namespace

@@ -416,12 +416,12 @@ TEST_F(PasswordPrompt, DrawsTheMessageAndOneBoxPerCharacter) {
   };
   for (const Case& c : cases) {
     Type({"A", "B", "C"});
-    Process().promptBoxes = c.boxesBefore;
+    field().promptBoxes = c.boxesBefore;
     LogCanvas canvas;
     DrawPasswordPrompt(field(), canvas, c.visible);
     EXPECT_EQ(canvas.log, c.log) << c.name;
     for (const std::string& text : canvas.texts) EXPECT_EQ(text, kPromptMessage) << c.name;
-    EXPECT_EQ(Process().promptBoxes, 3) << c.name;
+    EXPECT_EQ(field().promptBoxes, 3) << c.name;
     EXPECT_EQ(field().passwordPrompt, kPromptTyping) << c.name;
     field().passwordPrompt = kPromptNone;
   }
@@ -442,7 +442,6 @@ TEST_F(PasswordPrompt, GoesByItselfAfter15SecondsWithoutAKey) {
       {0xFFFFF000u, 0xFFFFF000u + 15001, true},
   };
   for (const Case& c : cases) {
-    ResetProcessState();
     field().passwordPrompt = kPromptNone;
     field().showClock = 1;
     rig.clock.tick = c.start;

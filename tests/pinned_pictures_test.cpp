@@ -32,6 +32,7 @@
 #include "shell/input_rules.h"
 #include "shell/password.h"
 #include "support/block_canvas.h"
+#include "support/shared_state.h"
 #include "surfaces/memory_window.h"
 
 namespace brindlemar {
@@ -69,7 +70,7 @@ struct Run {
 // The checksum of the pictures shown at every checkpoint, from a fresh start
 // as the headless renderer makes one: seeds, clock and calendar fixed.
 uint64_t PictureChecksum(const Run& run) {
-  ResetProcessState();
+  testing::SharedStateScope shared;
   ResetStyleTable();
   ManualClock clock;
   clock.tick = 0x5EED0000u;

@@ -8,7 +8,6 @@
 #include "engine/clock.h"
 #include "engine/color_max.h"
 #include "engine/particle_field.h"
-#include "engine/process_state.h"
 #include "settings/memory_store.h"
 
 namespace brindlemar {
@@ -19,8 +18,6 @@ constexpr double kPi = 3.141592653589793;
 
 class RegenerationTest : public ::testing::Test {
  protected:
-  void SetUp() override { ResetProcessState(); }
-
   // A full field of `grains` grains, every grain marked as untouched, ready
   // to regenerate configuration `config` with the given style values.
   std::unique_ptr<ParticleField> MakeField(int32_t config, int32_t grains, int32_t perGroup, int32_t s0 = 1,
@@ -60,7 +57,6 @@ TEST_F(RegenerationTest, GroupIsDueEveryMaxOneOrSizePlusOneOverFiveFrames) {
   const Case cases[] = {{1, 1}, {7, 1}, {8, 1}, {9, 2}, {14, 3}, {250, 50}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.perGroup);
-    ResetProcessState();
     auto f = MakeField(23, 100000, c.perGroup);
     for (int32_t frame = 1; frame <= 3 * c.period; ++frame) {
       f->RegenerationStep();
@@ -327,23 +323,25 @@ TEST_F(RegenerationTest, RegeneratingCopiesOneGrainOfItsOwnGroup) {
   EXPECT_EQ(f->posX[40], 40.0f);
 }
 
-TEST_F(RegenerationTest, SprayAndSweepAnglesTurnPerGrainAcrossFields) {
+TEST_F(RegenerationTest, SprayAndSweepAnglesTurnPerGrainEachInItsField) {
   auto sprayer = MakeField(18, 50, 5, 1, 50, 100);
   auto other = MakeField(18, 50, 5, 1, 50, 100);
   sprayer->RegenerateGroup();
+  sprayer->RegenerateGroup();
   other->RegenerateGroup();
-  EXPECT_NEAR(Process().sprayAngle, 10 * (50 * 0.0001 + 0.002), 1e-12);
+  EXPECT_NEAR(sprayer->sprayAngle, 10 * (50 * 0.0001 + 0.002), 1e-12);
+  EXPECT_NEAR(other->sprayAngle, 5 * (50 * 0.0001 + 0.002), 1e-12);
 
   auto radar = MakeField(21, 50, 5, 1, 25);
   radar->RegenerateGroup();
-  EXPECT_NEAR(Process().sweepAngle, 5 * (25 * 4e-05 + 0.0001), 1e-12);
+  EXPECT_NEAR(radar->sweepAngle, 5 * (25 * 4e-05 + 0.0001), 1e-12);
   for (int32_t i = 0; i < 5; ++i) {
     double dx = radar->posX[i] - 400.0, dy = radar->posY[i] - 300.0;
     double distance = std::sqrt(dx * dx + dy * dy);
     EXPECT_LE(distance, 400.0 + 1e-3) << i;
     // The beam turned a little with every grain of the group.
     if (distance > 5.0) {
-      EXPECT_NEAR(std::atan2(dy, dx), Process().sweepAngle, 0.011) << i;
+      EXPECT_NEAR(std::atan2(dy, dx), radar->sweepAngle, 0.011) << i;
     }
     EXPECT_EQ(radar->velX[i], 0.0f);
   }

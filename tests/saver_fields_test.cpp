@@ -15,6 +15,7 @@
 #include "settings/presets.h"
 #include "settings/settings_store.h"
 #include "shell/saver_fields.h"
+#include "support/shared_state.h"
 #include "support/test_window.h"
 
 namespace brindlemar {
@@ -24,7 +25,6 @@ using testing::TestWindow;
 
 struct FieldsRig {
   FieldsRig() {
-    ResetProcessState();
     ResetStyleTable();
     clock.tick = 5000;
   }
@@ -44,6 +44,7 @@ struct FieldsRig {
     }
   }
 
+  testing::SharedStateScope shared;
   MemoryStore store;
   ManualClock clock;
   SaverFields fields;
@@ -58,9 +59,9 @@ std::vector<float> Grains(ParticleField& f) {
 const RectI kLeft = {0, 0, 640, 480};
 const RectI kRight = {640, 0, 1440, 600};
 
-// Configurations whose running state the engine keeps process-wide: the
-// regeneration's timer and angles (two sources), and the transitions' timer
-// of the random favorites' rotation.
+// Configurations with running state of their own: the regeneration's timer
+// and angles (two sources), and the transitions' timer of the random
+// favorites' rotation.
 TEST(SaverFields, EachFieldAnimatesAsItWouldAlone) {
   struct Case {
     const char* name;

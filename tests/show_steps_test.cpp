@@ -14,6 +14,7 @@
 #include "settings/memory_store.h"
 #include "settings/settings_store.h"
 #include "support/recording_canvas.h"
+#include "support/shared_state.h"
 #include "surfaces/memory_window.h"
 
 namespace brindlemar {
@@ -50,7 +51,6 @@ std::unique_ptr<FrameImage> CreateRecordedImage(const BitmapHeader& header) {
 // a manual clock and a canvas on the frame image.
 struct ShowRig {
   explicit ShowRig(int32_t grains = 450) : window(400, 300, CreateRecordedImage) {
-    ResetProcessState();
     ResetStyleTable();
     clock.tick = 100000;
     field = std::make_unique<ParticleField>(store, clock);
@@ -70,6 +70,7 @@ struct ShowRig {
 
   RecordingCanvas& Canvas() { return lastImage->recorder; }
 
+  testing::SharedStateScope shared;
   MemoryStore store;
   ManualClock clock;
   MemoryWindow window;
@@ -101,7 +102,7 @@ TEST(Transitions, TimerStartsAZoomOutOnlyWithSomethingToShowAndNoPrompt) {
     rig.field->randomFavorites = c.random;
     rig.field->passwordPrompt = c.prompt;
     if (c.prompt) rig.field->promptDeadline = rig.clock.tick + 100000;
-    Process().transitionInterval = 1000;
+    rig.field->transitionInterval = 1000;
 
     rig.Frame(1000);  // exactly one interval: not yet
     EXPECT_EQ(rig.field->transitionState, kRunning);
@@ -109,7 +110,7 @@ TEST(Transitions, TimerStartsAZoomOutOnlyWithSomethingToShowAndNoPrompt) {
     EXPECT_EQ(rig.field->transitionState, c.expectState);
     // The timer restarts its interval either way.
     EXPECT_EQ(rig.field->phaseTick, rig.clock.tick);
-    const uint32_t interval = Process().transitionInterval;
+    const uint32_t interval = rig.field->transitionInterval;
     if (c.expectState == kZoomingOut) {
       EXPECT_GE(interval, 60000u);
       EXPECT_LE(interval, 90000u);
@@ -141,7 +142,7 @@ TEST(Transitions, ZoomOutEndsInTheFirstFrameWithEveryGrainParked) {
   ASSERT_EQ(rig.field->transitionState, kSwitching);
   EXPECT_TRUE(allParked());
   EXPECT_GT(frames, 10);
-  EXPECT_LT(frames * 33u, Process().transitionInterval);
+  EXPECT_LT(frames * 33u, rig.field->transitionInterval);
   EXPECT_EQ(rig.field->phaseTick, rig.clock.tick);
 }
 
@@ -204,11 +205,11 @@ TEST(Transitions, MessageIsSpelledInGrainsAndHeldEightSeconds) {
     // 450 grains: 100, 200, 300, 400, then the last 50 end the seeding.
     for (int32_t cursor : {100, 200, 300, 400}) {
       rig.Frame();
-      EXPECT_EQ(Process().seedCursor, cursor);
+      EXPECT_EQ(rig.field->seedCursor, cursor);
       EXPECT_EQ(rig.field->messagePhase, kSeedingMessage);
     }
     rig.Frame();
-    EXPECT_EQ(Process().seedCursor, 0);
+    EXPECT_EQ(rig.field->seedCursor, 0);
     ASSERT_EQ(rig.field->messagePhase, kHoldingMessage);
     EXPECT_EQ(rig.field->phaseTick, seedingStart);
 
@@ -255,10 +256,10 @@ TEST(Transitions, EqualMinAndMaxTimeSwitchTheTimerOff) {
   WriteDword(rig.store, kMessagesKey, "MinTime", 0);
   WriteDword(rig.store, kMessagesKey, "MaxTime", 0);
   rig.field->randomFavorites = 1;
-  Process().transitionInterval = 500;
+  rig.field->transitionInterval = 500;
   rig.Frame(501);
   EXPECT_EQ(rig.field->transitionState, kZoomingOut);
-  EXPECT_EQ(Process().transitionInterval, 0u);
+  EXPECT_EQ(rig.field->transitionInterval, 0u);
 
   rig.field->transitionState = kRunning;
   const uint32_t phase = rig.field->phaseTick;
@@ -434,7 +435,7 @@ TEST(Caption, FavoriteNameShowsForSixSecondsAfterALoadWithRandomFavorites) {
     rig.field->randomFavorites = c.random;
     rig.field->showClock = c.showClock;
     rig.field->favoriteName = "Brindlemar Falls";
-    Process().transitionInterval = 0;
+    rig.field->transitionInterval = 0;
     rig.field->favoriteTick = rig.clock.tick + 33 - c.sinceLoad;
     rig.Frame();
     RecordingCanvas& canvas = rig.Canvas();

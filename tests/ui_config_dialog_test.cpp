@@ -771,8 +771,8 @@ TEST_F(ConfigDialogTest, EditedMessagesReachThePreviewAndTheRandomPage) {
   EXPECT_EQ(field->messageCount, 3);
   EXPECT_EQ(controls[IDC_MIN_TIME].text, "10");
   EXPECT_EQ(controls[IDC_MAX_TIME].text, "20");
-  EXPECT_GE(Process().transitionInterval, 10000u);
-  EXPECT_LE(Process().transitionInterval, 20000u);
+  EXPECT_GE(field->transitionInterval, 10000u);
+  EXPECT_LE(field->transitionInterval, 20000u);
 }
 
 TEST_F(ConfigDialogTest, ButtonsAndF1ReachTheHost) {

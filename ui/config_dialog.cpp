@@ -569,7 +569,7 @@ void ConfigDialog::EditMessages() {
   ReadDword(store_, kMessagesKey, "Num", field_.messageCount);
   controls_.SetText(IDC_MIN_TIME, DecimalText(minTime));
   controls_.SetText(IDC_MAX_TIME, DecimalText(maxTime));
-  Process().transitionInterval = TransitionIntervalMs(field_.random.Next(), minTime, maxTime);
+  field_.transitionInterval = TransitionIntervalMs(field_.random.Next(), minTime, maxTime);
 }
 
 void ConfigDialog::EditStyleSettings() {

@@ -6,7 +6,6 @@
 #include <string>
 #include <vector>
 
-#include "engine/process_state.h"
 #include "platform/win32/gdi_window.h"
 #include "platform/win32/saver_start.h"
 #include "platform/win32/win32_field.h"
@@ -28,8 +27,9 @@ constexpr DWORD kParentCheckMs = 250;
 // CS_VREDRAW | CS_HREDRAW | CS_OWNDC | CS_GLOBALCLASS.
 constexpr UINT kSaverClassStyle = 0x4023;
 
-// The process-wide values of the saver shell. The store outlives the fields
-// that read it.
+// The saver shell's state for one run: made by RunSaver, handed to the
+// window at its creation and reached from the window procedures through the
+// window. The store outlives the fields that read it.
 struct SaverShell {
   HWND saverWindow = nullptr;
   PlatformFamily family = PlatformFamily::kWindowsNt;
@@ -43,15 +43,20 @@ struct SaverShell {
   bool changingMode = false;
 };
 
-SaverShell shell;
+// The shell of the window, as its creation stored it; null for the messages
+// that come before.
+SaverShell* ShellOf(HWND hwnd) { return reinterpret_cast<SaverShell*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA)); }
+
+void KeepShell(HWND hwnd, LPARAM createParameters) {
+  const auto* create = reinterpret_cast<const CREATESTRUCTA*>(createParameters);
+  SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+}
 
 int32_t CapsLockOn() {
   return GetKeyState(VK_CAPITAL) & 1;
 }
 
-void RunFrame() { shell.fields.DriveFrames(); }
-
-void DeleteFields() {
+void DeleteFields(SaverShell& shell) {
   shell.changingMode = true;
   shell.fields.Clear();
   shell.changingMode = false;
@@ -59,14 +64,14 @@ void DeleteFields() {
 
 // The field the input rules hand the password prompt and the small moves'
 // random draws: the primary monitor's, started first.
-ParticleField* InputField() { return shell.fields.Empty() ? nullptr : &shell.fields.Field(0); }
+ParticleField* InputField(SaverShell& shell) { return shell.fields.Empty() ? nullptr : &shell.fields.Field(0); }
 
 // Starts a field over place, a part of hwnd's client area; keepMode: the
 // field stays at the desktop's mode whatever the settings say.
-ResultCode StartField(HWND hwnd, RectI place, int32_t fullScreen, bool keepMode) {
+ResultCode StartField(SaverShell& shell, HWND hwnd, RectI place, int32_t fullScreen, bool keepMode) {
   shell.changingMode = true;
   const ResultCode code =
-      shell.fields.Start(std::make_unique<GdiWindow>(hwnd, place), place, fullScreen, [keepMode] {
+      shell.fields.Start(std::make_unique<GdiWindow>(hwnd, place), place, fullScreen, [&shell, keepMode] {
         auto field = std::make_unique<Win32Field>(*shell.store, shell.family);
         if (keepMode) field->SetDirectDraw(0);
         return field;
@@ -123,18 +128,18 @@ RectI InWindow(const RectI& bounds, PointI corner) {
 // field comes first: only it may change the display's mode, after which the
 // other monitors are looked up again. False when the first field cannot be
 // made; a later one that cannot stays black.
-bool MakeFullScreenFields(HWND hwnd) {
+bool MakeFullScreenFields(SaverShell& shell, HWND hwnd) {
   const MonitorChoice choice = ReadMonitorChoice(*shell.store);
   MonitorLayout layout = LayOutMonitors(DesktopMonitors(), choice);
   RECT window;
   GetWindowRect(hwnd, &window);
   PointI corner = {window.left, window.top};
   if (layout.fields.empty()) {
-    return !Failed(StartField(hwnd, {0, 0, window.right - window.left, window.bottom - window.top}, 1, false));
+    return !Failed(StartField(shell, hwnd, {0, 0, window.right - window.left, window.bottom - window.top}, 1, false));
   }
   if (layout.primaryField >= 0) {
     const RectI place = InWindow(layout.fields[static_cast<size_t>(layout.primaryField)].bounds, corner);
-    if (Failed(StartField(hwnd, place, 1, false))) return false;
+    if (Failed(StartField(shell, hwnd, place, 1, false))) return false;
     // The mode change's exclusive hold sizes the window to the primary
     // monitor, even where the mode itself is refused, and a new mode may
     // move the other monitors: the window covers them all again, where
@@ -146,14 +151,14 @@ bool MakeFullScreenFields(HWND hwnd) {
     if (static_cast<int32_t>(k) == layout.primaryField) continue;
     // Only the primary monitor changes its mode: the others, and a field
     // across several monitors, run at the desktop's.
-    if (Failed(StartField(hwnd, InWindow(layout.fields[k].bounds, corner), 1, true)) && shell.fields.Empty()) {
+    if (Failed(StartField(shell, hwnd, InWindow(layout.fields[k].bounds, corner), 1, true)) && shell.fields.Empty()) {
       return false;
     }
   }
   return !shell.fields.Empty();
 }
 
-void TellScreenSaverRunning(BOOL running) {
+void TellScreenSaverRunning(const SaverShell& shell, BOOL running) {
   if (shell.family != PlatformFamily::kWindows9x) return;
   BOOL previous = FALSE;
   SystemParametersInfoA(SPI_SCREENSAVERRUNNING, running, &previous, 0);
@@ -184,14 +189,18 @@ LRESULT DefaultSaverProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, 
 }
 
 LRESULT CALLBACK SaverWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_NCCREATE) KeepShell(hwnd, lParam);
+  SaverShell* kept = ShellOf(hwnd);
+  if (!kept) return DefWindowProcA(hwnd, message, wParam, lParam);
+  SaverShell& shell = *kept;
   if (message == WM_CREATE) {
     shell.rules = std::make_unique<SaverInputRules>(CapsLockOn());
-    TellScreenSaverRunning(TRUE);
-    return MakeFullScreenFields(hwnd) ? 0 : -1;
+    TellScreenSaverRunning(shell, TRUE);
+    return MakeFullScreenFields(shell, hwnd) ? 0 : -1;
   }
   if (message == WM_DESTROY) {
-    TellScreenSaverRunning(FALSE);
-    DeleteFields();
+    TellScreenSaverRunning(shell, FALSE);
+    DeleteFields(shell);
   }
   if (!shell.rules) return DefWindowProcA(hwnd, message, wParam, lParam);
   SaverEvent event = TranslateSaverMessage(message, wParam, lParam, CapsLockOn());
@@ -203,16 +212,17 @@ LRESULT CALLBACK SaverWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
     // requests; a required password still holds the end back.
     event.kind = SaverInput::kClose;
   }
-  return DefaultSaverProc(hwnd, message, wParam, lParam, shell.rules->Handle(event, InputField()));
+  return DefaultSaverProc(hwnd, message, wParam, lParam, shell.rules->Handle(event, InputField(shell)));
 }
 
 LRESULT CALLBACK PreviewWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_NCCREATE) KeepShell(hwnd, lParam);
   switch (message) {
     case WM_CREATE:
       SetTimer(hwnd, kFrameTimer, kPreviewPeriodMs, nullptr);
       return 0;
     case WM_TIMER:
-      RunFrame();
+      if (SaverShell* shell = ShellOf(hwnd)) shell->fields.DriveFrames();
       break;
     case WM_DESTROY:
       KillTimer(hwnd, kFrameTimer);
@@ -255,7 +265,7 @@ class ParentDpiScope {
 
 // The preview's parent is gone: its window goes too, which ends the loop
 // with 0, as when the parent closes it.
-void EndOrphanedPreview() {
+void EndOrphanedPreview(const SaverShell& shell) {
   if (IsWindow(shell.saverWindow)) {
     DestroyWindow(shell.saverWindow);
   } else {
@@ -333,9 +343,12 @@ SaverEvent TranslateSaverMessage(uint32_t message, uintptr_t wParam, intptr_t lP
   return event;
 }
 
-SaverStart CreateSaverWindow(void* instanceHandle, void* parentHandle) {
-  HINSTANCE instance = static_cast<HINSTANCE>(instanceHandle);
-  HWND parent = static_cast<HWND>(parentHandle);
+namespace {
+
+// Creates the saver window for shell (full screen when parent is null, else
+// a preview filling parent's client area). Every outcome but kCreated is said
+// on standard error and to the debugger (platform/win32/saver_start.h).
+SaverStart CreateSaverWindow(SaverShell& shell, HINSTANCE instance, HWND parent) {
   if (parent && (!IsWindow(parent) || parent == GetDesktopWindow())) {
     // The desktop as the parent would give a screen-sized window that
     // nothing ends.
@@ -378,7 +391,7 @@ SaverStart CreateSaverWindow(void* instanceHandle, void* parentHandle) {
   const DWORD extended = parent ? 0 : WS_EX_TOPMOST;
   shell.saverWindow = CreateWindowExA(extended, kSaverClassName, kSaverTitle, style, area.left, area.top,
                                       area.right - area.left, area.bottom - area.top, parent, nullptr, instance,
-                                      nullptr);
+                                      &shell);
   if (!shell.saverWindow) {
     ReportStart("the saver's window cannot be created (error " + std::to_string(GetLastError()) +
                 "), or nothing can be drawn in it; the saver does not start");
@@ -395,20 +408,21 @@ SaverStart CreateSaverWindow(void* instanceHandle, void* parentHandle) {
   return SaverStart::kCreated;
 }
 
+}  // namespace
+
 int RunSaver(void* instanceHandle, void* parentHandle, PlatformFamily family) {
   HWND parent = static_cast<HWND>(parentHandle);
+  SaverShell shell;
   shell.family = family;
   shell.store = OpenUserStore();
 
   SaverStart start;
   {
     ParentDpiScope dpi(parent);
-    start = CreateSaverWindow(instanceHandle, parentHandle);
+    start = CreateSaverWindow(shell, static_cast<HINSTANCE>(instanceHandle), parent);
   }
   if (start != SaverStart::kCreated) {
-    DeleteFields();
-    shell.rules.reset();
-    shell.store.reset();
+    DeleteFields(shell);
     return start == SaverStart::kFailed ? kStartFailedCode : 0;
   }
   if (parent) {
@@ -416,7 +430,7 @@ int RunSaver(void* instanceHandle, void* parentHandle, PlatformFamily family) {
     // parent expects the window until it closes it.
     RECT client{};
     GetClientRect(shell.saverWindow, &client);
-    StartField(shell.saverWindow, {0, 0, client.right, client.bottom}, 0, true);
+    StartField(shell, shell.saverWindow, {0, 0, client.right, client.bottom}, 0, true);
   }
 
   RunLoopTiming timing(GetTickCount());
@@ -439,7 +453,7 @@ int RunSaver(void* instanceHandle, void* parentHandle, PlatformFamily family) {
     if (quit) break;
     if (parent) {
       WaitForMessages(kParentCheckMs);
-      if (!IsWindow(parent)) EndOrphanedPreview();
+      if (!IsWindow(parent)) EndOrphanedPreview(shell);
       continue;
     }
     const uint32_t now = GetTickCount();
@@ -449,12 +463,13 @@ int RunSaver(void* instanceHandle, void* parentHandle, PlatformFamily family) {
       WaitForMessages(wait);
       continue;
     }
-    RunFrame();
+    shell.fields.DriveFrames();
     pacer.FrameRan(now);
   }
-  DeleteFields();
-  shell.rules.reset();
-  shell.store.reset();
+  // A window still up (a preview whose parent went first) must not reach
+  // the shell once it is gone.
+  if (IsWindow(shell.saverWindow)) SetWindowLongPtrA(shell.saverWindow, GWLP_USERDATA, 0);
+  DeleteFields(shell);
   return static_cast<int>(msg.wParam);
 }
 

@@ -50,21 +50,19 @@ SaverEvent TranslateSaverMessage(uint32_t message, uintptr_t wParam, intptr_t lP
 
 // What became of a start: the window made; another saver's window found (one
 // saver at a time); a preview's parent that is no window, or the desktop;
-// or a failure of the system (the class, the window or its field).
+// or a failure of the system (the class, the window or its field). Every
+// outcome but kCreated is said on standard error and to the debugger
+// (platform/win32/saver_start.h).
 enum class SaverStart { kCreated, kAnotherRuns, kNoParent, kFailed };
 
 // The exit code of a start that failed: it says so, unlike the two refusals.
 inline constexpr int kStartFailedCode = 1;
 
 // Creates the saver window (full screen when parent is null, else a preview
-// filling parent's client area). Every outcome but kCreated is said on
-// standard error and to the debugger (platform/win32/saver_start.h).
-SaverStart CreateSaverWindow(void* instance, void* parent);
-
-// Runs the saver until its window is gone, or a preview's parent is: the
-// exit code of the loop; 0 when another saver runs or the parent is no
-// window; kStartFailedCode when no window could be made. family decides
-// whether the saver itself asks for the password.
+// filling parent's client area) and runs the saver until its window is gone,
+// or a preview's parent is: the exit code of the loop; 0 when another saver
+// runs or the parent is no window; kStartFailedCode when no window could be
+// made. family decides whether the saver itself asks for the password.
 int RunSaver(void* instance, void* parent, PlatformFamily family);
 
 }  // namespace brindlemar::win32

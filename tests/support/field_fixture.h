@@ -1,21 +1,22 @@
 // A field over an empty in-memory store, a manual clock and a memory window,
 // with its grains allocated and a 24-bit surface: the smallest complete set-up
-// for exact checks on the engine.
+// for exact checks on the engine. The process-wide state is that of a fresh
+// start while the rig lives: the dithered fade and "Rings!" draw from the
+// shared generator.
 #pragma once
 
 #include <memory>
 
 #include "engine/particle_field.h"
-#include "engine/process_state.h"
 #include "engine/style_table.h"
 #include "settings/memory_store.h"
+#include "support/shared_state.h"
 #include "support/test_window.h"
 
 namespace brindlemar::testing {
 
 struct FieldRig {
   explicit FieldRig(int32_t width = 800, int32_t height = 600, int32_t grains = 1000) : window(width, height) {
-    ResetProcessState();
     ResetStyleTable();
     clock.tick = 5000;
     field = std::make_unique<ParticleField>(store, clock);
@@ -36,6 +37,7 @@ struct FieldRig {
     return field->Restart(0.1, dimensionality, configuration, complexity);
   }
 
+  SharedStateScope shared;
   MemoryStore store;
   ManualClock clock;
   TestWindow window;
