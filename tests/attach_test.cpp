@@ -5,8 +5,6 @@
 #include <vector>
 
 #include "engine/particle_field.h"
-#include "engine/process_state.h"
-#include "engine/style_table.h"
 #include "settings/favorite_record.h"
 #include "settings/memory_store.h"
 #include "settings/settings_store.h"
@@ -91,7 +89,6 @@ class ScriptedField final : public ParticleField {
 
 struct AttachRig {
   AttachRig() {
-    ResetStyleTable();
     clock.tick = 5000;
   }
 

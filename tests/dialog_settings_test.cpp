@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/style_table.h"
 #include "settings/dialog_settings.h"
 #include "settings/favorite_list.h"
 #include "settings/favorite_record.h"

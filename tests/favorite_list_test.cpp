@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/style_table.h"
 #include "settings/favorite_list.h"
 #include "settings/favorite_record.h"
 #include "settings/settings_store.h"

@@ -5,7 +5,6 @@
 #include <string>
 
 #include "engine/particle_field.h"
-#include "engine/style_table.h"
 #include "settings/favorite_record.h"
 #include "support/field_fixture.h"
 
@@ -241,7 +240,6 @@ TEST(FavoriteRecord, WildValuesLeaveASoundField) {
 }
 
 TEST(FavoriteRecord, StyleBlockIsReconciledWithTheTable) {
-  ResetStyleTable();
   struct Case {
     int32_t configuration;
     int32_t count;

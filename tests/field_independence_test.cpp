@@ -27,7 +27,6 @@ namespace {
 
 struct Twins {
   explicit Twins(const std::function<void(SettingsStore&)>& storeShow) {
-    ResetStyleTable();
     clock.tick = 70000;
     store.CreateKey(kConfigKey, nullptr);
     store.CreateKey(kMessagesKey, nullptr);

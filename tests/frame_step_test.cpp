@@ -313,7 +313,6 @@ TEST(FrameStep, SteeredVortexZero) {
       for (int32_t dx = 0; dx < 2; ++dx) EXPECT_EQ(f.surface->GetPixel(c.markX + dx, c.markY + dy), 0xFFFFFFu);
     }
   }
-  ResetProcessState();
 }
 
 TEST(FrameStep, VorticesStandStillWithoutSmoothTable) {

@@ -48,7 +48,6 @@ int32_t Dword(MemoryStore& store, const char* name) {
 // attaches it.
 struct Rig {
   explicit Rig(const DisplayModeSource& modes = NoDisplayModes()) {
-    ResetStyleTable();
     clock.tick = 5000;
     field = std::make_unique<ParticleField>(store, clock, modes);
     field->BindWindow(&window, 1);

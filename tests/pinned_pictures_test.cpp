@@ -71,7 +71,6 @@ struct Run {
 // as the headless renderer makes one: seeds, clock and calendar fixed.
 uint64_t PictureChecksum(const Run& run) {
   testing::SharedStateScope shared;
-  ResetStyleTable();
   ManualClock clock;
   clock.tick = 0x5EED0000u;
   clock.SetCalendar(kStartCalendarMs);

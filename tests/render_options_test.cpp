@@ -3,7 +3,6 @@
 #include <string>
 #include <vector>
 
-#include "engine/style_table.h"
 #include "settings/presets.h"
 #include "shell/render_options.h"
 
@@ -13,7 +12,6 @@ namespace {
 using Args = std::vector<std::string>;
 
 bool Parse(Args args, RenderOptions& o, std::string& error) {
-  ResetStyleTable();
   return ParseRenderOptions(args, o, error);
 }
 
@@ -290,7 +288,6 @@ TEST(RenderOptions, NoReflectionsTurnsTheRecordsReflectionsOff) {
 }
 
 bool ParseSaver(Args args, SaverOptions& o, std::string& error) {
-  ResetStyleTable();
   return ParseSaverOptions(args, o, error);
 }
 

@@ -10,7 +10,6 @@
 
 #include "engine/particle_field.h"
 #include "engine/process_state.h"
-#include "engine/style_table.h"
 #include "settings/memory_store.h"
 #include "settings/presets.h"
 #include "settings/settings_store.h"
@@ -25,7 +24,6 @@ using testing::TestWindow;
 
 struct FieldsRig {
   FieldsRig() {
-    ResetStyleTable();
     clock.tick = 5000;
   }
 

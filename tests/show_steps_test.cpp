@@ -8,7 +8,6 @@
 #include "engine/particle_field.h"
 #include "engine/process_state.h"
 #include "engine/show_steps.h"
-#include "engine/style_table.h"
 #include "engine/transition_interval.h"
 #include "overlays/canvas.h"
 #include "settings/memory_store.h"
@@ -51,7 +50,6 @@ std::unique_ptr<FrameImage> CreateRecordedImage(const BitmapHeader& header) {
 // a manual clock and a canvas on the frame image.
 struct ShowRig {
   explicit ShowRig(int32_t grains = 450) : window(400, 300, CreateRecordedImage) {
-    ResetStyleTable();
     clock.tick = 100000;
     field = std::make_unique<ParticleField>(store, clock);
     field->BindWindow(&window, 1);

@@ -5,14 +5,14 @@
 #include <string>
 
 #include "engine/style_table.h"
+#include "support/shared_state.h"
 
 namespace brindlemar {
 namespace {
 
 class StyleTableTest : public ::testing::Test {
  protected:
-  void SetUp() override { ResetStyleTable(); }
-  void TearDown() override { ResetStyleTable(); }
+  testing::StyleTableScope table;
 };
 
 void ExpectUnused(const StyleSetting& s) {

@@ -10,12 +10,12 @@
 #include <vector>
 
 #include "engine/particle_field.h"
-#include "engine/process_state.h"
 #include "engine/style_table.h"
 #include "settings/favorite_record.h"
 #include "settings/memory_store.h"
 #include "settings/settings_store.h"
 #include "support/fake_dialog.h"
+#include "support/shared_state.h"
 #include "ui/config_dialog.h"
 
 namespace brindlemar {
@@ -64,10 +64,6 @@ struct DialogUnderTest {
 
 class ConfigDialogTest : public ::testing::Test, protected DialogUnderTest {
  protected:
-  void SetUp() override {
-    ResetProcessState();
-    ResetStyleTable();
-  }
   // The dialog and its field go before the store they use.
   void TearDown() override {
     dialog.reset();
@@ -131,6 +127,8 @@ class ConfigDialogTest : public ::testing::Test, protected DialogUnderTest {
     return flags;
   }
 
+  testing::SharedStateScope shared;
+  testing::StyleTableScope table;
   MemoryStore store;
 };
 

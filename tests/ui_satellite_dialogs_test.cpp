@@ -13,6 +13,7 @@
 #include "settings/memory_store.h"
 #include "settings/settings_store.h"
 #include "support/fake_dialog.h"
+#include "support/shared_state.h"
 #include "support/watched_store.h"
 #include "ui/dialog_ids.h"
 #include "ui/favorite_dialogs.h"
@@ -306,7 +307,7 @@ TEST_F(MessagesDialogTest, AStoredFaceNoEntryBeginsWithIsKeptOnOk) {
 
 class StyleSettingsDialogTest : public ::testing::Test {
  protected:
-  void SetUp() override { ResetStyleTable(); }
+  testing::StyleTableScope table;
 
   ui::StyleEdit Edit(int32_t configuration) {
     ui::StyleEdit edit;

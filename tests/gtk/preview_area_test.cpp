@@ -10,8 +10,6 @@
 #include <vector>
 
 #include "engine/particle_field.h"
-#include "engine/process_state.h"
-#include "engine/style_table.h"
 #include "gtk/manual_timer.h"
 #include "platform/posix/gtk/preview_area.h"
 #include "settings/memory_store.h"
@@ -55,8 +53,6 @@ Painted Paint(PreviewArea& preview, int width, int height, int border, int scale
 }
 
 TEST(PreviewArea, EachTickDrivesOneFrameAndThePaintingShowsIt) {
-  ResetProcessState();
-  ResetStyleTable();
   MemoryStore store;
   ManualTimer timer;
   PreviewArea preview(160, 120, 1, timer);
@@ -101,8 +97,6 @@ TEST(PreviewArea, EachTickDrivesOneFrameAndThePaintingShowsIt) {
 // 240 pixels, and each of them shows on one pixel of the display.
 TEST(PreviewArea, OnAScaledDisplayTheFieldDrawsTheDisplaysPixels) {
   for (int32_t scale : {2, 3}) {
-    ResetProcessState();
-    ResetStyleTable();
     MemoryStore store;
     ManualTimer timer;
     PreviewArea preview(160, 120, scale, timer);

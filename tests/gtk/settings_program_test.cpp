@@ -18,13 +18,12 @@
 #include <string>
 #include <vector>
 
-#include "engine/process_state.h"
-#include "engine/style_table.h"
 #include "gtk/manual_timer.h"
 #include "platform/posix/file_store.h"
 #include "platform/posix/gtk/settings_program.h"
 #include "settings/favorite_record.h"
 #include "settings/settings_store.h"
+#include "support/shared_state.h"
 #include "ui/dialog_ids.h"
 
 namespace brindlemar::gtk {
@@ -63,8 +62,6 @@ class SettingsProgramTest : public ::testing::Test {
  protected:
   SettingsProgramTest() : dir_(fs::temp_directory_path() / ("h15-program-" + std::to_string(::getpid()))) {
     fs::remove_all(dir_);
-    ResetProcessState();
-    ResetStyleTable();
   }
   ~SettingsProgramTest() override { fs::remove_all(dir_); }
 
@@ -103,6 +100,8 @@ class SettingsProgramTest : public ::testing::Test {
     return value;
   }
 
+  testing::SharedStateScope shared_;
+  testing::StyleTableScope table_;
   fs::path dir_;
   ManualTimer timer_;
   std::string notice_;

@@ -17,7 +17,6 @@ namespace brindlemar::testing {
 
 struct FieldRig {
   explicit FieldRig(int32_t width = 800, int32_t height = 600, int32_t grains = 1000) : window(width, height) {
-    ResetStyleTable();
     clock.tick = 5000;
     field = std::make_unique<ParticleField>(store, clock);
     field->BindWindow(&window, 1);

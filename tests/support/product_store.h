@@ -15,7 +15,6 @@
 #include <random>
 #include <string>
 
-#include "engine/style_table.h"
 #include "settings/memory_store.h"
 #include "settings/settings_store.h"
 #if defined(_WIN32)
@@ -54,7 +53,6 @@ inline std::string ProductStoreKindName(const ::testing::TestParamInfo<ProductSt
 class ProductStoreTest : public ::testing::TestWithParam<ProductStoreKind> {
  protected:
   void SetUp() override {
-    ResetStyleTable();
     std::random_device random;
     dir_ = std::filesystem::temp_directory_path() /
            ("brindlemar-product-" + std::to_string(random()) + std::to_string(random()));
