@@ -64,10 +64,8 @@ void AddSlider(GtkDialogControls& c, Gtk::Box& page, int32_t id, int32_t lowId, 
   c.AddScale(id, *scale);
 }
 
-Gtk::Widget* MainPage(GtkDialogControls& c) {
-  auto* page = Gtk::make_managed<Gtk::Box>(Gtk::Orientation::VERTICAL, 6);
-  page->set_margin_top(6);
-
+// The favorites, the dimensionality, the configuration and the grains.
+Gtk::Widget* ChoiceRows(GtkDialogControls& c) {
   auto* grid = Gtk::make_managed<Gtk::Grid>();
   grid->set_column_spacing(6);
   grid->set_row_spacing(6);
@@ -96,7 +94,6 @@ Gtk::Widget* MainPage(GtkDialogControls& c) {
   auto* grains = MakeSpin(10, 200000, 100, 7);
   grid->attach(*grainsLabel, 0, 3);
   grid->attach(*grains, 1, 3);
-  page->append(*grid);
   c.AddLabel(IDC_FAVORITES_LABEL, *favoritesLabel);
   c.AddDropDown(IDC_FAVORITES, *favorites);
   c.AddButton(IDC_ADD_FAVORITE, *add);
@@ -110,13 +107,11 @@ Gtk::Widget* MainPage(GtkDialogControls& c) {
   // The grains edit has no up-down control of its own on Windows: its spin
   // button's range is this window's.
   c.AddSpin(IDC_GRAINS, IDC_GRAINS, *grains);
+  return grid;
+}
 
-  AddSlider(c, *page, IDC_ACTIVITY, IDC_ACTIVITY_LOW, "Low Activity", IDC_ACTIVITY_HIGH, "Lots O' Action");
-  AddSlider(c, *page, IDC_VISCOSITY, IDC_VISCOSITY_LOW, "Low Viscosity", IDC_VISCOSITY_HIGH, "Very Viscous");
-  AddSlider(c, *page, IDC_COMPLEXITY, IDC_COMPLEXITY_LOW, "Low Complexity", IDC_COMPLEXITY_HIGH, "Fancier Stuff");
-  AddSlider(c, *page, IDC_BRIGHTNESS, IDC_BRIGHTNESS_LOW, "Subtle Colors", IDC_BRIGHTNESS_HIGH, "Bright");
-  AddSlider(c, *page, IDC_COLOR_RATE, 0, nullptr, 0, nullptr);
-
+// The line that heads the custom settings.
+Gtk::Widget* CustomHeading(GtkDialogControls& c) {
   auto* custom = MakeRow();
   auto* left = Gtk::make_managed<Gtk::Separator>(Gtk::Orientation::HORIZONTAL);
   auto* right = Gtk::make_managed<Gtk::Separator>(Gtk::Orientation::HORIZONTAL);
@@ -129,10 +124,12 @@ Gtk::Widget* MainPage(GtkDialogControls& c) {
   custom->append(*customLabel);
   custom->append(*right);
   custom->set_margin_top(6);
-  page->append(*custom);
   c.AddWidget(IDC_CUSTOM_LINE, *custom);
   c.AddLabel(IDC_CUSTOM_LABEL, *customLabel);
+  return custom;
+}
 
+Gtk::Widget* DotStyleRow(GtkDialogControls& c) {
   auto* styles = MakeRow(12);
   const struct {
     int32_t id;
@@ -150,8 +147,11 @@ Gtk::Widget* MainPage(GtkDialogControls& c) {
     styles->append(*radio);
     c.AddRadio(style.id, *radio);
   }
-  page->append(*styles);
+  return styles;
+}
 
+// Twist, trails, dither and reflections with their counts.
+Gtk::Widget* StyleOptions(GtkDialogControls& c) {
   auto* options = Gtk::make_managed<Gtk::Grid>();
   options->set_column_spacing(12);
   options->set_row_spacing(6);
@@ -169,7 +169,6 @@ Gtk::Widget* MainPage(GtkDialogControls& c) {
   options->attach(*reflections, 1, 1);
   options->attach(*reflectionCount, 2, 1);
   options->attach(*symmetric, 3, 1);
-  page->append(*options);
   c.AddCheck(IDC_EXTRA_TWIST, *twist);
   c.AddCheck(IDC_TRAILS, *trails);
   c.AddSpin(IDC_TRAIL_LENGTH, IDC_TRAIL_SPIN, *trailLength);
@@ -177,6 +176,21 @@ Gtk::Widget* MainPage(GtkDialogControls& c) {
   c.AddCheck(IDC_REFLECTIONS, *reflections);
   c.AddSpin(IDC_REFLECTION_COUNT, IDC_REFLECTION_SPIN, *reflectionCount);
   c.AddCheck(IDC_SYMMETRIC, *symmetric);
+  return options;
+}
+
+Gtk::Widget* MainPage(GtkDialogControls& c) {
+  auto* page = Gtk::make_managed<Gtk::Box>(Gtk::Orientation::VERTICAL, 6);
+  page->set_margin_top(6);
+  page->append(*ChoiceRows(c));
+  AddSlider(c, *page, IDC_ACTIVITY, IDC_ACTIVITY_LOW, "Low Activity", IDC_ACTIVITY_HIGH, "Lots O' Action");
+  AddSlider(c, *page, IDC_VISCOSITY, IDC_VISCOSITY_LOW, "Low Viscosity", IDC_VISCOSITY_HIGH, "Very Viscous");
+  AddSlider(c, *page, IDC_COMPLEXITY, IDC_COMPLEXITY_LOW, "Low Complexity", IDC_COMPLEXITY_HIGH, "Fancier Stuff");
+  AddSlider(c, *page, IDC_BRIGHTNESS, IDC_BRIGHTNESS_LOW, "Subtle Colors", IDC_BRIGHTNESS_HIGH, "Bright");
+  AddSlider(c, *page, IDC_COLOR_RATE, 0, nullptr, 0, nullptr);
+  page->append(*CustomHeading(c));
+  page->append(*DotStyleRow(c));
+  page->append(*StyleOptions(c));
   return page;
 }
 
