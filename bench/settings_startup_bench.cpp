@@ -50,8 +50,9 @@ std::filesystem::path SettingsWithFavorites(int64_t count) {
 
 void BM_SettingsStartup(benchmark::State& state) {
   const std::filesystem::path dir = SettingsWithFavorites(state.range(0));
+  StandardErrorReporter reporter("brindlemar_bench");
   for (auto _ : state) {
-    posix::FileStore store(dir.string());
+    posix::FileStore store(dir.string(), reporter);
     ParticleField field(store, SystemClock());
     LoadParameters(field, store, true);
     benchmark::DoNotOptimize(field.favoriteCount);

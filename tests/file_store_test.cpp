@@ -26,6 +26,7 @@
 #include "platform/posix/reg_file.h"
 #include "settings/change_set.h"
 #include "settings/settings_store.h"
+#include "support/collecting_reporter.h"
 #include "support/faulty_file_system.h"
 
 namespace brindlemar {
@@ -57,12 +58,6 @@ std::string ReadBytes(const fs::path& path) {
 
 void WriteBytes(const fs::path& path, const std::string& bytes) {
   std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
-}
-
-size_t Count(const std::string& text, const std::string& part) {
-  size_t n = 0;
-  for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
-  return n;
 }
 
 TEST(RegFile, WritesTheRegedit4Form) {
@@ -408,10 +403,12 @@ class FileStoreTest : public ::testing::Test {
   }
 
   fs::path dir_;
+  // What the stores say went wrong.
+  testing::CollectingReporter reporter_;
 };
 
 TEST_F(FileStoreTest, WritesUnderTheCurrentUsersHive) {
-  posix::FileStore store(dir_.string());
+  posix::FileStore store(dir_.string(), reporter_);
   ASSERT_TRUE(store.CreateKey(kConfigKey, nullptr));
   ASSERT_TRUE(WriteDword(store, kConfigKey, "Random", 1));
   ASSERT_TRUE(WriteString(store, kConfigKey, "Settings", "*"));
@@ -428,7 +425,7 @@ TEST_F(FileStoreTest, WritesUnderTheCurrentUsersHive) {
 
 TEST_F(FileStoreTest, CreatesItsDirectoryOnTheFirstChange) {
   fs::path nested = dir_ / "config" / "brindlemar";
-  posix::FileStore store(nested.string());
+  posix::FileStore store(nested.string(), reporter_);
   EXPECT_FALSE(store.OpenKey(kConfigKey));
   EXPECT_FALSE(fs::exists(nested));
   ASSERT_TRUE(store.CreateKey(kConfigKey, nullptr));
@@ -443,7 +440,7 @@ TEST_F(FileStoreTest, KeepsValuesOfARegistryEditorExportItCannotUse) {
                                  u"\"Big\"=hex(b):01,00,00,00,00,00,00,00\r\n"
                                  u"[HKEY_LOCAL_MACHINE\\Software\\Other]\r\n"
                                  u"\"Kept\"=dword:00000002\r\n"));
-  posix::FileStore store(dir_.string());
+  posix::FileStore store(dir_.string(), reporter_);
   std::string settings;
   ASSERT_TRUE(ReadString(store, kConfigKey, "Settings", 256, settings));
   EXPECT_EQ(settings,
@@ -476,19 +473,19 @@ TEST_F(FileStoreTest, AFileThatIsNoSettingsFileIsKeptAsideWholeAndReplacedByDefa
     fs::path dir = dir_ / c.what;
     fs::create_directories(dir);
     WriteBytes(File(dir), c.bytes);
-    posix::FileStore store(dir.string());
+    posix::FileStore store(dir.string(), reporter_);
 
-    ::testing::internal::CaptureStderr();
+    reporter_.Clear();
     EXPECT_FALSE(store.OpenKey(kConfigKey));
     EXPECT_TRUE(store.EnumerateValues(kConfigKey).empty());
-    std::string report = ::testing::internal::GetCapturedStderr();
+    std::string report = reporter_.Text();
 
     std::vector<std::string> kept = Others(dir);
     ASSERT_EQ(kept.size(), 1u);
     EXPECT_TRUE(kept[0].starts_with("settings.reg.damaged-")) << kept[0];
     EXPECT_EQ(ReadBytes(dir / kept[0]), c.bytes);
     EXPECT_FALSE(fs::exists(File(dir)));
-    EXPECT_EQ(Count(report, "brindlemar: settings file"), 1u) << report;
+    EXPECT_EQ(reporter_.LinesStartingWith("settings file"), 1u) << report;
     EXPECT_NE(report.find(File(dir).string()), std::string::npos) << report;
     EXPECT_NE(report.find(kept[0]), std::string::npos) << report;
     posix::SettingsFileDamage damage = store.TakeDamage();
@@ -535,9 +532,9 @@ TEST_F(FileStoreTest, ADamagedLineCostsThatLineAndTheRestIsKept) {
     const std::string original = UsersFile(c.bad);
     WriteBytes(File(dir), original);
 
-    ::testing::internal::CaptureStderr();
+    reporter_.Clear();
     {
-      posix::FileStore store(dir.string());
+      posix::FileStore store(dir.string(), reporter_);
       std::string text;
       ASSERT_TRUE(ReadString(store, kFavoritesKey, "Fav000", 256, text));
       EXPECT_TRUE(text.starts_with("Mine,"));
@@ -551,7 +548,7 @@ TEST_F(FileStoreTest, ADamagedLineCostsThatLineAndTheRestIsKept) {
       EXPECT_EQ(damage.dropped[0].first, 5u);
       EXPECT_TRUE(damage.wholeFile.empty());
     }
-    std::string report = ::testing::internal::GetCapturedStderr();
+    std::string report = reporter_.Text();
 
     std::vector<std::string> kept = Others(dir);
     ASSERT_EQ(kept.size(), 1u);
@@ -565,11 +562,11 @@ TEST_F(FileStoreTest, ADamagedLineCostsThatLineAndTheRestIsKept) {
     // and makes no second copy, and a change keeps everything else.
     const std::string rewritten = ReadBytes(File(dir));
     EXPECT_EQ(rewritten.find(c.bad), std::string::npos);
-    ::testing::internal::CaptureStderr();
-    posix::FileStore next(dir.string());
+    reporter_.Clear();
+    posix::FileStore next(dir.string(), reporter_);
     ASSERT_TRUE(WriteDword(next, kConfigKey, "Style", 1));
     EXPECT_FALSE(next.TakeDamage().Found());
-    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+    EXPECT_EQ(reporter_.Text(), "");
     EXPECT_EQ(Others(dir), kept);
     const std::string after = ReadBytes(File(dir));
     for (const char* line : {"\"Fav000\"=\"Mine,", "\"Message1\"=\"Hello\"", "\"Clock\"=dword:00000001",
@@ -582,28 +579,27 @@ TEST_F(FileStoreTest, ADamagedLineCostsThatLineAndTheRestIsKept) {
 TEST_F(FileStoreTest, ADamagedFileThatCannotBeReplacedIsCopiedOnce) {
   const std::string original = UsersFile("\"MaxFPS\"=dword:zz\r\n");
   WriteBytes(File(dir_), original);
-  ::testing::internal::CaptureStderr();
+  reporter_.Clear();
   for (int start = 0; start < 3; ++start) {
     FaultyFileSystem files;
     // The copy is renamed into place; the replacement of the file is not.
     files.Fail(FileCall::kRename, EIO, -1, posix::kSettingsFileName);
-    posix::FileStore store(dir_.string(), files);
+    posix::FileStore store(dir_.string(), reporter_, files);
     std::string text;
     ASSERT_TRUE(ReadString(store, kFavoritesKey, "Fav000", 256, text));
     EXPECT_FALSE(WriteDword(store, kConfigKey, "Style", 1)) << "a change would lose the damaged line";
     EXPECT_NE(store.LastFailure(), "");
   }
-  ::testing::internal::GetCapturedStderr();
   EXPECT_EQ(ReadBytes(File(dir_)), original);
   std::vector<std::string> kept = Others(dir_);
   ASSERT_EQ(kept.size(), 1u) << "one copy for every start";
   EXPECT_EQ(ReadBytes(dir_ / kept[0]), original);
 
   // Once the file can be replaced, the copy there serves.
-  ::testing::internal::CaptureStderr();
-  posix::FileStore store(dir_.string());
+  reporter_.Clear();
+  posix::FileStore store(dir_.string(), reporter_);
   ASSERT_TRUE(WriteDword(store, kConfigKey, "Style", 1));
-  std::string report = ::testing::internal::GetCapturedStderr();
+  std::string report = reporter_.Text();
   EXPECT_NE(report.find(kept[0]), std::string::npos) << report;
   EXPECT_EQ(Others(dir_), kept);
   EXPECT_EQ(ReadBytes(File(dir_)).find("MaxFPS"), std::string::npos);
@@ -626,8 +622,8 @@ TEST_F(FileStoreTest, AReadOnlyFileIsReadAndNeverChanged) {
     fs::permissions(File(dir), fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
     const fs::file_time_type modified = fs::last_write_time(File(dir));
 
-    ::testing::internal::CaptureStderr();
-    posix::FileStore store(dir.string());
+    reporter_.Clear();
+    posix::FileStore store(dir.string(), reporter_);
     EXPECT_TRUE(store.ReadOnly());
     std::string text;
     EXPECT_EQ(ReadString(store, kFavoritesKey, "Fav000", 256, text), c.bytes != "garbage");
@@ -643,7 +639,6 @@ TEST_F(FileStoreTest, AReadOnlyFileIsReadAndNeverChanged) {
     presets.unlessKeyExists = kFavoritesKey;
     presets.CreateKey(kFavoritesKey).SetString(kFavoritesKey, "Fav000", "Preset,1");
     EXPECT_NE(store.ApplyChanges(presets), ChangeResult::kMade);
-    ::testing::internal::GetCapturedStderr();
 
     EXPECT_EQ(ReadBytes(File(dir)), c.bytes);
     EXPECT_EQ(fs::last_write_time(File(dir)), modified);
@@ -652,10 +647,10 @@ TEST_F(FileStoreTest, AReadOnlyFileIsReadAndNeverChanged) {
 }
 
 TEST_F(FileStoreTest, NewDamageNeverReplacesAnEarlierKeptFile) {
-  posix::FileStore store(dir_.string());
+  posix::FileStore store(dir_.string(), reporter_);
   const std::string first = "first damage";
   const std::string second = "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\r\n";
-  ::testing::internal::CaptureStderr();
+  reporter_.Clear();
   WriteBytes(File(dir_), first);
   EXPECT_TRUE(store.EnumerateValues(kConfigKey).empty());
   WriteBytes(File(dir_), second);
@@ -663,8 +658,8 @@ TEST_F(FileStoreTest, NewDamageNeverReplacesAnEarlierKeptFile) {
   bool created = false;
   ASSERT_TRUE(store.CreateKey(kConfigKey, &created));
   EXPECT_TRUE(created);
-  std::string report = ::testing::internal::GetCapturedStderr();
-  EXPECT_EQ(Count(report, "brindlemar: settings file"), 2u) << report;
+  std::string report = reporter_.Text();
+  EXPECT_EQ(reporter_.LinesStartingWith("settings file"), 2u) << report;
 
   std::vector<std::string> kept = Others(dir_);
   ASSERT_EQ(kept.size(), 2u);
@@ -675,7 +670,7 @@ TEST_F(FileStoreTest, NewDamageNeverReplacesAnEarlierKeptFile) {
 }
 
 TEST_F(FileStoreTest, RefusesAChangeThatWouldOutgrowTheFile) {
-  posix::FileStore store(dir_.string());
+  posix::FileStore store(dir_.string(), reporter_);
   ASSERT_TRUE(store.CreateKey(kConfigKey, nullptr));
   ASSERT_TRUE(WriteDword(store, kConfigKey, "Random", 1));
   std::string before = ReadBytes(File(dir_));
@@ -689,10 +684,10 @@ TEST_F(FileStoreTest, RefusesAChangeThatWouldOutgrowTheFile) {
 TEST_F(FileStoreTest, WritersAtTheSameTimeKeepEveryChange) {
   constexpr int kWrites = 100;
   {
-    posix::FileStore setup(dir_.string());
+    posix::FileStore setup(dir_.string(), reporter_);
     ASSERT_TRUE(setup.CreateKey(kConfigKey, nullptr));
   }
-  ::testing::internal::CaptureStderr();
+  reporter_.Clear();
   std::atomic<bool> writing{true};
   std::atomic<int> wholeReads{0}, brokenReads{0};
   // Reads the file behind the stores' backs: it must be whole every time.
@@ -706,7 +701,7 @@ TEST_F(FileStoreTest, WritersAtTheSameTimeKeepEveryChange) {
   std::atomic<int> failedWrites{0};
   auto writer = [&](const char* prefix) {
     // A store of its own, as another process would have.
-    posix::FileStore store(dir_.string());
+    posix::FileStore store(dir_.string(), reporter_);
     for (int i = 0; i < kWrites; ++i) {
       if (!WriteDword(store, kConfigKey, prefix + std::to_string(i), i)) ++failedWrites;
     }
@@ -716,12 +711,12 @@ TEST_F(FileStoreTest, WritersAtTheSameTimeKeepEveryChange) {
   b.join();
   writing = false;
   reader.join();
-  EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+  EXPECT_EQ(reporter_.Text(), "");
 
   EXPECT_EQ(failedWrites, 0);
   EXPECT_EQ(brokenReads, 0);
   EXPECT_GT(wholeReads, 0);
-  posix::FileStore check(dir_.string());
+  posix::FileStore check(dir_.string(), reporter_);
   EXPECT_EQ(check.EnumerateValues(kConfigKey).size(), 2u * kWrites);
   for (const char* prefix : {"A", "B"}) {
     for (int i = 0; i < kWrites; ++i) {
@@ -736,7 +731,7 @@ TEST_F(FileStoreTest, WritersAtTheSameTimeKeepEveryChange) {
 // A settings file with Config's "Random" = 1 and "Settings", written by a
 // store of its own; returns its bytes.
 std::string WriteGoodFile(const fs::path& dir) {
-  posix::FileStore store(dir.string());
+  posix::FileStore store(dir.string(), testing::UnwatchedReporter());
   EXPECT_TRUE(store.CreateKey(kConfigKey, nullptr));
   EXPECT_TRUE(WriteDword(store, kConfigKey, "Random", 1));
   EXPECT_TRUE(WriteString(store, kConfigKey, "Settings", "*,1,2"));
@@ -763,17 +758,17 @@ TEST_F(FileStoreTest, AFileThatCannotBeReadIsNeitherMovedNorRewritten) {
     const std::string good = WriteGoodFile(dir);
     FaultyFileSystem files;
     files.Fail(c.call, c.error, -1, c.call == FileCall::kRead ? "" : posix::kSettingsFileName);
-    posix::FileStore store(dir.string(), files);
+    posix::FileStore store(dir.string(), reporter_, files);
 
-    ::testing::internal::CaptureStderr();
+    reporter_.Clear();
     int32_t random = 7;
     EXPECT_FALSE(ReadDword(store, kConfigKey, "Random", random));
     EXPECT_EQ(random, 7);
     EXPECT_FALSE(store.OpenKey(kConfigKey));
     EXPECT_FALSE(WriteDword(store, kConfigKey, "Clock", 1));
-    std::string report = ::testing::internal::GetCapturedStderr();
+    std::string report = reporter_.Text();
 
-    EXPECT_EQ(Count(report, "brindlemar: cannot read settings file"), 1u) << report;
+    EXPECT_EQ(reporter_.LinesStartingWith("cannot read settings file"), 1u) << report;
     EXPECT_NE(report.find(std::strerror(c.error)), std::string::npos) << report;
     EXPECT_EQ(ReadBytes(File(dir)), good);
     EXPECT_TRUE(Others(dir).empty());
@@ -790,12 +785,12 @@ TEST_F(FileStoreTest, SomethingElseInTheFilesPlaceIsLeftAlone) {
     } else {
       fs::create_directories(File(dir));
     }
-    posix::FileStore store(dir.string());
-    ::testing::internal::CaptureStderr();
+    posix::FileStore store(dir.string(), reporter_);
+    reporter_.Clear();
     EXPECT_FALSE(store.OpenKey(kConfigKey));
     EXPECT_FALSE(store.CreateKey(kConfigKey, nullptr));
-    std::string report = ::testing::internal::GetCapturedStderr();
-    EXPECT_EQ(Count(report, "brindlemar: cannot read settings file"), 1u) << report;
+    std::string report = reporter_.Text();
+    EXPECT_EQ(reporter_.LinesStartingWith("cannot read settings file"), 1u) << report;
     EXPECT_TRUE(std::string(what) == "pipe" ? fs::is_fifo(File(dir)) : fs::is_directory(File(dir)));
     EXPECT_TRUE(Others(dir).empty());
   }
@@ -807,15 +802,15 @@ TEST_F(FileStoreTest, InterruptedCallsAreMadeAgain) {
                         FileCall::kMkdir, FileCall::kMakeTemp, FileCall::kRename, FileCall::kStat}) {
     files.Fail(call, EINTR, 2);
   }
-  posix::FileStore store(dir_.string(), files);
-  ::testing::internal::CaptureStderr();
+  posix::FileStore store(dir_.string(), reporter_, files);
+  reporter_.Clear();
   ASSERT_TRUE(store.CreateKey(kConfigKey, nullptr));
   ASSERT_TRUE(WriteDword(store, kConfigKey, "Random", 1));
-  posix::FileStore other(dir_.string(), files);
+  posix::FileStore other(dir_.string(), reporter_, files);
   int32_t random = 0;
   EXPECT_TRUE(ReadDword(other, kConfigKey, "Random", random));
   EXPECT_EQ(random, 1);
-  EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+  EXPECT_EQ(reporter_.Text(), "");
   EXPECT_TRUE(Others(dir_).empty());
 }
 
@@ -840,16 +835,16 @@ TEST_F(FileStoreTest, AChangeThatCannotBeSavedIsReportedOnceAndChangesNothing) {
     const std::string good = WriteGoodFile(dir);
     FaultyFileSystem files;
     files.Fail(c.call, c.error, -1, c.path);
-    posix::FileStore store(dir.string(), files);
+    posix::FileStore store(dir.string(), reporter_, files);
 
-    ::testing::internal::CaptureStderr();
+    reporter_.Clear();
     EXPECT_FALSE(WriteDword(store, kConfigKey, "Clock", 1));
     EXPECT_FALSE(WriteDword(store, kConfigKey, "Style", 1));
     int32_t random = 0;
     EXPECT_TRUE(ReadDword(store, kConfigKey, "Random", random));
-    std::string report = ::testing::internal::GetCapturedStderr();
+    std::string report = reporter_.Text();
 
-    EXPECT_EQ(Count(report, "brindlemar: the settings could not be saved"), 1u) << report;
+    EXPECT_EQ(reporter_.LinesStartingWith("the settings could not be saved"), 1u) << report;
     EXPECT_NE(report.find(std::strerror(c.error)), std::string::npos) << report;
     EXPECT_EQ(ReadBytes(File(dir)), good);
     EXPECT_TRUE(Others(dir).empty());  // no temporary file left either
@@ -861,7 +856,7 @@ TEST_F(FileStoreTest, TemporaryFilesOfEndedWritersGoWithTheNextChange) {
   const std::vector<std::string> kept = {"notes.tmp-123456", "settings.reg.tmp-1234567", "settings.reg.tmp-12345"};
   for (const std::string& name : stale) WriteBytes(dir_ / name, "REGEDIT4\r\n");
   for (const std::string& name : kept) WriteBytes(dir_ / name, "x");
-  posix::FileStore store(dir_.string());
+  posix::FileStore store(dir_.string(), reporter_);
   EXPECT_EQ(Others(dir_).size(), stale.size() + kept.size());  // reads leave them
   ASSERT_TRUE(store.CreateKey(kConfigKey, nullptr));
   std::vector<std::string> expected = kept;
@@ -896,7 +891,7 @@ TEST_F(FileStoreTest, ALinkedSettingsFileIsWrittenThroughItsLink) {
     std::string link = c.link.empty() ? target.string() : c.link;
     fs::create_symlink(link, File(config));
 
-    posix::FileStore store(config.string());
+    posix::FileStore store(config.string(), reporter_);
     ASSERT_TRUE(store.CreateKey(kConfigKey, nullptr));
     ASSERT_TRUE(WriteDword(store, kConfigKey, "Clock", 1));
 
@@ -906,7 +901,7 @@ TEST_F(FileStoreTest, ALinkedSettingsFileIsWrittenThroughItsLink) {
       EXPECT_TRUE(fs::is_symlink(base / c.hop));
     }
     EXPECT_NE(ReadBytes(target).find("\"Clock\"=dword:00000001"), std::string::npos);
-    posix::FileStore again(config.string());
+    posix::FileStore again(config.string(), reporter_);
     int32_t clock = 0;
     EXPECT_TRUE(ReadDword(again, kConfigKey, "Clock", clock));
     EXPECT_EQ(clock, 1);
@@ -919,11 +914,11 @@ TEST_F(FileStoreTest, TheFileIsParsedOncePerChange) {
   ChangeSet many;
   many.CreateKey(kFavoritesKey);
   for (int k = 0; k < kValues; ++k) many.SetString(kFavoritesKey, "Fav" + std::to_string(k), "Name,1,2,3");
-  posix::FileStore writer(dir_.string());
+  posix::FileStore writer(dir_.string(), reporter_);
   ASSERT_EQ(writer.ApplyChanges(many), ChangeResult::kMade);
 
   FaultyFileSystem files;
-  posix::FileStore reader(dir_.string(), files);
+  posix::FileStore reader(dir_.string(), reporter_, files);
   std::string text;
   for (int k = 0; k < kValues; ++k) ASSERT_TRUE(ReadString(reader, kFavoritesKey, "Fav" + std::to_string(k), 64, text));
   EXPECT_EQ(files.Calls(FileCall::kOpen), 1);
@@ -939,7 +934,7 @@ TEST_F(FileStoreTest, TheFileIsParsedOncePerChange) {
 TEST_F(FileStoreTest, ASetOfChangesIsOneReplacementOrNothing) {
   const std::string good = WriteGoodFile(dir_);
   FaultyFileSystem files;
-  posix::FileStore store(dir_.string(), files);
+  posix::FileStore store(dir_.string(), reporter_, files);
   ChangeSet set;
   set.DeleteKey(kConfigKey).CreateKey(kFavoritesKey);
   for (int k = 0; k < 51; ++k) set.SetString(kFavoritesKey, "Fav" + std::to_string(k), "Name,1");

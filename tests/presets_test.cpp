@@ -21,6 +21,7 @@
 #include <unistd.h>
 
 #include "platform/posix/file_store.h"
+#include "support/collecting_reporter.h"
 #include "support/faulty_file_system.h"
 #endif
 
@@ -216,7 +217,7 @@ class InstallPresetsFile : public ::testing::Test {
   // The next start, with nothing failing: all the presets, whatever the
   // first start left, and no temporary file once it has changed anything.
   static void ExpectAllFavoritesOnTheNextStart(const std::filesystem::path& dir) {
-    posix::FileStore store(dir.string());
+    posix::FileStore store(dir.string(), testing::UnwatchedReporter());
     InstallPresets(store);
     ASSERT_EQ(store.EnumerateValues(kFavoritesKey).size(), static_cast<size_t>(kPresetCount));
     for (int32_t k = 0; k < kPresetCount; ++k) {
@@ -244,7 +245,7 @@ TEST_F(InstallPresetsFile, AFirstStartEndedAtAnyCallLeavesAllOrNothing) {
     if (child == 0) {
       testing::FaultyFileSystem files;
       files.EndAtCall(call, kKilled);
-      posix::FileStore store(dir.string(), files);
+      posix::FileStore store(dir.string(), testing::UnwatchedReporter(), files);
       InstallPresets(store);
       _exit(kFinished);
     }
@@ -275,10 +276,10 @@ TEST_F(InstallPresetsFile, AFirstStartThatCannotSaveLeavesNoFavoritesKey) {
     {
       testing::FaultyFileSystem files;
       files.Fail(c.call, c.error, -1);
-      posix::FileStore store(dir.string(), files);
-      ::testing::internal::CaptureStderr();
+      testing::CollectingReporter reporter;
+      posix::FileStore store(dir.string(), reporter, files);
       EXPECT_FALSE(InstallPresets(store));
-      ::testing::internal::GetCapturedStderr();
+      EXPECT_EQ(reporter.LinesStartingWith("the settings could not be saved"), 1u) << reporter.Text();
       EXPECT_FALSE(store.OpenKey(kFavoritesKey));
     }
     ExpectAllFavoritesOnTheNextStart(dir);

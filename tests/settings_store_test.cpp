@@ -19,6 +19,7 @@
 #include "platform/win32/registry_store.h"
 #else
 #include "platform/posix/file_store.h"
+#include "support/collecting_reporter.h"
 #endif
 
 namespace brindlemar {
@@ -42,7 +43,7 @@ std::unique_ptr<SettingsStore> OpenMemory(const fs::path&) { return std::make_un
 std::unique_ptr<SettingsStore> OpenRegistry(const fs::path&) { return std::make_unique<win32::RegistryStore>(); }
 #else
 std::unique_ptr<SettingsStore> OpenFile(const fs::path& dir) {
-  return std::make_unique<posix::FileStore>(dir.string());
+  return std::make_unique<posix::FileStore>(dir.string(), testing::UnwatchedReporter());
 }
 #endif
 

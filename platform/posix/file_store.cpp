@@ -7,7 +7,6 @@
 
 #include <cerrno>
 #include <climits>
-#include <cstdio>
 #include <ctime>
 #include <system_error>
 #include <utility>
@@ -212,7 +211,8 @@ std::string UserConfigDirectory(const char* configDir, const char* xdgConfigHome
   return {};
 }
 
-FileStore::FileStore(const std::string& directory, FileSystem& files) : files_(files), directory_(directory) {
+FileStore::FileStore(const std::string& directory, ErrorReporter& reporter, FileSystem& files)
+    : reporter_(reporter), files_(files), directory_(directory) {
   if (directory_.empty()) return;
   filePath_ = directory_ + "/" + kSettingsFileName;
   lockPath_ = directory_ + "/" + kLockFileName;
@@ -420,8 +420,8 @@ bool FileStore::SetAside(const std::string& reason, const std::string& identity)
     if (Retried([&] { return files_.Rename(damaged.c_str(), kept.c_str()); }) == 0) {
       reportedDamage_.clear();
       damage_ = SettingsFileDamage{{}, reason, kept};
-      std::fprintf(stderr, "brindlemar: settings file %s is damaged (%s); kept as %s, starting from defaults\n",
-                   filePath_.c_str(), reason.c_str(), kept.c_str());
+      reporter_.Report("settings file " + filePath_ + " is damaged (" + reason + "); kept as " + kept +
+                       ", starting from defaults");
       return true;
     }
     why = ErrorText(errno);
@@ -429,10 +429,8 @@ bool FileStore::SetAside(const std::string& reason, const std::string& identity)
   if (identity != reportedDamage_) {
     reportedDamage_ = identity;
     damage_ = SettingsFileDamage{{}, reason, {}};
-    std::fprintf(stderr,
-                 "brindlemar: settings file %s is damaged (%s) and cannot be moved aside (%s); "
-                 "using defaults and saving nothing\n",
-                 filePath_.c_str(), reason.c_str(), why.c_str());
+    reporter_.Report("settings file " + filePath_ + " is damaged (" + reason + ") and cannot be moved aside (" + why +
+                     "); using defaults and saving nothing");
   }
   return false;
 }
@@ -440,14 +438,13 @@ bool FileStore::SetAside(const std::string& reason, const std::string& identity)
 void FileStore::ReportUnreadable(const std::string& reason) {
   unreadable_ = reason;
   if (!reportedUnreadable_.insert(reason).second) return;
-  std::fprintf(stderr, "brindlemar: cannot read settings file %s (%s); using defaults and saving nothing\n",
-               filePath_.c_str(), reason.c_str());
+  reporter_.Report("cannot read settings file " + filePath_ + " (" + reason + "); using defaults and saving nothing");
 }
 
 void FileStore::ReportUnsaved(const std::string& path, const std::string& reason) {
   lastFailure_ = path == filePath_ ? reason : reason + " (" + path + ")";
   if (!reportedUnsaved_.insert(reason).second) return;
-  std::fprintf(stderr, "brindlemar: the settings could not be saved: %s: %s\n", path.c_str(), reason.c_str());
+  reporter_.Report("the settings could not be saved: " + path + ": " + reason);
 }
 
 void FileStore::ReportDropped(const std::vector<DroppedLines>& dropped, const std::string& outcome) {
@@ -455,12 +452,11 @@ void FileStore::ReportDropped(const std::vector<DroppedLines>& dropped, const st
   constexpr size_t kListed = 20;
   size_t lines = 0;
   for (const DroppedLines& d : dropped) lines += d.last - d.first + 1;
-  std::fprintf(stderr, "brindlemar: settings file %s: %zu %s cannot be read and %s left out; %s\n",
-               filePath_.c_str(), lines, lines == 1 ? "line" : "lines", lines == 1 ? "is" : "are", outcome.c_str());
-  for (size_t i = 0; i < dropped.size() && i < kListed; ++i) {
-    std::fprintf(stderr, "brindlemar:   %s\n", DescribeDropped(dropped[i]).c_str());
-  }
-  if (dropped.size() > kListed) std::fprintf(stderr, "brindlemar:   and %zu more\n", dropped.size() - kListed);
+  reporter_.Report("settings file " + filePath_ + ": " + std::to_string(lines) +
+                   (lines == 1 ? " line cannot be read and is" : " lines cannot be read and are") + " left out; " +
+                   outcome);
+  for (size_t i = 0; i < dropped.size() && i < kListed; ++i) reporter_.Report("  " + DescribeDropped(dropped[i]));
+  if (dropped.size() > kListed) reporter_.Report("  and " + std::to_string(dropped.size() - kListed) + " more");
 }
 
 SettingsFileDamage FileStore::TakeDamage() { return std::exchange(damage_, SettingsFileDamage{}); }

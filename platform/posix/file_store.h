@@ -22,8 +22,8 @@
 // lines and nothing else: under the lock the file as it was is copied aside
 // byte for byte ("settings.reg.damaged-<date>-<time>", with a counter when
 // that name is taken; a copy of the same bytes already there serves again)
-// and replaced by what could be read, and the lines left out are said once on
-// standard error. A file that is no Registry Editor file at all, or is larger
+// and replaced by what could be read, and the lines left out are said once
+// through the store's reporter. A file that is no Registry Editor file at all, or is larger
 // than kMaxSettingsFileBytes, is renamed aside whole and the store starts
 // empty. A file that cannot be read (no permission, no descriptors or memory
 // left, an input error, not a regular file) is reported once and left as it
@@ -46,6 +46,7 @@
 
 #include "platform/posix/file_system.h"
 #include "platform/posix/reg_file.h"
+#include "settings/error_reporter.h"
 #include "settings/settings_store.h"
 
 namespace brindlemar::posix {
@@ -75,8 +76,10 @@ struct SettingsFileDamage {
 class FileStore final : public SettingsStore {
  public:
   // The directory is created with the first change. An empty directory gives
-  // a store that stays empty and refuses every change.
-  explicit FileStore(const std::string& directory, FileSystem& files = SystemFileSystem());
+  // a store that stays empty and refuses every change. What the store finds
+  // wrong with the file, and the changes it cannot save, it says through
+  // reporter, which must outlive it.
+  FileStore(const std::string& directory, ErrorReporter& reporter, FileSystem& files = SystemFileSystem());
 
   bool OpenKey(std::string_view key) override;
   bool CreateKey(std::string_view key, bool* created) override;
@@ -155,6 +158,7 @@ class FileStore final : public SettingsStore {
   void ReportUnsaved(const std::string& path, const std::string& reason);
   void ReportDropped(const std::vector<DroppedLines>& dropped, const std::string& outcome);
 
+  ErrorReporter& reporter_;
   FileSystem& files_;
   std::string directory_;
   std::string filePath_;

@@ -23,6 +23,7 @@
 #include "platform/posix/gtk/settings_program.h"
 #include "settings/favorite_record.h"
 #include "settings/settings_store.h"
+#include "support/collecting_reporter.h"
 #include "support/shared_state.h"
 #include "ui/dialog_ids.h"
 
@@ -79,7 +80,7 @@ class SettingsProgramTest : public ::testing::Test {
           return true;
         },
         20);
-    SettingsSession session(dir_.string(), timer_, ProgramPlaces{});
+    SettingsSession session(dir_.string(), reporter_, timer_, ProgramPlaces{});
     notice_ = session.Window().Notice().get_visible() ? session.Window().Notice().get_text() : "";
     Glib::signal_idle().connect_once([&] { steps(session); });
     const int32_t result = session.Run();
@@ -88,13 +89,13 @@ class SettingsProgramTest : public ::testing::Test {
   }
 
   int32_t Dword(const char* key, const char* name) {
-    posix::FileStore store(dir_.string());
+    posix::FileStore store(dir_.string(), reporter_);
     int32_t value = -99;
     ReadDword(store, key, name, value);
     return value;
   }
   std::string String(const char* key, const char* name) {
-    posix::FileStore store(dir_.string());
+    posix::FileStore store(dir_.string(), reporter_);
     std::string value = "(missing)";
     ReadString(store, key, name, 1024, value);
     return value;
@@ -103,6 +104,8 @@ class SettingsProgramTest : public ::testing::Test {
   testing::SharedStateScope shared_;
   testing::StyleTableScope table_;
   fs::path dir_;
+  // What the stores and the session say went wrong.
+  testing::CollectingReporter reporter_;
   ManualTimer timer_;
   std::string notice_;
   std::vector<std::string> said_;
@@ -110,7 +113,7 @@ class SettingsProgramTest : public ::testing::Test {
 
 TEST_F(SettingsProgramTest, OkSavesWhatTheWindowShowsAndLeavesTheDisplayModeAlone) {
   {
-    posix::FileStore store(dir_.string());
+    posix::FileStore store(dir_.string(), reporter_);
     store.CreateKey(kConfigKey, nullptr);
     WriteDword(store, kConfigKey, "DirectDraw", 1);
     WriteDword(store, kConfigKey, "ScreenResX", 1024);
@@ -153,7 +156,7 @@ TEST_F(SettingsProgramTest, OkSavesWhatTheWindowShowsAndLeavesTheDisplayModeAlon
   EXPECT_EQ(Dword(kConfigKey, "ScreenResX"), 1024);
   EXPECT_EQ(Dword(kConfigKey, "ScreenResY"), 768);
   EXPECT_EQ(Dword(kConfigKey, "ScreenResBits"), 16);
-  EXPECT_FALSE(posix::FileStore(dir_.string()).OpenKey(kBackupKey)) << "the backup goes with the window";
+  EXPECT_FALSE(posix::FileStore(dir_.string(), reporter_).OpenKey(kBackupKey)) << "the backup goes with the window";
   EXPECT_FALSE(String(kFavoritesKey, "Fav050").empty()) << "the first run installed the presets";
 }
 
@@ -263,7 +266,7 @@ TEST_F(SettingsProgramTest, AFileThatCannotBeReadIsSaidAboveThePagesAndLeftAlone
 
 TEST_F(SettingsProgramTest, AReadOnlyFileIsShownAsStoredAndNeverChanged) {
   {
-    posix::FileStore store(dir_.string());
+    posix::FileStore store(dir_.string(), reporter_);
     ASSERT_TRUE(store.CreateKey(kConfigKey, nullptr));
     ASSERT_TRUE(WriteString(store, kConfigKey, "Settings",
                             "*,3,24,2345,1284,855,5,499,1,0,0,1,0,4,0,.252212,40,1,4,1,10,40,120,692,0,1"));

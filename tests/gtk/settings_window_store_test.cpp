@@ -14,6 +14,7 @@
 #include "settings/change_set.h"
 #include "settings/dialog_settings.h"
 #include "settings/memory_store.h"
+#include "support/collecting_reporter.h"
 
 namespace brindlemar::gtk {
 namespace {
@@ -185,7 +186,7 @@ TEST(SettingsWindowStore, SaveAndRestoreEachReplaceTheFileOnce) {
                                     ("h15-store-" + std::to_string(::getpid()));
   std::filesystem::remove_all(dir);
   CountingRenames files;
-  posix::FileStore file(dir.string(), files);
+  posix::FileStore file(dir.string(), brindlemar::testing::UnwatchedReporter(), files);
   SettingsWindowStore store(file);
   file.CreateKey(kConfigKey, nullptr);
   WriteDword(file, kConfigKey, "Random", 1);

@@ -21,6 +21,7 @@
 #include "platform/win32/registry_store.h"
 #else
 #include "platform/posix/file_store.h"
+#include "support/collecting_reporter.h"
 #endif
 
 namespace brindlemar::testing {
@@ -39,7 +40,9 @@ inline const ProductStoreKind kProductStoreKinds[] = {
      true},
 #else
     {"File",
-     [](const std::filesystem::path& dir) { return std::unique_ptr<SettingsStore>(new posix::FileStore(dir.string())); },
+     [](const std::filesystem::path& dir) {
+       return std::unique_ptr<SettingsStore>(new posix::FileStore(dir.string(), UnwatchedReporter()));
+     },
      true},
 #endif
 };

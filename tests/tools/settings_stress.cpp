@@ -36,9 +36,15 @@
 #include "settings/favorite_list.h"
 #include "settings/favorite_record.h"
 #include "settings/presets.h"
+#include "settings/error_reporter.h"
 #include "settings/settings_store.h"
 
 namespace {
+
+brindlemar::ErrorReporter& Reporter() {
+  static brindlemar::StandardErrorReporter reporter("brindlemar-settings-stress");
+  return reporter;
+}
 
 using namespace brindlemar;
 using Clock = std::chrono::steady_clock;
@@ -50,7 +56,7 @@ std::string FavoriteName(int32_t k) {
 }
 
 int Values(const std::string& dir, const std::string& prefix, int n) {
-  posix::FileStore store(dir);
+  posix::FileStore store(dir, Reporter());
   int failed = store.CreateKey(kConfigKey, nullptr) ? 0 : 1;
   for (int k = 0; k < n; ++k) failed += WriteDword(store, kConfigKey, prefix + std::to_string(k), k) ? 0 : 1;
   std::printf("values %s: %d written, %d failed\n", prefix.c_str(), n, failed);
@@ -58,7 +64,7 @@ int Values(const std::string& dir, const std::string& prefix, int n) {
 }
 
 int Check(const std::string& dir, const std::string& prefix, int n) {
-  posix::FileStore store(dir);
+  posix::FileStore store(dir, Reporter());
   int lost = 0;
   for (int k = 0; k < n; ++k) {
     int32_t value = -1;
@@ -80,13 +86,13 @@ FavoriteList Numbered(int32_t count, const std::string& tag) {
 }
 
 int Rewrites(const std::string& dir, int rounds, int32_t count) {
-  posix::FileStore store(dir);
+  posix::FileStore store(dir, Reporter());
   InstallPresets(store);
   int lost = 0, extra = 0, failed = 0;
   for (int round = 0; round < rounds; ++round) {
     std::string tag = "Mine " + std::to_string(round);
     if (RewriteFavorites(store, Numbered(count, tag)) != 1) ++failed;
-    posix::FileStore reader(dir);
+    posix::FileStore reader(dir, Reporter());
     for (int32_t k = 0;; ++k) {
       std::string record;
       if (!ReadString(reader, kFavoritesKey, FavoriteName(k), 512, record)) {
@@ -106,7 +112,7 @@ int Rewrites(const std::string& dir, int rounds, int32_t count) {
 }
 
 int Favorites(const std::string& dir, int32_t count) {
-  posix::FileStore store(dir);
+  posix::FileStore store(dir, Reporter());
   InstallPresets(store);
   bool ok = RewriteFavorites(store, Numbered(count, "Favorite")) == 1;
   std::printf("favorites: %d written%s\n", count, ok ? "" : " FAILED");

@@ -26,10 +26,16 @@
 #include "settings/dialog_settings.h"
 #include "settings/favorite_list.h"
 #include "settings/presets.h"
+#include "settings/error_reporter.h"
 #include "settings/settings_store.h"
 #include "surfaces/display_modes.h"
 
 namespace {
+
+brindlemar::ErrorReporter& Reporter() {
+  static brindlemar::StandardErrorReporter reporter("brindlemar-store-tool");
+  return reporter;
+}
 
 using namespace brindlemar;
 namespace fs = std::filesystem;
@@ -37,7 +43,7 @@ namespace fs = std::filesystem;
 constexpr const char* kHive = "HKEY_CURRENT_USER\\";
 
 int Write(const std::string& dir) {
-  posix::FileStore store(dir);
+  posix::FileStore store(dir, Reporter());
   InstallPresets(store);
 
   DialogSettings settings;
@@ -166,7 +172,7 @@ std::string StoreDifference(const Subtree& expected, const std::string& exportPa
   fs::create_directories(scratch, error);
   fs::copy_file(exportPath, scratch / posix::kSettingsFileName, fs::copy_options::overwrite_existing, error);
   if (error) return "cannot copy the export: " + error.message();
-  posix::FileStore store(scratch.string());
+  posix::FileStore store(scratch.string(), Reporter());
   size_t hive = std::string(kHive).size();
   for (const auto& [folded, key] : expected) {
     for (const auto& [name, value] : key.values) {

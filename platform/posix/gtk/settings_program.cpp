@@ -64,9 +64,10 @@ void SayWhenTheDisplayGoes() {
 
 }  // namespace
 
-SettingsSession::SettingsSession(const std::string& directory, FrameTimer& timer, ProgramPlaces places)
+SettingsSession::SettingsSession(const std::string& directory, ErrorReporter& reporter, FrameTimer& timer,
+                                 ProgramPlaces places)
     : directory_(directory),
-      file_(directory),
+      file_(directory, reporter),
       store_(file_),
       preview_(kPreviewWidth, kPreviewHeight, DisplayScale(), timer),
       host_(store_, preview_, std::move(places)),
@@ -129,7 +130,8 @@ int RunSettingsProgram(const std::vector<std::string>& args, const SettingsProgr
   SeedProcessRandom(SystemClock());
 
   GlibFrameTimer timer;
-  SettingsSession session(UserSettingsDirectory(), timer,
+  StandardErrorReporter reporter(kProgram);
+  SettingsSession session(UserSettingsDirectory(), reporter, timer,
                           ProgramPlaces{posix::FindProgramBeside(paths.saver), posix::FindDirectoryBeside(paths.help)});
   session.Run();
   return 0;

@@ -56,8 +56,10 @@ inline constexpr int32_t kPreviewHeight = 240;
 
 class SettingsSession {
  public:
-  // GTK must be initialised; directory is the settings directory.
-  SettingsSession(const std::string& directory, FrameTimer& timer, ProgramPlaces places);
+  // GTK must be initialised; directory is the settings directory. What the
+  // settings file's store finds wrong it says through reporter as well as in
+  // the window.
+  SettingsSession(const std::string& directory, ErrorReporter& reporter, FrameTimer& timer, ProgramPlaces places);
   ~SettingsSession();
 
   // Runs the window until OK or Cancel ends it: 1 after OK, 0 after Cancel.

@@ -23,7 +23,8 @@
 #   numbers     numbers beyond a field's range, and with thousands
 #               separators, are stored as the user meant them
 #   damaged     a damaged line costs that line: the rest is shown and
-#               kept, the file as it was is kept aside, and the window says so
+#               kept, the file as it was is kept aside, and the window and
+#               the program's own report on standard error say so
 #   unreadable  a settings file without read permission, a pipe or a
 #               directory in its place: the window opens at once, says why
 #               above its pages (no message box, also not on OK or Cancel)
@@ -716,6 +717,7 @@ damaged)
   [ -n "$kept" ] || fail "the damaged file was not kept aside"
   cmp -s "$kept" "$WORK/damaged.reg" || fail "the file kept aside is not the damaged one"
   grep -q 'line 4: "Random"=dword:zz (bad DWORD)' "$WORK/settings.err" || fail "the damaged line is not named"
+  grep -q '^brindlemar-settings: settings file ' "$WORK/settings.err" || fail "the report is not in the program's own name"
   keys "$MAIN" alt+o
   wait_settings_end
   [ -n "$(value Settings)" ] || fail "OK saved no settings"
