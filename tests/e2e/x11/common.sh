@@ -63,10 +63,14 @@ start_display() {
 # error goes to $WORK/saver.err. Returns once the process is the saver: until
 # it has been exec'd it is a copy of this shell, which a signal would end
 # through this script's own exit trap.
-start_saver() {
+start_saver() { launch_saver "$SAVER" "$@"; }
+
+# launch_saver COMMAND...: start_saver through COMMAND, the saver itself or a
+# program that runs it in its own place (setpriv, say).
+launch_saver() {
   local program
   program=$(readlink -f "$SAVER")
-  "$SAVER" "$@" 2>"$WORK/saver.err" &
+  "$@" 2>"$WORK/saver.err" &
   SAVER_PID=$!
   for _ in $(seq 600); do
     [ "$(readlink "/proc/$SAVER_PID/exe" 2>/dev/null)" = "$program" ] && return 0

@@ -28,18 +28,7 @@ users_file() {
 }
 
 # Starts the saver as start_saver does, as the user nobody.
-start_saver_as_nobody() {
-  local program
-  program=$(readlink -f "$SAVER")
-  setpriv --reuid=65534 --regid=65534 --clear-groups "$SAVER" "$@" 2>"$WORK/saver.err" &
-  SAVER_PID=$!
-  for _ in $(seq 600); do
-    [ "$(readlink "/proc/$SAVER_PID/exe" 2>/dev/null)" = "$program" ] && return 0
-    kill -0 "$SAVER_PID" 2>/dev/null || return 0
-    sleep 0.05
-  done
-  fail "the saver did not start in half a minute"
-}
+start_saver_as_nobody() { launch_saver setpriv --reuid=65534 --regid=65534 --clear-groups "$SAVER" "$@"; }
 
 # expect_drawing GRAINS [nobody]: the full saver in an 800x600 window draws
 # that many grains, and they move on the screen.
