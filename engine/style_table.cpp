@@ -50,14 +50,6 @@ constexpr StyleParams kDefaults[kConfigurationCount] = {
     {4, {Color(1), Int("New Dots/Group", 1, 250, 8), Int("Energy", -1000, 1000, -10), Int("Radius", 1, 1500, 950)}},
 };
 
-constexpr const char* kNames[kConfigurationCount] = {
-    "The Big Bang", "Full Field", "Globular", "Rings!", "Ribbon", "The Line", "Parallel Lines",
-    "Bars", "Dual Globular", "Pure White", "Shooting Stars", "White Hole", "Event Horizon",
-    "Expanding Line", "Aurora", "Fountain", "Phasing", "Overcast", "Spinning Sprayer",
-    "Regenerating", "Floating Sparkler", "Radar Sweep", "From the Ether", "Rising", "Falls",
-    "Circular",
-};
-
 StyleParams table[kConfigurationCount] = {};
 bool tableReady = false;
 
@@ -71,8 +63,6 @@ bool Valid(int32_t index) { return index >= 0 && index < kConfigurationCount; }
 bool InRange(const StyleSetting& s, int32_t v) { return v >= s.min && v <= s.max; }
 
 }  // namespace
-
-const char* ConfigurationName(int32_t index) { return Valid(index) ? kNames[index] : ""; }
 
 bool IsSourceConfiguration(int32_t index) {
   switch (index) {

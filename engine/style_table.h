@@ -6,9 +6,9 @@
 
 #include <cstdint>
 
-namespace brindlemar {
+#include "engine/modes.h"
 
-inline constexpr int32_t kConfigurationCount = 26;
+namespace brindlemar {
 
 struct StyleSetting {
   int32_t kind;  // 2 the "Color" choice, 1 an integer, 0 not in use
@@ -23,9 +23,6 @@ struct StyleParams {
   int32_t count;
   StyleSetting settings[4];
 };
-
-// The names of the configurations, by index.
-const char* ConfigurationName(int32_t index);
 
 // Whether the configuration is a source that keeps regenerating its grains.
 bool IsSourceConfiguration(int32_t index);

@@ -41,8 +41,6 @@ constexpr std::string_view kSaverOnlyOptions[] = {"--help",     "--version",    
                                                   "--list-favorites", "--settings", "--stats"};
 constexpr std::string_view kPageRunValued[] = {"--seed", "--size", "--frames", "--start-time"};
 
-const char* const kDimensionalityNames[kDimensionalityCount] = {"Aurora", "Clouds", "Organic", "Recursive"};
-const char* const kDotStyleNames[kDotStyleCount] = {"Dots", "Sparkles", "Fuzzies", "Large Dots", "Vertical Bars"};
 // The "Monitors" choices, in their stored order.
 const char* const kMonitorChoiceNames[] = {"primary", "each", "across"};
 
@@ -558,12 +556,6 @@ int32_t Slider(double value) { return static_cast<int32_t>(std::lround(value)); 
 bool SameChoiceName(std::string_view a, std::string_view b) { return Folded(a) == Folded(b); }
 
 bool IsParameterOption(std::string_view option) { return ParameterKind(option) != OptionKind::kUnknown; }
-
-const char* DimensionalityName(int32_t index) {
-  return index >= 0 && index < kDimensionalityCount ? kDimensionalityNames[index] : "";
-}
-
-const char* DotStyleName(int32_t index) { return index >= 0 && index < kDotStyleCount ? kDotStyleNames[index] : ""; }
 
 bool ShowOptions::Any() const {
   return randomFavorites || showClock || overlayStyle || showMessages || showFps || !messages.empty() || messageFont ||

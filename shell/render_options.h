@@ -25,6 +25,7 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/modes.h"
 #include "settings/favorite_record.h"
 
 namespace brindlemar {
@@ -184,12 +185,5 @@ bool IsParameterOption(std::string_view option);
 // Whether two names of a choice are the same to the options: letters and
 // digits only, in any case ("Large Dots", "large-dots", "LARGEDOTS").
 bool SameChoiceName(std::string_view a, std::string_view b);
-
-// The names the options take for a dimensionality (0..3) and a dot style
-// (0..4).
-inline constexpr int32_t kDimensionalityCount = 4;
-inline constexpr int32_t kDotStyleCount = 5;
-const char* DimensionalityName(int32_t index);
-const char* DotStyleName(int32_t index);
 
 }  // namespace brindlemar

@@ -19,7 +19,6 @@
 namespace brindlemar::ui {
 namespace {
 
-constexpr const char* kDimensionalities[] = {"Aurora", "Clouds", "Organic", "Recursive"};
 // The "Monitors" choices, in their stored order.
 constexpr const char* kMonitorChoices[] = {"primary only", "each its own", "one across all"};
 constexpr int32_t kDotStyleButtons[] = {IDC_DOTS, IDC_SPARKLES, IDC_FUZZIES, IDC_LARGE_DOTS, IDC_VERTICAL_BARS};
@@ -82,12 +81,14 @@ void ConfigDialog::Open() {
   for (int32_t id : kRandomPageControls) controls_.Show(id, random);
   InstallPresets(store_);
 
-  for (int32_t i = 0; i < 4; ++i) controls_.InsertEntry(IDC_DIMENSIONALITY, i, kDimensionalities[i], i);
+  for (const ModeName<Dimensionality>& d : kDimensionalities) {
+    controls_.InsertEntry(IDC_DIMENSIONALITY, Stored(d.value), d.label, Stored(d.value));
+  }
   settings_.monitors = static_cast<int32_t>(ReadMonitorChoice(store_));
   for (int32_t i = 0; i < 3; ++i) controls_.InsertEntry(IDC_MONITORS, i, kMonitorChoices[i], i);
   controls_.Select(IDC_MONITORS, settings_.monitors);
   SortedList configurations;
-  for (int32_t i = 0; i < kConfigurationCount; ++i) configurations.Insert(ConfigurationName(i), i);
+  for (const ModeName<Configuration>& c : kConfigurations) configurations.Insert(c.label, Stored(c.value));
   configurations.Fill(controls_, IDC_CONFIGURATION);
 
   const FavoriteRecord& p = settings_.parameters;
