@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "engine/color_max.h"
+#include "engine/grain_throw.h"
 #include "engine/particle_field.h"
 #include "engine/process_state.h"
 #include "engine/style_table.h"
@@ -12,11 +13,91 @@
 namespace brindlemar {
 namespace {
 
-constexpr double kTwoPi = 6.283185307179586;
-constexpr double kGravityUnit = 0.0003333333333333333;
+// The message's own layout: its grains start on the message's bright pixels.
+constexpr int32_t kMessageConfiguration = 99;
+
+// Most configurations start their grains at this speed scale; a few slower.
+constexpr double kUsualSpeedScale = 5.2347;
+constexpr double kFountainSpeedScale = 2.2347;
+constexpr double kPhasingSpeedScale = 0.7347;
+// The big bang's speed per setting (a float, as it was first written).
+constexpr float kBangSpeedPerSetting = 0.8f;
+// The big bang and "Pure White" start within this distance of the centre.
+constexpr double kBangScatter = 4.0;
+// The expanding line's and the aurora's speed per setting, and the aurora's
+// fixed speed in those units.
+constexpr double kLineSpeedPerSetting = 0.04958437184843291;
+constexpr double kAuroraSpeedUnits = 287.0;
+// The share of the extent the line, the lines and the bars take.
+constexpr double kLineShare = 0.95;
+constexpr double kParallelLineLength = 0.97843;
+constexpr double kParallelLineHalfLength = 0.489215;
+constexpr double kBarLength = 0.842135;
+constexpr double kBarHalfLength = 0.4210675;
+// A globular cluster: eight turns of smooth noise about its centre, its
+// radii a power of uniform draws scaled to a quarter of the width.
+constexpr double kClusterTurns = 50.26548245743669;
+constexpr double kClusterDrawScale = 500.0;
+constexpr double kClusterRadiusScale = 380.0;
+constexpr double kClusterWidthShare = 0.255;
+constexpr double kClusterShapePerSetting = 0.04;
+// A cluster's grains orbit faster the nearer they are to its centre.
+constexpr double kGlobularOrbit = 80.0;
+constexpr double kDualGlobularOrbit = 10.0;
+constexpr double kOrbitSoftening = 10.0;
+// Rings: the outermost ring's speed, and the style settings' shares.
+constexpr double kOuterRingSpeed = 4.5;
+constexpr double kRingSpreadPerSetting = 0.01;
+constexpr double kRingSpeedPerSetting = 0.05;
+// The message's grains look for a bright pixel this many times.
+constexpr int32_t kBrightPixelTries = 110;
+constexpr uint32_t kBrightPixel = 0xC8C8C8u;
+// A random grey grain's red and blue stray by up to half of this.
+constexpr double kGreyTint = 10.0;
+// Settings scales: a setting of 1 gives this much.
+constexpr double kSpeedPerSetting = 0.002;
+constexpr double kRibbonWidthPerSetting = 0.005;
+constexpr double kSquishPerSetting = 0.001;
 
 // The grain-by-grain layout; it holds the field and the few values that
-// stay the same for every grain.
+// stay the same for every grain. One function per configuration lays out a
+// grain, in the table below; they may share one where the layouts are the
+// same.
+// The vortices' set-up. The phase moves them by kPhaseShare of a turn at most;
+// the rest is left to chance (the two shares add up to 1).
+constexpr double kPhaseShare = 0.3221374321483;
+constexpr double kChanceShare = 0.6778625678517001;
+constexpr int32_t kRandomChannels = 85;
+// A vortex's path: kPathRounds steps of smooth noise, eight turns wide,
+// each step keeping kPathKeep of the offset so far and adding kPathStep of
+// the new one. kPathStep and kWeightStep are the same 1 - kPathKeep written
+// to different last digits; each is the double it has always been (they
+// differ by one unit in the last place), and making them one would move
+// every vortex.
+constexpr int32_t kPathRounds = 100;
+constexpr double kPathTurns = 25.132741228718345;
+constexpr double kPathKeep = 0.9511017763495386;
+constexpr double kPathStep = 0.04889822365046137;
+constexpr double kWeightStep = 0.04889822365046136;
+constexpr double kWeightNoise = 35.0;
+// How far the vortices reach: activity and width, each to its power, against
+// a 1600-pixel-wide screen.
+constexpr double kReachActivityShare = 0.62;
+constexpr double kReachActivityPower = 2.7;
+constexpr double kReachWidthPower = 1.2;
+constexpr double kReachReferenceWidth = 1600.0;
+constexpr double kReachScale = 2.5;
+// The drift speeds of the two moving dimensionalities.
+constexpr double kFastDrift = 8.5;
+constexpr double kSlowDrift = 0.7;
+// Where the vortices start: the phase's share of two turns about the centre
+// (the two shares add up to 1), or a place offset by the same share.
+constexpr double kPlacePhaseShare = 0.134532153273;
+constexpr double kPlaceChanceShare = 0.8654678467270001;
+constexpr double kPlaceTurns = 12.566370614359172;
+constexpr double kPlaceOffset = kPlacePhaseShare;
+constexpr double kBangVortexScatter = 4.0;
+
 class Layout {
  public:
   Layout(ParticleField& field, double p) : f_(field), r_(field.random), p_(p), W(field.width), H(field.height) {}
@@ -24,6 +105,9 @@ class Layout {
   void Grain(int32_t i, float base);
 
  private:
+  using LayOut = void (Layout::*)(int32_t i);
+  static LayOut LayOutOf(int32_t configuration);
+
   ParticleField& f_;
   CombinedRandom& r_;
   double p_;
@@ -36,11 +120,11 @@ class Layout {
   double Spread(int32_t n, double f) { return n / 2 + U() * n * f - 0.5 * n * f; }
   double WideAngle() {
     double u = U();
-    return (((u - 0.5) + p_) * 0.5476545663566786 + (U() - 0.5) * 0.45234543364332136) * kTwoPi;
+    return MixedDirection(u, U(), p_, kWideMix);
   }
   double NarrowAngle() {
     double u = U();
-    return (((u - 0.5) + p_) * 0.286125605851257 + (U() - 0.5) * 0.713874394148743) * kTwoPi;
+    return MixedDirection(u, U(), p_, kNarrowMix);
   }
   double Speed() { return (U() - 0.5) * f_.speedScale; }
   void SineFirst(int32_t i, double a, double s) {
@@ -67,52 +151,31 @@ class Layout {
     f_.posX[i] = static_cast<float>(Spread(W, 1));
     f_.posY[i] = static_cast<float>(Spread(H, 1));
   }
-  double Globular(int32_t i);
+  void Colour(int32_t i, float base);
+  double GlobularPlace(int32_t i);
+
+  // The configurations' layouts.
+  void BigBang(int32_t i);
+  void FullField(int32_t i);
+  void Globular(int32_t i);
   void Rings(int32_t i);
+  void Ribbon(int32_t i);
+  void TheLine(int32_t i);
+  void ParallelLines(int32_t i);
+  void Bars(int32_t i);
+  void PureWhite(int32_t i);
+  void ExpandingLine(int32_t i);
+  void Aurora(int32_t i);
+  void Fountain(int32_t i);
+  void Phasing(int32_t i);
+  void Regenerating(int32_t i);
+  void Source(int32_t i);
+  void FallingSource(int32_t i);
   void BrightPixel(int32_t i);
+  void Scattered(int32_t i);
 };
 
-double Layout::Globular(int32_t i) {
-  double theta = r_.Smooth(4) * 50.26548245743669;
-  double r;
-  // A window without area has no inside; the first point is then kept.
-  bool bounded = W > 0 && H > 0;
-  do {
-    double e = S(1) * 0.04;
-    r = (std::pow(U() * 500.0, e) / std::pow(380.0, e)) * W * 0.255;
-    double centreX = W * 0.5;
-    if (f_.configuration == 8) centreX = U() <= 0.5 ? W * 0.75 : W * 0.25;
-    f_.posX[i] = static_cast<float>(centreX + std::sin(theta) * r);
-    f_.posY[i] = static_cast<float>(H * 0.5 + std::cos(theta) * r);
-  } while (bounded && !(0 < f_.posX[i] && f_.posX[i] < W && 0 < f_.posY[i] && f_.posY[i] < H));
-  return r;
-}
-
-void Layout::Rings(int32_t i) {
-  f_.posX[i] = static_cast<float>(W * 0.5);
-  f_.posY[i] = static_cast<float>(H * 0.5);
-  f_.speedScale = S(3) * 0.01;
-  int32_t n = std::max(S(2), 1);  // a stored 0 would divide by zero
-  int32_t ring = Process().quickRandom.Next() % n + 1;
-  double base = ring * 4.5 / (n + 1.0);
-  double speed = (S(1) * 0.05 + 0.5) * ((r_.Smooth(6) * 2 - 1) * f_.speedScale + base);
-  SineFirst(i, WideAngle(), speed);
-}
-
-void Layout::BrightPixel(int32_t i) {
-  const RectI& m = f_.messageRect;
-  double x = m.left, y = m.top;
-  for (int32_t attempt = 0; attempt < 110; ++attempt) {
-    x = m.left + U() * (m.right - m.left);
-    y = m.top + U() * (m.bottom - m.top);
-    uint32_t pixel = f_.surface ? f_.surface->GetPixel(static_cast<int32_t>(x), static_cast<int32_t>(y)) : 0;
-    if (pixel >= 0xC8C8C8u) break;
-  }
-  f_.posX[i] = static_cast<float>(x);
-  f_.posY[i] = static_cast<float>(y);
-}
-
-void Layout::Grain(int32_t i, float base) {
+void Layout::Colour(int32_t i, float base) {
   ParticleField& f = f_;
   f.color0[i] = f.color1[i] = f.color2[i] = base;
   if (S(0) == 0) {
@@ -121,146 +184,210 @@ void Layout::Grain(int32_t i, float base) {
     double u = U();
     double c = u * U() * base;
     f.color0[i] = f.color1[i] = f.color2[i] = static_cast<float>(c);
-    f.color0[i] += (U() - 0.5) * 10.0;
-    f.color2[i] += (U() - 0.5) * 10.0;
+    f.color0[i] += (U() - 0.5) * kGreyTint;
+    f.color2[i] += (U() - 0.5) * kGreyTint;
   }
-  f.dampingNow = f.damping;
+}
 
-  f.gravity = 0;
-  f.edgeMode = 0;
-  f.horzSquish = 1.0f;
-  f.regenerating = 0;
-  switch (f.configuration) {
-    case 0: {
-      double theta = kTwoPi * U();
-      double r = (U() - 0.5) * 4.0;
-      f.posX[i] = static_cast<float>(W * 0.5 + std::sin(theta) * r);
-      f.posY[i] = static_cast<float>(H * 0.5 + std::cos(theta) * r);
-      f.speedScale = S(1) * 0.8f;
-      double s = Speed();
-      SineFirst(i, WideAngle(), s);
-      break;
-    }
-    case 1:
-    case 17:
-      FullSpread(i);
-      NarrowCosine(i, 5.2347);
-      f.gravity = static_cast<float>(S(1) * kGravityUnit);
-      break;
-    case 2:
-    case 8: {
-      double r = Globular(i);
-      f.speedScale = 0.5;
-      double factor = f.configuration == 2 ? 80.0 : 10.0;
-      double speed = ((r_.Smooth(6) * 2 - 1) * factor) / (r + 10.0);
-      SineFirst(i, NarrowAngle(), speed);
-      break;
-    }
-    case 3:
-      Rings(i);
-      break;
-    case 4: {
-      double k = S(1) * 0.005;
-      f.posX[i] = static_cast<float>(Spread(W, 1));
-      f.posY[i] = static_cast<float>(H / 2 + U() * H * k - H * k * 0.5);
-      f.speedScale = S(2) * 0.002;
-      double u = U();
-      f.velX[i] = static_cast<float>((u - 0.5) * f.speedScale * 0.713874394148743 + (U() - 0.5) * 0.286125605851257);
-      u = U();
-      f.velY[i] =
-          static_cast<float>((u - 0.5) * f.speedScale * k * 0.713874394148743 + (U() - 0.5) * 0.286125605851257);
-      break;
-    }
-    case 5:
-      f.posX[i] = static_cast<float>(Spread(W, 0.95));
-      f.posY[i] = static_cast<float>(H / 2);
-      f.speedScale = 0;
-      f.velX[i] = f.velY[i] = 0;
-      break;
-    case 6: {
-      int32_t lines = std::max(S(1), 1);
-      int32_t d = H / 3 + ((2 * H * lines) / 30) / 3;
-      f.posX[i] = static_cast<float>(W / 2 + r_.Smooth(4) * W * 0.97843 - W * 0.489215);
-      f.posY[i] = static_cast<float>(lines == 1 ? H / 2 : ((i % lines) * d) / (lines - 1) + H / 2 - d / 2);
-      f.speedScale = S(2) * 0.002;
-      DefaultVelocity(i);
-      break;
-    }
-    case 7: {
-      int32_t bars = std::max(S(1), 1);
-      f.posY[i] = static_cast<float>(H / 2 + U() * H * 0.842135 - H * 0.4210675);
-      f.posX[i] = static_cast<float>(W / ((bars + 1) * 2) + ((i % bars) * W) / (bars + 1));
-      f.speedScale = S(2) * 0.002;
-      DefaultVelocity(i);
-      break;
-    }
-    case 9: {
-      double r = U() - 0.5;
-      double theta = kTwoPi * U();
-      f.posX[i] = static_cast<float>(W / 2 + std::sin(theta) * H * r * 0.5);
-      f.posY[i] = static_cast<float>(H / 2 + std::cos(theta) * H * r * 0.5);
-      double speed = U() - 0.5;
-      double thetaV = kTwoPi * U();
-      f.velX[i] = static_cast<float>(std::sin(thetaV) * speed);
-      f.velY[i] = static_cast<float>(std::cos(thetaV) * speed);
-      break;
-    }
-    case 13:
-      f.posX[i] = static_cast<float>(Spread(W, 0.95));
-      f.posY[i] = static_cast<float>(H / 2);
-      NarrowCosine(i, S(1) * 0.04958437184843291);
-      break;
-    case 14: {
-      f.posX[i] = static_cast<float>(Spread(W, 0.95));
-      f.posY[i] = static_cast<float>((H * 9) / 10);
-      f.speedScale = 1.0;
-      double speed = (U() - 0.5) * 0.04958437184843291 * 287.0;
-      CosineFirst(i, NarrowAngle(), speed);
-      f.edgeMode = 1;
-      f.gravity = static_cast<float>(S(1) * kGravityUnit);
-      f.horzSquish = static_cast<float>(S(2) * 0.001);
-      break;
-    }
-    case 16:
-      FullSpread(i);
-      NarrowCosine(i, 0.7347);
-      f.gravity = static_cast<float>(S(1) * kGravityUnit);
-      f.edgeMode = 1;
-      break;
-    case 15:
-      FullSpread(i);
-      NarrowCosine(i, 2.2347);
-      f.gravity = static_cast<float>(S(2) * kGravityUnit);
-      break;
-    case 19:
-      f.posX[i] = static_cast<float>(W / 2);
-      f.posY[i] = static_cast<float>(H / 2);
-      NarrowCosine(i, 5.2347);
-      f.gravity = static_cast<float>(S(2) * kGravityUnit);
-      break;
-    case 10: case 11: case 12: case 18: case 20: case 21: case 25:
-      FullSpread(i);
-      NarrowCosine(i, 5.2347);
-      break;
-    case 22: case 23: case 24:
-      FullSpread(i);
-      NarrowCosine(i, 5.2347);
-      f.gravity = static_cast<float>(S(2) * kGravityUnit);
-      break;
-    case 99:
-      BrightPixel(i);
-      DefaultVelocity(i);
-      break;
-    default:
-      DefaultVelocity(i);
-      break;
+double Layout::GlobularPlace(int32_t i) {
+  double theta = r_.Smooth(4) * kClusterTurns;
+  double r;
+  // A window without area has no inside; the first point is then kept.
+  bool bounded = W > 0 && H > 0;
+  do {
+    double e = S(1) * kClusterShapePerSetting;
+    r = (std::pow(U() * kClusterDrawScale, e) / std::pow(kClusterRadiusScale, e)) * W * kClusterWidthShare;
+    double centreX = W * 0.5;
+    if (f_.configuration == 8) centreX = U() <= 0.5 ? W * 0.75 : W * 0.25;
+    f_.posX[i] = static_cast<float>(centreX + std::sin(theta) * r);
+    f_.posY[i] = static_cast<float>(H * 0.5 + std::cos(theta) * r);
+  } while (bounded && !(0 < f_.posX[i] && f_.posX[i] < W && 0 < f_.posY[i] && f_.posY[i] < H));
+  return r;
+}
+
+void Layout::BigBang(int32_t i) {
+  double theta = kTwoPi * U();
+  double r = (U() - 0.5) * kBangScatter;
+  f_.posX[i] = static_cast<float>(W * 0.5 + std::sin(theta) * r);
+  f_.posY[i] = static_cast<float>(H * 0.5 + std::cos(theta) * r);
+  f_.speedScale = S(1) * kBangSpeedPerSetting;
+  double s = Speed();
+  SineFirst(i, WideAngle(), s);
+}
+
+// "Full Field" and "Overcast".
+void Layout::FullField(int32_t i) {
+  FullSpread(i);
+  NarrowCosine(i, kUsualSpeedScale);
+  f_.gravity = static_cast<float>(S(1) * kGravityUnit);
+}
+
+// "Globular" and "Dual Globular".
+void Layout::Globular(int32_t i) {
+  double r = GlobularPlace(i);
+  f_.speedScale = 0.5;
+  double factor = f_.configuration == 2 ? kGlobularOrbit : kDualGlobularOrbit;
+  double speed = ((r_.Smooth(6) * 2 - 1) * factor) / (r + kOrbitSoftening);
+  SineFirst(i, NarrowAngle(), speed);
+}
+
+void Layout::Rings(int32_t i) {
+  f_.posX[i] = static_cast<float>(W * 0.5);
+  f_.posY[i] = static_cast<float>(H * 0.5);
+  f_.speedScale = S(3) * kRingSpreadPerSetting;
+  int32_t n = std::max(S(2), 1);  // a stored 0 would divide by zero
+  int32_t ring = Process().quickRandom.Next() % n + 1;
+  double base = ring * kOuterRingSpeed / (n + 1.0);
+  double speed = (S(1) * kRingSpeedPerSetting + 0.5) * ((r_.Smooth(6) * 2 - 1) * f_.speedScale + base);
+  SineFirst(i, WideAngle(), speed);
+}
+
+// The narrow mix's weights swapped: the speed setting weighs most.
+void Layout::Ribbon(int32_t i) {
+  double k = S(1) * kRibbonWidthPerSetting;
+  f_.posX[i] = static_cast<float>(Spread(W, 1));
+  f_.posY[i] = static_cast<float>(H / 2 + U() * H * k - H * k * 0.5);
+  f_.speedScale = S(2) * kSpeedPerSetting;
+  double u = U();
+  f_.velX[i] =
+      static_cast<float>((u - 0.5) * f_.speedScale * kNarrowMix.second + (U() - 0.5) * kNarrowMix.first);
+  u = U();
+  f_.velY[i] =
+      static_cast<float>((u - 0.5) * f_.speedScale * k * kNarrowMix.second + (U() - 0.5) * kNarrowMix.first);
+}
+
+void Layout::TheLine(int32_t i) {
+  f_.posX[i] = static_cast<float>(Spread(W, kLineShare));
+  f_.posY[i] = static_cast<float>(H / 2);
+  f_.speedScale = 0;
+  f_.velX[i] = f_.velY[i] = 0;
+}
+
+void Layout::ParallelLines(int32_t i) {
+  int32_t lines = std::max(S(1), 1);
+  int32_t d = H / 3 + ((2 * H * lines) / 30) / 3;
+  f_.posX[i] = static_cast<float>(W / 2 + r_.Smooth(4) * W * kParallelLineLength - W * kParallelLineHalfLength);
+  f_.posY[i] = static_cast<float>(lines == 1 ? H / 2 : ((i % lines) * d) / (lines - 1) + H / 2 - d / 2);
+  f_.speedScale = S(2) * kSpeedPerSetting;
+  DefaultVelocity(i);
+}
+
+void Layout::Bars(int32_t i) {
+  int32_t bars = std::max(S(1), 1);
+  f_.posY[i] = static_cast<float>(H / 2 + U() * H * kBarLength - H * kBarHalfLength);
+  f_.posX[i] = static_cast<float>(W / ((bars + 1) * 2) + ((i % bars) * W) / (bars + 1));
+  f_.speedScale = S(2) * kSpeedPerSetting;
+  DefaultVelocity(i);
+}
+
+void Layout::PureWhite(int32_t i) {
+  double r = U() - 0.5;
+  double theta = kTwoPi * U();
+  f_.posX[i] = static_cast<float>(W / 2 + std::sin(theta) * H * r * 0.5);
+  f_.posY[i] = static_cast<float>(H / 2 + std::cos(theta) * H * r * 0.5);
+  double speed = U() - 0.5;
+  double thetaV = kTwoPi * U();
+  f_.velX[i] = static_cast<float>(std::sin(thetaV) * speed);
+  f_.velY[i] = static_cast<float>(std::cos(thetaV) * speed);
+}
+
+void Layout::ExpandingLine(int32_t i) {
+  f_.posX[i] = static_cast<float>(Spread(W, kLineShare));
+  f_.posY[i] = static_cast<float>(H / 2);
+  NarrowCosine(i, S(1) * kLineSpeedPerSetting);
+}
+
+void Layout::Aurora(int32_t i) {
+  f_.posX[i] = static_cast<float>(Spread(W, kLineShare));
+  f_.posY[i] = static_cast<float>((H * 9) / 10);
+  f_.speedScale = 1.0;
+  double speed = (U() - 0.5) * kLineSpeedPerSetting * kAuroraSpeedUnits;
+  CosineFirst(i, NarrowAngle(), speed);
+  f_.edgeMode = 1;
+  f_.gravity = static_cast<float>(S(1) * kGravityUnit);
+  f_.horzSquish = static_cast<float>(S(2) * kSquishPerSetting);
+}
+
+void Layout::Fountain(int32_t i) {
+  FullSpread(i);
+  NarrowCosine(i, kFountainSpeedScale);
+  f_.gravity = static_cast<float>(S(2) * kGravityUnit);
+}
+
+void Layout::Phasing(int32_t i) {
+  FullSpread(i);
+  NarrowCosine(i, kPhasingSpeedScale);
+  f_.gravity = static_cast<float>(S(1) * kGravityUnit);
+  f_.edgeMode = 1;
+}
+
+void Layout::Regenerating(int32_t i) {
+  f_.posX[i] = static_cast<float>(W / 2);
+  f_.posY[i] = static_cast<float>(H / 2);
+  NarrowCosine(i, kUsualSpeedScale);
+  f_.gravity = static_cast<float>(S(2) * kGravityUnit);
+}
+
+// The sources without gravity: the grains are spread until they are thrown
+// from the source.
+void Layout::Source(int32_t i) {
+  FullSpread(i);
+  NarrowCosine(i, kUsualSpeedScale);
+}
+
+void Layout::FallingSource(int32_t i) {
+  FullSpread(i);
+  NarrowCosine(i, kUsualSpeedScale);
+  f_.gravity = static_cast<float>(S(2) * kGravityUnit);
+}
+
+// The message's grains start on its bright pixels.
+void Layout::BrightPixel(int32_t i) {
+  const RectI& m = f_.messageRect;
+  double x = m.left, y = m.top;
+  for (int32_t attempt = 0; attempt < kBrightPixelTries; ++attempt) {
+    x = m.left + U() * (m.right - m.left);
+    y = m.top + U() * (m.bottom - m.top);
+    uint32_t pixel = f_.surface ? f_.surface->GetPixel(static_cast<int32_t>(x), static_cast<int32_t>(y)) : 0;
+    if (pixel >= kBrightPixel) break;
   }
+  f_.posX[i] = static_cast<float>(x);
+  f_.posY[i] = static_cast<float>(y);
+  DefaultVelocity(i);
+}
 
-  if (IsSourceConfiguration(f.configuration)) {
-    f.regenPerFrame = S(1);
-    f.regenerating = 1;
-    f.regenCursor = 0;
-    f.color0[i] = f.color1[i] = f.color2[i] = 0;
+// Any other number keeps the grains where they are and only throws them.
+void Layout::Scattered(int32_t i) { DefaultVelocity(i); }
+
+Layout::LayOut Layout::LayOutOf(int32_t configuration) {
+  static constexpr LayOut kLayouts[kConfigurationCount] = {
+      &Layout::BigBang,        &Layout::FullField,     &Layout::Globular,      &Layout::Rings,
+      &Layout::Ribbon,         &Layout::TheLine,       &Layout::ParallelLines, &Layout::Bars,
+      &Layout::Globular,       &Layout::PureWhite,     &Layout::Source,        &Layout::Source,
+      &Layout::Source,         &Layout::ExpandingLine, &Layout::Aurora,        &Layout::Fountain,
+      &Layout::Phasing,        &Layout::FullField,     &Layout::Source,        &Layout::Regenerating,
+      &Layout::Source,         &Layout::Source,        &Layout::FallingSource, &Layout::FallingSource,
+      &Layout::FallingSource,  &Layout::Source,
+  };
+  if (configuration == kMessageConfiguration) return &Layout::BrightPixel;
+  if (configuration < 0 || configuration >= kConfigurationCount) return &Layout::Scattered;
+  return kLayouts[configuration];
+}
+
+void Layout::Grain(int32_t i, float base) {
+  Colour(i, base);
+  f_.dampingNow = f_.damping;
+  f_.gravity = 0;
+  f_.edgeMode = 0;
+  f_.horzSquish = 1.0f;
+  f_.regenerating = 0;
+  (this->*LayOutOf(f_.configuration))(i);
+
+  if (IsSourceConfiguration(f_.configuration)) {
+    f_.regenPerFrame = S(1);
+    f_.regenerating = 1;
+    f_.regenCursor = 0;
+    f_.color0[i] = f_.color1[i] = f_.color2[i] = 0;
   }
 }
 
@@ -269,7 +396,7 @@ void Layout::Grain(int32_t i, float base) {
 int32_t ParticleField::LayOutGrains(double p) {
   float base = ColorMaxF(trails, brightness);
   if (!window || !armed) return 0;
-  if (configuration != 99 && animating) {
+  if (configuration != kMessageConfiguration && animating) {
     StopAnimation();
     if (!Disarm()) return 0;
     Restart(p, -1, -1, -1);
@@ -292,10 +419,10 @@ int32_t ParticleField::SetUpVortices(double p, int32_t honourAnimation) {
   if (complexity > kMaxVortices) return 0;
   damping = dampingNow = GrainDamping(complexity, viscosity);
   random.SeedFromClock();
-  for (int32_t i = 0; i < 85; ++i) random.ResetChannel(i);
-  double q = p * 0.3221374321483;
-  int32_t ok1 = PlaceVortexPaths(q + (random.Next() - 0.5) * 0.6778625678517001) & 1;
-  int32_t ok2 = PlaceVortices(q + (random.Next() - 0.5) * 0.6778625678517001);
+  for (int32_t i = 0; i < kRandomChannels; ++i) random.ResetChannel(i);
+  double q = p * kPhaseShare;
+  int32_t ok1 = PlaceVortexPaths(q + (random.Next() - 0.5) * kChanceShare) & 1;
+  int32_t ok2 = PlaceVortices(q + (random.Next() - 0.5) * kChanceShare);
   return ok1 & ok2 & 1;
 }
 
@@ -303,21 +430,20 @@ int32_t ParticleField::PlaceVortexPaths(double p) {
   if (!armed) return 0;
   double key = vortexOffsetX[0] + width + activity;
   if (key == pathKey) return 1;
-  double norm = std::pow(1600.0, 1.2);
+  double norm = std::pow(kReachReferenceWidth, kReachWidthPower);
   for (int32_t v = 0; v < kMaxVortices; ++v) {
     random.Next();
     vortexAngle[v] = random.Next() * kTwoPi + p;
     vortexWeight[v] = static_cast<float>(random.Next());
-    vortexReach[v] = std::pow(activity * 0.62, 2.7) * std::pow(width, 1.2) / norm * 2.5;
+    vortexReach[v] = std::pow(activity * kReachActivityShare, kReachActivityPower) *
+                     std::pow(width, kReachWidthPower) / norm * kReachScale;
     vortexOffsetX[v] = vortexOffsetY[v] = 0;
-    for (int32_t round = 0; round < 100; ++round) {
+    for (int32_t round = 0; round < kPathRounds; ++round) {
       double r = (random.Smooth(v + 10) + 0.01) * vortexReach[v];
-      double theta = random.Smooth(v + 25) * 25.132741228718345 + vortexAngle[v];
-      vortexOffsetX[v] =
-          static_cast<float>(vortexOffsetX[v] * 0.9511017763495386 + std::cos(theta) * r * 0.04889822365046137);
-      vortexOffsetY[v] =
-          static_cast<float>(vortexOffsetY[v] * 0.9511017763495386 + std::sin(theta) * r * 0.04889822365046137);
-      vortexWeight[v] = static_cast<float>(vortexWeight[v] * 0.04889822365046136 + random.Smooth(v + 40) * 35.0);
+      double theta = random.Smooth(v + 25) * kPathTurns + vortexAngle[v];
+      vortexOffsetX[v] = static_cast<float>(vortexOffsetX[v] * kPathKeep + std::cos(theta) * r * kPathStep);
+      vortexOffsetY[v] = static_cast<float>(vortexOffsetY[v] * kPathKeep + std::sin(theta) * r * kPathStep);
+      vortexWeight[v] = static_cast<float>(vortexWeight[v] * kWeightStep + random.Smooth(v + 40) * kWeightNoise);
     }
   }
   pathKey = vortexOffsetX[0] + width + activity;
@@ -330,19 +456,19 @@ int32_t ParticleField::PlaceVortices(double p) {
   for (int32_t v = 0; v < kMaxVortices; ++v) {
     // Only drifting vortices use their velocity; the others draw nothing here.
     double d = 0;
-    if (dimensionality == 1) d = random.Next() * 8.5;
-    if (dimensionality == 2) d = random.Next() * 0.7;
+    if (dimensionality == 1) d = random.Next() * kFastDrift;
+    if (dimensionality == 2) d = random.Next() * kSlowDrift;
     double a = (random.Next() + p) * kTwoPi;
     vortexVelX[v] = static_cast<float>(std::sin(a) * d);
     vortexVelY[v] = static_cast<float>(std::cos(a) * d);
     if ((configuration == 0 && dimensionality != 0) || configuration == 9) {
-      double rho = configuration == 9 ? random.Next() * H * 0.5 : (random.Smooth(9) * 2 - 1) * 4.0;
-      double beta = (p * 0.134532153273 + random.Next() * 0.8654678467270001) * 12.566370614359172;
+      double rho = configuration == 9 ? random.Next() * H * 0.5 : (random.Smooth(9) * 2 - 1) * kBangVortexScatter;
+      double beta = (p * kPlacePhaseShare + random.Next() * kPlaceChanceShare) * kPlaceTurns;
       vortexX[v] = static_cast<float>(W * 0.5 + std::sin(beta) * rho);
       vortexY[v] = static_cast<float>(H * 0.5 + std::cos(beta) * rho);
     } else {
-      vortexX[v] = static_cast<float>(std::fmod(random.Next() + p + 0.134532153273, 1.0) * W);
-      vortexY[v] = static_cast<float>(std::fmod(random.Next() + p + 0.134532153273, 1.0) * H);
+      vortexX[v] = static_cast<float>(std::fmod(random.Next() + p + kPlaceOffset, 1.0) * W);
+      vortexY[v] = static_cast<float>(std::fmod(random.Next() + p + kPlaceOffset, 1.0) * H);
     }
     vortexWanderX[v] = static_cast<float>(random.Smooth(v + 55) * 2 - 1);
     vortexWanderY[v] = static_cast<float>(random.Smooth(v + 70) * 2 - 1);

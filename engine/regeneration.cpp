@@ -4,6 +4,8 @@
 // picture keeps flowing. While the field is still filling, a due group only
 // brings more of the laid-out grains into play.
 //
+// Each source is a pair of small functions in one table: what its group
+// takes once (some draw a random value for it) and where each grain goes.
 // The random values are drawn in a fixed order per grain; every draw is held
 // in its own variable so that the order never depends on how the compiler
 // evaluates an expression.
@@ -11,40 +13,242 @@
 #include <cmath>
 
 #include "engine/color_max.h"
+#include "engine/grain_throw.h"
 #include "engine/particle_field.h"
 #include "engine/style_table.h"
 
 namespace brindlemar {
 namespace {
 
-constexpr double kTwoPi = 6.283185307179586;
+// The circular source's sector angle keeps the ten digits it was first
+// written with: with kTwoPi beside it, its grains would start a hair off
+// where they always have, and the pictures would change.
+constexpr double kTwoPiTenDigits = 6.283185307;
 
-constexpr int32_t kShootingStars = 10;
-constexpr int32_t kWhiteHole = 11;
-constexpr int32_t kEventHorizon = 12;
-constexpr int32_t kFountain = 15;
-constexpr int32_t kSpinningSprayer = 18;
-constexpr int32_t kRegenerating = 19;
-constexpr int32_t kFloatingSparkler = 20;
-constexpr int32_t kRadarSweep = 21;
-constexpr int32_t kFromTheEther = 22;
-constexpr int32_t kRising = 23;
-constexpr int32_t kFalls = 24;
-constexpr int32_t kCircular = 25;
-
+// There is no grain 10 while fewer than 11 grains are in play; the last
+// live grain stands in for it.
 constexpr int32_t kSparklerGrain = 10;
 
-struct Throw {
-  double x;
-  double y;
+// Shooting stars leave a lower corner at about this speed, upwards and
+// inwards, or fall from the top centre more slowly.
+constexpr double kStarSpeed = 7.1;
+constexpr double kStarSpeedSpread = 2.3666666666666663;
+constexpr double kFallingStarSideSpeed = 0.71;
+constexpr double kFallingStarSpeedSpread = 3.55;
+constexpr double kFallingStarSpeed = 1.5;
+// The white hole and the sparkler scatter their grains this far around the
+// source (on either side).
+constexpr double kSparkleScatter = 4.0;
+// The event horizon's line: this much of the width, centred.
+constexpr double kHorizonWidth = 0.95;
+constexpr double kHorizonHalfWidth = 0.475;
+// The fountain's jet: sideways by its spread, up by at least kJetSpeed.
+constexpr double kJetSideScale = 1.4100000000000001;
+constexpr double kJetSpeed = 1.5;
+constexpr double kJetSpeedSpread = 17.715663;
+// The sprayer's nozzle turns by kSprayerTurn per grain plus its setting's
+// share; grains leave it at up to kSprayerSpeed.
+constexpr double kSprayerTurnPerSetting = 0.0001;
+constexpr double kSprayerTurn = 0.002;
+constexpr double kSprayerWidthPerSetting = 0.002;
+constexpr double kSprayerSpeed = 18.0;
+// The radar's beam turns by kSweepTurn per grain plus its setting's share,
+// and is kBeamWidth wide.
+constexpr double kSweepTurnPerSetting = 4e-05;
+constexpr double kSweepTurn = 0.0001;
+constexpr double kBeamWidth = 0.01;
+// Falls: the width of the fall per setting, and how its grains leave the
+// top (most of them upwards against gravity, at kFallThrow times it).
+constexpr double kFallWidthPerSetting = 0.001;
+constexpr double kFallUpwardShare = 0.7;
+constexpr double kFallThrow = 800.0;
+// Settings scales: a setting of 1 gives this much.
+constexpr double kFountainSpreadPerSetting = 0.005;
+constexpr double kEnergyPerSetting = 0.1;
+constexpr double kCircleRadiusPerSetting = 0.0005;
+constexpr double kCircleSpeedPerSetting = 0.05;
+
+// What the grains of one group share, taken before the first of them.
+struct Group {
+  int32_t s2;
+  int32_t s3;
+  double w;
+  double h;
+  int32_t halfW;
+  int32_t halfH;
+  int32_t sparkler;
+  double spread = 0.0;
+  int32_t source = 0;
+  double energy = 0.0;
+  double radius = 0.0;
+  int32_t sectors = 1;
 };
 
-// A direction peaked about 0 (two weighted uniforms summed), at the given speed.
-Throw RandomDirection(CombinedRandom& random, double speed) {
+// Where a grain starts and how fast it goes.
+struct Thrown {
+  double x = 0.0;
+  double y = 0.0;
+  double vx = 0.0;
+  double vy = 0.0;
+};
+
+// A throw about 0 (see MixedDirection) at the given speed, sine first.
+Thrown RandomThrow(CombinedRandom& random, double speed) {
   double u1 = random.Next();
   double u2 = random.Next();
-  double d = ((u1 - 0.5) * 0.5476545663566786 + (u2 - 0.5) * 0.45234543364332136) * kTwoPi;
-  return {std::sin(d) * speed, std::cos(d) * speed};
+  double d = MixedDirection(u1, u2, 0.0, kWideMix);
+  return {0.0, 0.0, std::sin(d) * speed, std::cos(d) * speed};
+}
+
+void NoGroupValues(ParticleField&, Group&, int32_t, int32_t) {}
+
+void FountainGroup(ParticleField&, Group& g, int32_t, int32_t) { g.spread = g.s3 * kFountainSpreadPerSetting; }
+
+// The group is thrown from one of its own grains, drawn once per group,
+// also for an empty group.
+void RegeneratingGroup(ParticleField& f, Group& g, int32_t start, int32_t end) {
+  double u = f.random.Next();
+  g.source = static_cast<int32_t>(start + u * (end - start));
+  g.energy = g.s3 * kEnergyPerSetting;
+}
+
+void FallsGroup(ParticleField& f, Group& g, int32_t, int32_t) {
+  f.gravity = static_cast<float>(g.s2 * kGravityUnit);
+}
+
+void CircularGroup(ParticleField& f, Group& g, int32_t, int32_t) {
+  g.radius = static_cast<double>(g.s3) * f.height * kCircleRadiusPerSetting;
+  g.sectors = f.reflectionCount < 1 ? 1 : f.reflectionCount;
+}
+
+Thrown ShootingStar(ParticleField& f, const Group& g) {
+  int32_t corner = static_cast<int32_t>(f.random.Next() * 3.0);
+  double u1 = f.random.Next();
+  double u2 = f.random.Next();
+  if (corner == 0) return {0.0, g.h, u1 * kStarSpeedSpread + kStarSpeed, -kStarSpeed - u2 * kStarSpeedSpread};
+  if (corner == 1) return {g.w, g.h, -kStarSpeed - u1 * kStarSpeedSpread, -kStarSpeed - u2 * kStarSpeedSpread};
+  return {static_cast<double>(g.halfW), 0.0, u1 * kFallingStarSideSpeed,
+          u2 * kFallingStarSpeedSpread + kFallingStarSpeed};
+}
+
+// Grains scattered about a point, thrown off at the first style setting's
+// speed.
+Thrown Sparkle(ParticleField& f, const Group& g, bool aboutCentre) {
+  double a = f.random.Next() * kTwoPi;
+  double r = (f.random.Next() - 0.5) * kSparkleScatter;
+  Thrown t;
+  if (aboutCentre) {
+    t.x = g.w * 0.5 + std::sin(a) * r;
+    t.y = g.h * 0.5 + std::cos(a) * r;
+  } else {
+    // Read per grain: the sparkler may be one of this group's grains.
+    t.x = f.posX[g.sparkler] + std::sin(a) * r;
+    t.y = f.posY[g.sparkler] + std::cos(a) * r;
+  }
+  double speed = (f.random.Next() - 0.5) * g.s2 * kEnergyPerSetting;
+  Thrown v = RandomThrow(f.random, speed);
+  t.vx = v.vx;
+  t.vy = v.vy;
+  return t;
+}
+
+Thrown WhiteHole(ParticleField& f, const Group& g) { return Sparkle(f, g, true); }
+
+Thrown FloatingSparkler(ParticleField& f, const Group& g) { return Sparkle(f, g, false); }
+
+Thrown EventHorizon(ParticleField& f, const Group& g) {
+  Thrown t;
+  t.x = g.halfW + f.random.Next() * g.w * kHorizonWidth - g.w * kHorizonHalfWidth;
+  t.y = g.halfH;
+  return t;
+}
+
+Thrown Fountain(ParticleField& f, const Group& g) {
+  Thrown t;
+  t.x = g.halfW;
+  t.y = g.h;
+  t.vx = (f.random.Next() - 0.5) * g.spread * kJetSideScale;
+  t.vy = -kJetSpeed - f.random.Next() * kJetSpeedSpread;
+  return t;
+}
+
+Thrown SpinningSprayer(ParticleField& f, const Group& g) {
+  f.sprayAngle = g.s2 * kSprayerTurnPerSetting + f.sprayAngle + kSprayerTurn;
+  double d = (f.random.Next() - 0.5) * g.s3 * kSprayerWidthPerSetting + f.sprayAngle;
+  double r = f.random.Next();
+  return {static_cast<double>(g.halfW), static_cast<double>(g.halfH), std::cos(d) * r * kSprayerSpeed,
+          std::sin(d) * r * kSprayerSpeed};
+}
+
+Thrown Regenerating(ParticleField& f, const Group& g) {
+  double speed = (f.random.Next() - 0.5) * g.energy;
+  Thrown v = RandomThrow(f.random, speed);
+  return {f.posX[g.source], f.posY[g.source], f.velX[g.source] + v.vx, f.velY[g.source] + v.vy};
+}
+
+Thrown RadarSweep(ParticleField& f, const Group& g) {
+  f.sweepAngle = g.s2 * kSweepTurnPerSetting + f.sweepAngle + kSweepTurn;
+  double a = (f.random.Next() - 0.5) * kBeamWidth + f.sweepAngle;
+  double d = f.random.Next() * g.w * 0.5;
+  return {g.halfW + std::cos(a) * d, g.halfH + std::sin(a) * d, 0.0, 0.0};
+}
+
+// The throw is drawn before the place.
+Thrown FromTheEther(ParticleField& f, const Group& g) {
+  double speed = (f.random.Next() - 0.5) * g.s3 * kEnergyPerSetting;
+  Thrown t = RandomThrow(f.random, speed);
+  t.x = f.random.Next() * g.w;
+  t.y = f.random.Next() * g.h;
+  return t;
+}
+
+Thrown Rising(ParticleField& f, const Group& g) {
+  Thrown t;
+  t.x = f.random.Next() * g.w;
+  t.y = g.h;
+  double u = f.random.Next();
+  t.vy = 2.0 * u - 1.0;
+  return t;
+}
+
+Thrown Falls(ParticleField& f, const Group& g) {
+  Thrown t;
+  t.x = g.halfW + (f.random.Next() - 0.5) * g.w * g.s3 * kFallWidthPerSetting;
+  t.y = 1.0;
+  t.vy = (f.random.Next() - kFallUpwardShare) * f.gravity * kFallThrow;
+  return t;
+}
+
+// From a ring around the centre, outwards, in the first of the reflections'
+// sectors.
+Thrown Circular(ParticleField& f, const Group& g) {
+  double speed = f.random.Next() * g.s2 * kCircleSpeedPerSetting;
+  double a = (kTwoPiTenDigits / g.sectors) * f.random.Next();
+  return {g.w * 0.5 + std::cos(a) * g.radius, g.h * 0.5 + std::sin(a) * g.radius, std::cos(a) * speed,
+          std::sin(a) * speed};
+}
+
+// A source configuration: what its group takes once, and each grain's throw.
+struct Source {
+  int32_t configuration;
+  void (*takeGroup)(ParticleField&, Group&, int32_t start, int32_t end);
+  Thrown (*throwGrain)(ParticleField&, const Group&);
+};
+
+constexpr Source kSources[] = {
+    {10, NoGroupValues, ShootingStar},     {11, NoGroupValues, WhiteHole},
+    {12, NoGroupValues, EventHorizon},     {15, FountainGroup, Fountain},
+    {18, NoGroupValues, SpinningSprayer},  {19, RegeneratingGroup, Regenerating},
+    {20, NoGroupValues, FloatingSparkler}, {21, NoGroupValues, RadarSweep},
+    {22, NoGroupValues, FromTheEther},     {23, NoGroupValues, Rising},
+    {24, FallsGroup, Falls},               {25, CircularGroup, Circular},
+};
+
+const Source* SourceOf(int32_t configuration) {
+  for (const Source& s : kSources) {
+    if (s.configuration == configuration) return &s;
+  }
+  return nullptr;
 }
 
 }  // namespace
@@ -69,164 +273,22 @@ void ParticleField::RegenerateGroup() {
   regenCursor = end + 1;
   if (regenCursor >= liveGrains) regenCursor = 0;
 
-  // Values taken once per group, also for an empty group.
-  const int32_t s2 = styleValues[2];
-  const int32_t s3 = styleValues[3];
-  double spread = 0.0;
-  int32_t source = 0;
-  double energy = 0.0;
-  double radius = 0.0;
-  int32_t sectors = 1;
-  switch (configuration) {
-    case kFountain:
-      spread = s3 * 0.005;
-      break;
-    case kRegenerating: {
-      double u = random.Next();
-      source = static_cast<int32_t>(start + u * (end - start));
-      energy = s3 * 0.1;
-      break;
-    }
-    case kFalls:
-      gravity = static_cast<float>(s2 * 0.0003333333333333333);
-      break;
-    case kCircular:
-      radius = static_cast<double>(s3) * height * 0.0005;
-      sectors = reflectionCount < 1 ? 1 : reflectionCount;
-      break;
-    default:
-      break;
-  }
-  if (!IsSourceConfiguration(configuration)) return;
+  const Source* source = SourceOf(configuration);
+  if (!source) return;
+  Group group{styleValues[2], styleValues[3], static_cast<double>(width), static_cast<double>(height),
+              width / 2,      height / 2,     std::min(kSparklerGrain, liveGrains - 1)};
+  // Taken once per group, also for an empty group.
+  source->takeGroup(*this, group, start, end);
 
   const float colorMaxF = ColorMaxF(trails, brightness);
   const bool randomGrey = styleValues[0] == 2;
   const float color = styleValues[0] == 0 ? 0.0f : colorMaxF;
-  const double w = width;
-  const double h = height;
-  const int32_t halfW = width / 2;
-  const int32_t halfH = height / 2;
-  // There is no grain 10 while fewer than 11 grains are in play; the last
-  // live grain stands in for it.
-  const int32_t sparkler = std::min(kSparklerGrain, liveGrains - 1);
-
   for (int32_t i = start; i <= end; ++i) {
-    double x = 0.0;
-    double y = 0.0;
-    double vx = 0.0;
-    double vy = 0.0;
-    switch (configuration) {
-      case kShootingStars: {
-        int32_t corner = static_cast<int32_t>(random.Next() * 3.0);
-        double u1 = random.Next();
-        double u2 = random.Next();
-        if (corner == 0) {
-          x = 0.0;
-          y = h;
-          vx = u1 * 2.3666666666666663 + 7.1;
-          vy = -7.1 - u2 * 2.3666666666666663;
-        } else if (corner == 1) {
-          x = w;
-          y = h;
-          vx = -7.1 - u1 * 2.3666666666666663;
-          vy = -7.1 - u2 * 2.3666666666666663;
-        } else {
-          x = halfW;
-          y = 0.0;
-          vx = u1 * 0.71;
-          vy = u2 * 3.55 + 1.5;
-        }
-        break;
-      }
-      case kWhiteHole:
-      case kFloatingSparkler: {
-        double a = random.Next() * kTwoPi;
-        double r = (random.Next() - 0.5) * 4.0;
-        if (configuration == kWhiteHole) {
-          x = w * 0.5 + std::sin(a) * r;
-          y = h * 0.5 + std::cos(a) * r;
-        } else {
-          x = posX[sparkler] + std::sin(a) * r;
-          y = posY[sparkler] + std::cos(a) * r;
-        }
-        double speed = (random.Next() - 0.5) * s2 * 0.1;
-        Throw t = RandomDirection(random, speed);
-        vx = t.x;
-        vy = t.y;
-        break;
-      }
-      case kEventHorizon:
-        x = halfW + random.Next() * w * 0.95 - w * 0.475;
-        y = halfH;
-        break;
-      case kFountain:
-        x = halfW;
-        y = h;
-        vx = (random.Next() - 0.5) * spread * 1.4100000000000001;
-        vy = -1.5 - random.Next() * 17.715663;
-        break;
-      case kSpinningSprayer: {
-        sprayAngle = s2 * 0.0001 + sprayAngle + 0.002;
-        double d = (random.Next() - 0.5) * s3 * 0.002 + sprayAngle;
-        double r = random.Next();
-        x = halfW;
-        y = halfH;
-        vx = std::cos(d) * r * 18.0;
-        vy = std::sin(d) * r * 18.0;
-        break;
-      }
-      case kRegenerating: {
-        x = posX[source];
-        y = posY[source];
-        double speed = (random.Next() - 0.5) * energy;
-        Throw t = RandomDirection(random, speed);
-        vx = velX[source] + t.x;
-        vy = velY[source] + t.y;
-        break;
-      }
-      case kRadarSweep: {
-        sweepAngle = s2 * 4e-05 + sweepAngle + 0.0001;
-        double a = (random.Next() - 0.5) * 0.01 + sweepAngle;
-        double d = random.Next() * w * 0.5;
-        x = halfW + std::cos(a) * d;
-        y = halfH + std::sin(a) * d;
-        break;
-      }
-      case kFromTheEther: {
-        double speed = (random.Next() - 0.5) * s3 * 0.1;
-        Throw t = RandomDirection(random, speed);
-        vx = t.x;
-        vy = t.y;
-        x = random.Next() * w;
-        y = random.Next() * h;
-        break;
-      }
-      case kRising: {
-        x = random.Next() * w;
-        y = h;
-        double u = random.Next();
-        vy = 2.0 * u - 1.0;
-        break;
-      }
-      case kFalls:
-        x = halfW + (random.Next() - 0.5) * w * s3 * 0.001;
-        y = 1.0;
-        vy = (random.Next() - 0.7) * gravity * 800.0;
-        break;
-      case kCircular: {
-        double speed = random.Next() * s2 * 0.05;
-        double a = (6.283185307 / sectors) * random.Next();
-        x = w * 0.5 + std::cos(a) * radius;
-        y = h * 0.5 + std::sin(a) * radius;
-        vx = std::cos(a) * speed;
-        vy = std::sin(a) * speed;
-        break;
-      }
-    }
-    posX[i] = static_cast<float>(x);
-    posY[i] = static_cast<float>(y);
-    velX[i] = static_cast<float>(vx);
-    velY[i] = static_cast<float>(vy);
+    const Thrown t = source->throwGrain(*this, group);
+    posX[i] = static_cast<float>(t.x);
+    posY[i] = static_cast<float>(t.y);
+    velX[i] = static_cast<float>(t.vx);
+    velY[i] = static_cast<float>(t.vy);
 
     float c = color;
     if (randomGrey) {
