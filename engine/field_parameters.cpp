@@ -6,6 +6,7 @@
 #include <new>
 
 #include "engine/particle_field.h"
+#include "overlays/zodiac.h"
 
 namespace brindlemar {
 
@@ -24,11 +25,8 @@ void ParticleField::SetSymmetric(int32_t flag) {
 void ParticleField::SetReflectionCount(int32_t n) {
   double offset = 0;
   if (showClock && overlayStyle == 1) {
-    static const int32_t kDaysBefore[12] = {0, 31, 59, 90, 120, 151, 181, 212, 242, 273, 304, 334};
-    LocalTime t = clock_->Local();
-    int32_t day = kDaysBefore[std::clamp(t.month, 1, 12) - 1] + t.day - 1;
-    offset = 0.26179938779166667 -
-             (((day - 5.0) + t.hour * 0.041666666666666664) * 0.0027397260273972603 + 0.5) * 6.283185307;
+    // Half a sign's width (a 24th of a turn) ahead of the ring.
+    offset = 0.26179938779166667 - ZodiacRingAngle(clock_->Local());
   }
   if (showClock && overlayStyle == 0) {
     n = std::max(n, 1);

@@ -11,7 +11,13 @@
 namespace brindlemar {
 namespace {
 
+// The days of a common year before each month.
 constexpr int32_t kMonthStart[12] = {0, 31, 59, 90, 120, 151, 181, 212, 242, 273, 304, 334};
+constexpr double kDaysPerHour = 0.041666666666666664;
+constexpr double kYearsPerDay = 0.0027397260273972603;
+// The ring's turn keeps the ten digits it was first written with, not
+// those of a full-precision 2 pi: the signs stand where they always have.
+constexpr double kRingTurn = 6.283185307;
 constexpr int32_t kAlarmSecond = 59 * 60 + 55;
 constexpr char kAries = 0x5E;
 
@@ -20,6 +26,13 @@ int32_t Channel(double phi, double phase) {
 }
 
 }  // namespace
+
+double ZodiacRingAngle(const LocalTime& now) {
+  const int32_t dayOfYear = kMonthStart[std::clamp(now.month, 1, 12) - 1] + now.day - 1;
+  // One turn per 365 days; on 6 January at midnight the first sign stands
+  // straight left of the centre.
+  return (((dayOfYear - 5) + now.hour * kDaysPerHour) * kYearsPerDay + 0.5) * kRingTurn;
+}
 
 ZodiacPhases ZodiacColourPhases(uint32_t tick) {
   const double t = tick * 1.5151515151515151e-05;
@@ -37,10 +50,7 @@ void DrawZodiac(ParticleField& field, Canvas& canvas, CanvasFont* wingdings) {
   canvas.SetBackground(Background::kTransparent);
 
   const LocalTime now = field.GetClock().Local();
-  const int32_t dayOfYear = kMonthStart[std::clamp(now.month, 1, 12) - 1] + now.day - 1;
-  // One turn per 365 days; on 6 January at midnight the first sign stands
-  // straight left of the centre.
-  const double ring = (((dayOfYear - 5) + now.hour * 0.041666666666666664) * 0.0027397260273972603 + 0.5) * 6.283185307;
+  const double ring = ZodiacRingAngle(now);
 
   const int32_t w = field.width;
   const int32_t h = field.height;

@@ -12,9 +12,14 @@
 
 namespace brindlemar {
 
+struct LocalTime;
 class Canvas;
 class CanvasFont;
 class ParticleField;
+
+// The angle (radians) the ring of signs stands at, at a local time: the
+// reflections of the zodiac overlay follow it.
+double ZodiacRingAngle(const LocalTime& now);
 
 // The phases (radians) of the blue, green and red colour waves at a tick.
 struct ZodiacPhases {
