@@ -20,6 +20,8 @@ constexpr std::string_view kHive = "HKEY_CURRENT_USER\\";
 constexpr std::string_view kTemporaryInfix = ".tmp-";
 constexpr std::string_view kDamagedInfix = ".damaged-";
 constexpr const char* kReadOnly = "the file is read-only";
+// What the store says of a file over kMaxSettingsFileBytes.
+std::string LargerThanLimit() { return "larger than " + std::to_string(kMaxSettingsFileBytes >> 20) + " MiB"; }
 // mkostemp's six characters.
 constexpr size_t kTemporarySuffix = 6;
 // As many links as the kernel follows in one path.
@@ -118,7 +120,7 @@ FileRead ReadSettingsFile(FileSystem& files, const std::string& path) {
                                                                                : "not a regular file";
   } else if (static_cast<uint64_t>(file.info.st_size) > kMaxSettingsFileBytes) {
     file.status = FileRead::Status::kDamaged;
-    file.reason = "larger than 16 MiB";
+    file.reason = LargerThanLimit();
   } else {
     char buffer[1 << 16];
     for (;;) {
@@ -134,7 +136,7 @@ FileRead ReadSettingsFile(FileSystem& files, const std::string& path) {
       file.bytes.append(buffer, static_cast<size_t>(n));
       if (file.bytes.size() > kMaxSettingsFileBytes) {
         file.status = FileRead::Status::kDamaged;
-        file.reason = "larger than 16 MiB";
+        file.reason = LargerThanLimit();
         break;
       }
     }
@@ -211,6 +213,15 @@ std::string UserConfigDirectory(const char* configDir, const char* xdgConfigHome
   return {};
 }
 
+FileStore::Identity FileStore::Identity::Of(const struct stat& info) {
+  return {true, info.st_dev, info.st_ino, info.st_size, info.st_mtim.tv_sec, info.st_mtim.tv_nsec};
+}
+
+std::string FileStore::Identity::Text() const {
+  return std::to_string(device) + ":" + std::to_string(inode) + ":" + std::to_string(size) + ":" +
+         std::to_string(modifiedSeconds) + "." + std::to_string(modifiedNanoseconds);
+}
+
 FileStore::FileStore(const std::string& directory, ErrorReporter& reporter, FileSystem& files)
     : reporter_(reporter), files_(files), directory_(directory) {
   if (directory_.empty()) return;
@@ -230,8 +241,7 @@ const RegTree& FileStore::Current() {
     if (!snapshot_.valid || snapshot_.identity.exists) snapshot_ = Snapshot{true, {}, {}, {}};
     return snapshot_.tree;
   }
-  Identity identity{true, info.st_dev, info.st_ino, info.st_size, info.st_mtim.tv_sec, info.st_mtim.tv_nsec};
-  if (snapshot_.valid && snapshot_.identity == identity) return snapshot_.tree;
+  if (snapshot_.valid && snapshot_.identity == Identity::Of(info)) return snapshot_.tree;
 
   FileRead file = ReadSettingsFile(files_, filePath_);
   RegTree tree;
@@ -247,11 +257,7 @@ const RegTree& FileStore::Current() {
       const RegFileReading reading = ReadRegFile(file.bytes, tree);
       if (reading.isRegFile && reading.dropped.empty()) {
         unreadable_.clear();
-        const struct stat& read = file.info;
-        snapshot_ = Snapshot{true,
-                             {true, read.st_dev, read.st_ino, read.st_size, read.st_mtim.tv_sec, read.st_mtim.tv_nsec},
-                             std::move(file.bytes),
-                             std::move(tree)};
+        snapshot_ = Snapshot{true, Identity::Of(file.info), std::move(file.bytes), std::move(tree)};
         return snapshot_.tree;
       }
       break;
@@ -269,10 +275,8 @@ const RegTree& FileStore::Current() {
 
 bool FileStore::LoadLocked(bool locked) {
   FileRead file = ReadSettingsFile(files_, filePath_);
-  const struct stat& read = file.info;
-  std::string damage = std::to_string(read.st_dev) + ":" + std::to_string(read.st_ino) + ":" +
-                       std::to_string(read.st_size) + ":" + std::to_string(read.st_mtim.tv_sec) + "." +
-                       std::to_string(read.st_mtim.tv_nsec);
+  const Identity identity = Identity::Of(file.info);
+  const std::string damage = identity.Text();
   switch (file.status) {
     case FileRead::Status::kMissing:
       unreadable_.clear();
@@ -284,7 +288,6 @@ bool FileStore::LoadLocked(bool locked) {
       return false;
     case FileRead::Status::kRead: {
       unreadable_.clear();
-      Identity identity{true, read.st_dev, read.st_ino, read.st_size, read.st_mtim.tv_sec, read.st_mtim.tv_nsec};
       // Comparing the bytes costs far less than parsing them again, and
       // does not trust the identity where a lost update would follow.
       if (snapshot_.valid && !snapshot_.damaged && snapshot_.identity.exists && snapshot_.bytes == file.bytes) {
@@ -552,7 +555,7 @@ void FileStore::RemoveStaleTemporaries(const std::string& directory, const std::
 bool FileStore::Replace(const std::string& bytes) {
   // A file the next read would call damaged is never written.
   if (bytes.size() > kMaxSettingsFileBytes) {
-    ReportUnsaved(filePath_, "the settings would be larger than 16 MiB");
+    ReportUnsaved(filePath_, "the settings would be " + LargerThanLimit());
     return false;
   }
   std::string target = WriteTarget();
@@ -597,12 +600,7 @@ bool FileStore::Replace(const std::string& bytes) {
     return false;
   }
   SyncDirectory(files_, directory);
-  snapshot_.identity = Identity{true,
-                                written.st_dev,
-                                written.st_ino,
-                                written.st_size,
-                                written.st_mtim.tv_sec,
-                                written.st_mtim.tv_nsec};
+  snapshot_.identity = Identity::Of(written);
   return true;
 }
 

@@ -35,6 +35,7 @@
 // refused. A change that leaves the settings as they are writes nothing.
 #pragma once
 
+#include <sys/stat.h>
 #include <sys/types.h>
 
 #include <cstddef>
@@ -114,6 +115,10 @@ class FileStore final : public SettingsStore {
     int64_t modifiedSeconds = 0;
     int64_t modifiedNanoseconds = 0;
     bool operator==(const Identity&) const = default;
+    // The identity of the file stat describes.
+    static Identity Of(const struct stat& info);
+    // As text: what tells one damaged file from another.
+    std::string Text() const;
   };
   // The file as this store last read or wrote it.
   struct Snapshot {
