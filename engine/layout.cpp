@@ -6,15 +6,13 @@
 
 #include "engine/color_max.h"
 #include "engine/grain_throw.h"
+#include "engine/modes.h"
 #include "engine/particle_field.h"
 #include "engine/process_state.h"
 #include "engine/style_table.h"
 
 namespace brindlemar {
 namespace {
-
-// The message's own layout: its grains start on the message's bright pixels.
-constexpr int32_t kMessageConfiguration = 99;
 
 // Most configurations start their grains at this speed scale; a few slower.
 constexpr double kUsualSpeedScale = 5.2347;
@@ -100,19 +98,27 @@ constexpr double kBangVortexScatter = 4.0;
 
 class Layout {
  public:
-  Layout(ParticleField& field, double p) : f_(field), r_(field.random), p_(p), W(field.width), H(field.height) {}
+  Layout(ParticleField& field, double p)
+      : f_(field), r_(field.random), p_(p), W(field.width), H(field.height), layOut_(LayOutOf(field.configuration)) {}
 
   void Grain(int32_t i, float base);
 
  private:
   using LayOut = void (Layout::*)(int32_t i);
-  static LayOut LayOutOf(int32_t configuration);
+  struct Row {
+    Configuration configuration;
+    LayOut layOut;
+  };
+  static const Row kRows[];
+  static LayOut LayOutOf(int32_t stored);
 
   ParticleField& f_;
   CombinedRandom& r_;
   double p_;
   int32_t W;
   int32_t H;
+  // The configuration's layout, looked up once for every grain.
+  LayOut layOut_;
 
   double U() { return r_.Next(); }
   int32_t S(int32_t k) const { return f_.styleValues[k]; }
@@ -194,11 +200,13 @@ double Layout::GlobularPlace(int32_t i) {
   double r;
   // A window without area has no inside; the first point is then kept.
   bool bounded = W > 0 && H > 0;
+  // Two clusters, side by side: each grain joins one of them by a draw.
+  const bool dual = ModeOf<Configuration>(f_.configuration) == Configuration::kDualGlobular;
   do {
     double e = S(1) * kClusterShapePerSetting;
     r = (std::pow(U() * kClusterDrawScale, e) / std::pow(kClusterRadiusScale, e)) * W * kClusterWidthShare;
     double centreX = W * 0.5;
-    if (f_.configuration == 8) centreX = U() <= 0.5 ? W * 0.75 : W * 0.25;
+    if (dual) centreX = U() <= 0.5 ? W * 0.75 : W * 0.25;
     f_.posX[i] = static_cast<float>(centreX + std::sin(theta) * r);
     f_.posY[i] = static_cast<float>(H * 0.5 + std::cos(theta) * r);
   } while (bounded && !(0 < f_.posX[i] && f_.posX[i] < W && 0 < f_.posY[i] && f_.posY[i] < H));
@@ -226,7 +234,8 @@ void Layout::FullField(int32_t i) {
 void Layout::Globular(int32_t i) {
   double r = GlobularPlace(i);
   f_.speedScale = 0.5;
-  double factor = f_.configuration == 2 ? kGlobularOrbit : kDualGlobularOrbit;
+  double factor =
+      ModeOf<Configuration>(f_.configuration) == Configuration::kGlobular ? kGlobularOrbit : kDualGlobularOrbit;
   double speed = ((r_.Smooth(6) * 2 - 1) * factor) / (r + kOrbitSoftening);
   SineFirst(i, NarrowAngle(), speed);
 }
@@ -359,19 +368,41 @@ void Layout::BrightPixel(int32_t i) {
 // Any other number keeps the grains where they are and only throws them.
 void Layout::Scattered(int32_t i) { DefaultVelocity(i); }
 
-Layout::LayOut Layout::LayOutOf(int32_t configuration) {
-  static constexpr LayOut kLayouts[kConfigurationCount] = {
-      &Layout::BigBang,        &Layout::FullField,     &Layout::Globular,      &Layout::Rings,
-      &Layout::Ribbon,         &Layout::TheLine,       &Layout::ParallelLines, &Layout::Bars,
-      &Layout::Globular,       &Layout::PureWhite,     &Layout::Source,        &Layout::Source,
-      &Layout::Source,         &Layout::ExpandingLine, &Layout::Aurora,        &Layout::Fountain,
-      &Layout::Phasing,        &Layout::FullField,     &Layout::Source,        &Layout::Regenerating,
-      &Layout::Source,         &Layout::Source,        &Layout::FallingSource, &Layout::FallingSource,
-      &Layout::FallingSource,  &Layout::Source,
-  };
-  if (configuration == kMessageConfiguration) return &Layout::BrightPixel;
-  if (configuration < 0 || configuration >= kConfigurationCount) return &Layout::Scattered;
-  return kLayouts[configuration];
+const Layout::Row Layout::kRows[] = {
+    {Configuration::kTheBigBang, &Layout::BigBang},
+    {Configuration::kFullField, &Layout::FullField},
+    {Configuration::kGlobular, &Layout::Globular},
+    {Configuration::kRings, &Layout::Rings},
+    {Configuration::kRibbon, &Layout::Ribbon},
+    {Configuration::kTheLine, &Layout::TheLine},
+    {Configuration::kParallelLines, &Layout::ParallelLines},
+    {Configuration::kBars, &Layout::Bars},
+    {Configuration::kDualGlobular, &Layout::Globular},
+    {Configuration::kPureWhite, &Layout::PureWhite},
+    {Configuration::kShootingStars, &Layout::Source},
+    {Configuration::kWhiteHole, &Layout::Source},
+    {Configuration::kEventHorizon, &Layout::Source},
+    {Configuration::kExpandingLine, &Layout::ExpandingLine},
+    {Configuration::kAurora, &Layout::Aurora},
+    {Configuration::kFountain, &Layout::Fountain},
+    {Configuration::kPhasing, &Layout::Phasing},
+    {Configuration::kOvercast, &Layout::FullField},
+    {Configuration::kSpinningSprayer, &Layout::Source},
+    {Configuration::kRegenerating, &Layout::Regenerating},
+    {Configuration::kFloatingSparkler, &Layout::Source},
+    {Configuration::kRadarSweep, &Layout::Source},
+    {Configuration::kFromTheEther, &Layout::FallingSource},
+    {Configuration::kRising, &Layout::FallingSource},
+    {Configuration::kFalls, &Layout::FallingSource},
+    {Configuration::kCircular, &Layout::Source},
+    {Configuration::kBrightPixels, &Layout::BrightPixel},
+};
+
+Layout::LayOut Layout::LayOutOf(int32_t stored) {
+  for (const Row& row : kRows) {
+    if (row.configuration == ModeOf<Configuration>(stored)) return row.layOut;
+  }
+  return &Layout::Scattered;
 }
 
 void Layout::Grain(int32_t i, float base) {
@@ -381,7 +412,7 @@ void Layout::Grain(int32_t i, float base) {
   f_.edgeMode = 0;
   f_.horzSquish = 1.0f;
   f_.regenerating = 0;
-  (this->*LayOutOf(f_.configuration))(i);
+  (this->*layOut_)(i);
 
   if (IsSourceConfiguration(f_.configuration)) {
     f_.regenPerFrame = S(1);
@@ -396,7 +427,7 @@ void Layout::Grain(int32_t i, float base) {
 int32_t ParticleField::LayOutGrains(double p) {
   float base = ColorMaxF(trails, brightness);
   if (!window || !armed) return 0;
-  if (configuration != kMessageConfiguration && animating) {
+  if (ModeOf<Configuration>(configuration) != Configuration::kBrightPixels && animating) {
     StopAnimation();
     if (!Disarm()) return 0;
     Restart(p, -1, -1, -1);
@@ -461,8 +492,10 @@ int32_t ParticleField::PlaceVortices(double p) {
     double a = (random.Next() + p) * kTwoPi;
     vortexVelX[v] = static_cast<float>(std::sin(a) * d);
     vortexVelY[v] = static_cast<float>(std::cos(a) * d);
-    if ((configuration == 0 && dimensionality != 0) || configuration == 9) {
-      double rho = configuration == 9 ? random.Next() * H * 0.5 : (random.Smooth(9) * 2 - 1) * kBangVortexScatter;
+    const Configuration mode = ModeOf<Configuration>(configuration);
+    if ((mode == Configuration::kTheBigBang && dimensionality != 0) || mode == Configuration::kPureWhite) {
+      double rho = mode == Configuration::kPureWhite ? random.Next() * H * 0.5
+                                                     : (random.Smooth(9) * 2 - 1) * kBangVortexScatter;
       double beta = (p * kPlacePhaseShare + random.Next() * kPlaceChanceShare) * kPlaceTurns;
       vortexX[v] = static_cast<float>(W * 0.5 + std::sin(beta) * rho);
       vortexY[v] = static_cast<float>(H * 0.5 + std::cos(beta) * rho);

@@ -14,6 +14,7 @@
 
 #include "engine/color_max.h"
 #include "engine/grain_throw.h"
+#include "engine/modes.h"
 #include "engine/particle_field.h"
 #include "engine/style_table.h"
 
@@ -230,23 +231,30 @@ Thrown Circular(ParticleField& f, const Group& g) {
 
 // A source configuration: what its group takes once, and each grain's throw.
 struct Source {
-  int32_t configuration;
+  Configuration configuration;
   void (*takeGroup)(ParticleField&, Group&, int32_t start, int32_t end);
   Thrown (*throwGrain)(ParticleField&, const Group&);
 };
 
 constexpr Source kSources[] = {
-    {10, NoGroupValues, ShootingStar},     {11, NoGroupValues, WhiteHole},
-    {12, NoGroupValues, EventHorizon},     {15, FountainGroup, Fountain},
-    {18, NoGroupValues, SpinningSprayer},  {19, RegeneratingGroup, Regenerating},
-    {20, NoGroupValues, FloatingSparkler}, {21, NoGroupValues, RadarSweep},
-    {22, NoGroupValues, FromTheEther},     {23, NoGroupValues, Rising},
-    {24, FallsGroup, Falls},               {25, CircularGroup, Circular},
+    {Configuration::kShootingStars, NoGroupValues, ShootingStar},
+    {Configuration::kWhiteHole, NoGroupValues, WhiteHole},
+    {Configuration::kEventHorizon, NoGroupValues, EventHorizon},
+    {Configuration::kFountain, FountainGroup, Fountain},
+    {Configuration::kSpinningSprayer, NoGroupValues, SpinningSprayer},
+    {Configuration::kRegenerating, RegeneratingGroup, Regenerating},
+    {Configuration::kFloatingSparkler, NoGroupValues, FloatingSparkler},
+    {Configuration::kRadarSweep, NoGroupValues, RadarSweep},
+    {Configuration::kFromTheEther, NoGroupValues, FromTheEther},
+    {Configuration::kRising, NoGroupValues, Rising},
+    {Configuration::kFalls, FallsGroup, Falls},
+    {Configuration::kCircular, CircularGroup, Circular},
 };
 
-const Source* SourceOf(int32_t configuration) {
+// The source a stored configuration number stands for; null for any other.
+const Source* SourceOf(int32_t stored) {
   for (const Source& s : kSources) {
-    if (s.configuration == configuration) return &s;
+    if (s.configuration == ModeOf<Configuration>(stored)) return &s;
   }
   return nullptr;
 }
