@@ -12,7 +12,9 @@
 #include <cstddef>
 #include <cstdint>
 #include <type_traits>
+#include <utility>
 
+#include "engine/dot_patterns.h"
 #include "engine/grain_color.h"
 #include "engine/grain_plot_batch.h"
 #include "surfaces/draw_surface.h"
@@ -63,100 +65,70 @@ void WithPixelSink(DrawSurface& surface, Fn&& fn) {
   }
 }
 
+// The pattern of style drawn through a pixel sink at (x, y).
+template <DotStyle kStyle, class Pixels>
+inline void PlotPattern(Pixels& px, int32_t x, int32_t y, int32_t c0, int32_t c1, int32_t c2) {
+  constexpr const DotPattern& kPattern = PatternOf(kStyle);
+#pragma GCC unroll 16
+  for (int32_t q = 0; q < kPattern.count; ++q) {
+    const PatternPixel& p = kPattern.pixels[q];
+    px.AddPixelInline(x + p.dx, y + p.dy, c0 >> p.shift, c1 >> p.shift, c2 >> p.shift);
+  }
+}
+
+// The same by address on a 24-bit memory surface, p the grain's pixel: the
+// caller has made sure the whole pattern lies on the writable area.
+template <DotStyle kStyle>
+inline void PlotPatternAt(uint8_t* at, ptrdiff_t stride, int32_t c0, int32_t c1, int32_t c2) {
+  constexpr const DotPattern& kPattern = PatternOf(kStyle);
+#pragma GCC unroll 16
+  for (int32_t q = 0; q < kPattern.count; ++q) {
+    const PatternPixel& p = kPattern.pixels[q];
+    // A row further down the screen lies a stride lower in memory.
+    MemorySurface24::AddAt(at + 3 * p.dx - p.dy * stride, c0 >> p.shift, c1 >> p.shift, c2 >> p.shift);
+  }
+}
+
+// Calls fn with the dot style of dotStyle's pattern as a compile-time value.
+template <class Fn>
+inline void WithDotStyle(int32_t dotStyle, Fn&& fn) {
+  switch (DrawnDotStyle(dotStyle)) {
+    case DotStyle::kDots:
+      fn(std::integral_constant<DotStyle, DotStyle::kDots>{});
+      break;
+    case DotStyle::kSparkles:
+      fn(std::integral_constant<DotStyle, DotStyle::kSparkles>{});
+      break;
+    case DotStyle::kFuzzies:
+      fn(std::integral_constant<DotStyle, DotStyle::kFuzzies>{});
+      break;
+    case DotStyle::kLargeDots:
+      fn(std::integral_constant<DotStyle, DotStyle::kLargeDots>{});
+      break;
+    case DotStyle::kVerticalBars:
+      fn(std::integral_constant<DotStyle, DotStyle::kVerticalBars>{});
+      break;
+  }
+}
+
 // One grain at (x, y) with channel values c0, c1, c2 (blue, green, red) in
 // the pattern of dotStyle; pattern pixels carry the values shifted right.
 template <class Pixels>
 inline void PlotGrain(Pixels& px, int32_t dotStyle, int32_t x, int32_t y, int32_t c0, int32_t c1, int32_t c2) {
-  px.AddPixelInline(x, y, c0, c1, c2);
-  if (dotStyle <= 0) return;
-  const int32_t h0 = c0 >> 1, h1 = c1 >> 1, h2 = c2 >> 1;
-  const int32_t q0 = c0 >> 2, q1 = c1 >> 2, q2 = c2 >> 2;
-  switch (dotStyle) {
-    case 3:  // Large Dots
-      px.AddPixelInline(x + 1, y, c0, c1, c2);
-      px.AddPixelInline(x, y + 1, c0, c1, c2);
-      px.AddPixelInline(x + 1, y + 1, c0, c1, c2);
-      break;
-    case 4:  // Vertical Bars
-      px.AddPixelInline(x, y - 1, h0, h1, h2);
-      px.AddPixelInline(x, y + 1, h0, h1, h2);
-      px.AddPixelInline(x, y + 2, q0, q1, q2);
-      px.AddPixelInline(x, y - 2, q0, q1, q2);
-      px.AddPixelInline(x, y + 3, c0 >> 3, c1 >> 3, c2 >> 3);
-      px.AddPixelInline(x, y - 3, c0 >> 3, c1 >> 3, c2 >> 3);
-      break;
-    case 1:  // Sparkles
-      px.AddPixelInline(x, y - 1, h0, h1, h2);
-      px.AddPixelInline(x, y + 1, h0, h1, h2);
-      px.AddPixelInline(x - 1, y, h0, h1, h2);
-      px.AddPixelInline(x + 1, y, h0, h1, h2);
-      px.AddPixelInline(x, y - 2, q0, q1, q2);
-      px.AddPixelInline(x, y + 2, q0, q1, q2);
-      px.AddPixelInline(x - 2, y, q0, q1, q2);
-      px.AddPixelInline(x + 2, y, q0, q1, q2);
-      break;
-    default:  // Fuzzies, and any other style above 0
-      px.AddPixelInline(x, y - 1, h0, h1, h2);
-      px.AddPixelInline(x, y + 1, h0, h1, h2);
-      px.AddPixelInline(x - 1, y, h0, h1, h2);
-      px.AddPixelInline(x + 1, y, h0, h1, h2);
-      px.AddPixelInline(x + 1, y + 1, q0, q1, q2);
-      px.AddPixelInline(x + 1, y - 1, q0, q1, q2);
-      px.AddPixelInline(x - 1, y + 1, q0, q1, q2);
-      px.AddPixelInline(x - 1, y - 1, q0, q1, q2);
-      break;
-  }
+  WithDotStyle(dotStyle, [&](auto style) { PlotPattern<decltype(style)::value>(px, x, y, c0, c1, c2); });
 }
 
 // The same on a 24-bit memory surface: a grain whose whole pattern lies on
 // the writable area is drawn by address, without a coordinate test per pixel.
 // Each pixel of a pattern is distinct, so the sums are the same.
 inline void PlotGrain(MemorySurface24& s, int32_t dotStyle, int32_t x, int32_t y, int32_t c0, int32_t c1, int32_t c2) {
-  if (!s.WritableAround(x, y, 3)) {
-    PlotGrain<MemorySurface24>(s, dotStyle, x, y, c0, c1, c2);
-    return;
-  }
-  uint8_t* p = s.Address(x, y);
-  const ptrdiff_t down = -static_cast<ptrdiff_t>(s.Stride());  // one row further down the screen
-  MemorySurface24::AddAt(p, c0, c1, c2);
-  if (dotStyle <= 0) return;
-  const int32_t h0 = c0 >> 1, h1 = c1 >> 1, h2 = c2 >> 1;
-  const int32_t q0 = c0 >> 2, q1 = c1 >> 2, q2 = c2 >> 2;
-  switch (dotStyle) {
-    case 3:  // Large Dots
-      MemorySurface24::AddAt(p + 3, c0, c1, c2);
-      MemorySurface24::AddAt(p + down, c0, c1, c2);
-      MemorySurface24::AddAt(p + down + 3, c0, c1, c2);
-      break;
-    case 4:  // Vertical Bars
-      MemorySurface24::AddAt(p - down, h0, h1, h2);
-      MemorySurface24::AddAt(p + down, h0, h1, h2);
-      MemorySurface24::AddAt(p + 2 * down, q0, q1, q2);
-      MemorySurface24::AddAt(p - 2 * down, q0, q1, q2);
-      MemorySurface24::AddAt(p + 3 * down, c0 >> 3, c1 >> 3, c2 >> 3);
-      MemorySurface24::AddAt(p - 3 * down, c0 >> 3, c1 >> 3, c2 >> 3);
-      break;
-    case 1:  // Sparkles
-      MemorySurface24::AddAt(p - down, h0, h1, h2);
-      MemorySurface24::AddAt(p + down, h0, h1, h2);
-      MemorySurface24::AddAt(p - 3, h0, h1, h2);
-      MemorySurface24::AddAt(p + 3, h0, h1, h2);
-      MemorySurface24::AddAt(p - 2 * down, q0, q1, q2);
-      MemorySurface24::AddAt(p + 2 * down, q0, q1, q2);
-      MemorySurface24::AddAt(p - 6, q0, q1, q2);
-      MemorySurface24::AddAt(p + 6, q0, q1, q2);
-      break;
-    default:  // Fuzzies
-      MemorySurface24::AddAt(p - down, h0, h1, h2);
-      MemorySurface24::AddAt(p + down, h0, h1, h2);
-      MemorySurface24::AddAt(p - 3, h0, h1, h2);
-      MemorySurface24::AddAt(p + 3, h0, h1, h2);
-      MemorySurface24::AddAt(p + down + 3, q0, q1, q2);
-      MemorySurface24::AddAt(p - down + 3, q0, q1, q2);
-      MemorySurface24::AddAt(p + down - 3, q0, q1, q2);
-      MemorySurface24::AddAt(p - down - 3, q0, q1, q2);
-      break;
-  }
+  WithDotStyle(dotStyle, [&](auto style) {
+    if (s.WritableAround(x, y, kPatternReach.of[Stored(decltype(style)::value)])) {
+      PlotPatternAt<decltype(style)::value>(s.Address(x, y), static_cast<ptrdiff_t>(s.Stride()), c0, c1, c2);
+    } else {
+      PlotPattern<decltype(style)::value>(s, x, y, c0, c1, c2);
+    }
+  });
 }
 
 // The drawing settings of one pass.
@@ -206,7 +178,7 @@ inline void ColorAndDrawGrains(Pixels& px, const GrainColorPass& color, const Gr
   // cache; asking for a grain's rows a few grains ahead overlaps the misses.
   constexpr int32_t kAhead = 16;
   const bool plain = draw.reflectionCount == 1 && !draw.symmetric;
-  const int32_t reach = draw.dotStyle == 4 ? 3 : draw.dotStyle == 1 ? 2 : 1;
+  const int32_t reach = PatternReach(draw.dotStyle);
   int32_t i = begin;
   if constexpr (std::is_same_v<Pixels, StampedPixels>) {
     if (plain) i = px.ColorAndStamp(color, draw.dotStyle, reach, posX, posY, velX, velY, begin, end);

@@ -19,7 +19,7 @@ void DrawGrainStamps(MemorySurface24& surface, int32_t dotStyle, const GrainStam
   if (CanDrawGrainBatches(surface)) {
     const StampImage image = {surface.Bits(), static_cast<int32_t>(surface.Stride()), surface.Width(),
                               surface.Height()};
-    DrawGrainStampsAvx2(image, surface, dotStyle, stamps);
+    DrawGrainStampsAvx2(image, surface, dotStyle, DrawnDotStyle(dotStyle), stamps);
     return;
   }
   for (int32_t i = 0; i < stamps.count; ++i) {

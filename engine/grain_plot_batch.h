@@ -16,6 +16,7 @@
 #include <cstdint>
 
 #include "engine/grain_color.h"
+#include "engine/modes.h"
 #include "surfaces/draw_surface.h"
 
 namespace brindlemar {
@@ -57,8 +58,8 @@ int32_t ColorAndStampGrainsAvx2(const GrainColorPass& color, const StampImage& i
                                 const float* posX, const float* posY, const float* velX, const float* velY,
                                 int32_t begin, int32_t end, GrainStamps& stamps);
 
-// The AVX2 kernel behind DrawGrainStamps.
-void DrawGrainStampsAvx2(const StampImage& image, MemorySurface24& surface, int32_t dotStyle,
+// The AVX2 kernel behind DrawGrainStamps; drawn is DrawnDotStyle(dotStyle).
+void DrawGrainStampsAvx2(const StampImage& image, MemorySurface24& surface, int32_t dotStyle, DotStyle drawn,
                          const GrainStamps& stamps);
 
 // A pixel sink that records each PlotGrain call as a stamp and draws the

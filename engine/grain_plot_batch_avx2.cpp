@@ -5,6 +5,8 @@
 // picked up by code that runs without it.
 #include "engine/grain_plot_batch.h"
 
+#include "engine/dot_patterns.h"
+
 #if defined(__x86_64__) || defined(__i386__)
 #include <immintrin.h>
 
@@ -14,51 +16,13 @@
 namespace brindlemar {
 namespace {
 
-// One pixel of a dot style's pattern: its place relative to the grain and
-// the right shift of the channel values added there.
-struct PatternPixel {
-  int32_t dx;
-  int32_t dy;
-  int32_t shift;
-};
-
-// The patterns of PlotGrain. Their pixels are distinct, so the order is free
-// and is row by row, each row left to right: a pixel is written back as a
-// 32-bit word whose fourth byte, the first byte of the pixel to its right, is
-// the one read before the batch, and that pixel's own write must come later.
-constexpr PatternPixel kDots[] = {{0, 0, 0}};
-constexpr PatternPixel kSparkles[] = {{0, -2, 2}, {0, -1, 1}, {-2, 0, 2}, {-1, 0, 1}, {0, 0, 0},
-                                      {1, 0, 1},  {2, 0, 2},  {0, 1, 1},  {0, 2, 2}};
-constexpr PatternPixel kFuzzies[] = {{-1, -1, 2}, {0, -1, 1}, {1, -1, 2}, {-1, 0, 1}, {0, 0, 0},
-                                     {1, 0, 1},   {-1, 1, 2}, {0, 1, 1},  {1, 1, 2}};
-constexpr PatternPixel kLargeDots[] = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {1, 1, 0}};
-constexpr PatternPixel kVerticalBars[] = {{0, -3, 3}, {0, -2, 2}, {0, -1, 1}, {0, 0, 0},
-                                          {0, 1, 1},  {0, 2, 2},  {0, 3, 3}};
-
-// The pattern's extent around the grain, in pixels.
-struct Bounds {
-  int32_t left, right, top, bottom;
-};
-
-template <size_t N>
-constexpr Bounds BoundsOf(const PatternPixel (&pattern)[N]) {
-  Bounds b = {0, 0, 0, 0};
-  for (const PatternPixel& p : pattern) {
-    b.left = p.dx < b.left ? p.dx : b.left;
-    b.right = p.dx > b.right ? p.dx : b.right;
-    b.top = p.dy < b.top ? p.dy : b.top;
-    b.bottom = p.dy > b.bottom ? p.dy : b.bottom;
-  }
-  return b;
-}
-
 __m256i LoadLanes(const int32_t* p) { return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p)); }
 
 // Whether two of the eight grains lie so close that their patterns, each
 // with the byte written past its right end, could share a byte.
-template <const auto& kPattern>
+template <DotStyle kStyle>
 bool AnyTwoNear(__m256i x, __m256i y) {
-  constexpr Bounds b = BoundsOf(kPattern);
+  constexpr PatternBounds b = BoundsOf(kDotPatterns[static_cast<int32_t>(kStyle)]);
   const __m256i apartX = _mm256_set1_epi32(b.right + 2 - b.left);
   const __m256i apartY = _mm256_set1_epi32(b.bottom + 1 - b.top);
   __m256i near = _mm256_setzero_si256();
@@ -75,9 +39,9 @@ bool AnyTwoNear(__m256i x, __m256i y) {
 
 // The lanes whose grain's pattern lies wholly on the writable area, columns
 // and rows 1 .. size - 1.
-template <const auto& kPattern>
+template <DotStyle kStyle>
 __m256i InsideLanes(const StampImage& image, __m256i x, __m256i y) {
-  constexpr Bounds b = BoundsOf(kPattern);
+  constexpr PatternBounds b = BoundsOf(kDotPatterns[static_cast<int32_t>(kStyle)]);
   const __m256i inX = _mm256_and_si256(_mm256_cmpgt_epi32(x, _mm256_set1_epi32(-b.left)),
                                        _mm256_cmpgt_epi32(_mm256_set1_epi32(image.width - b.right), x));
   const __m256i inY = _mm256_and_si256(_mm256_cmpgt_epi32(y, _mm256_set1_epi32(-b.top)),
@@ -125,9 +89,10 @@ bool ChannelsAreBytes(const GrainStamps& s, int32_t i) {
 
 // Draws the grains of a batch whose lanes are set in inside. All reads come
 // before any write, so the batch needs no two grains to touch the same byte.
-template <const auto& kPattern>
+template <DotStyle kStyle>
 void DrawBatch(const StampImage& image, const GrainStamps& s, int32_t i, __m256i x, __m256i y, __m256i inside) {
-  constexpr int32_t kPixels = sizeof(kPattern) / sizeof(kPattern[0]);
+  constexpr const DotPattern& kPattern = kDotPatterns[static_cast<int32_t>(kStyle)];
+  constexpr int32_t kPixels = kPattern.count;
   // Byte offsets of the grains from the image start; a row further down the
   // screen lies a stride lower in memory.
   const __m256i at = _mm256_add_epi32(
@@ -135,7 +100,7 @@ void DrawBatch(const StampImage& image, const GrainStamps& s, int32_t i, __m256i
       _mm256_mullo_epi32(x, _mm256_set1_epi32(3)));
   int32_t step[kPixels];
 #pragma GCC unroll 16
-  for (int32_t q = 0; q < kPixels; ++q) step[q] = 3 * kPattern[q].dx - kPattern[q].dy * image.stride;
+  for (int32_t q = 0; q < kPixels; ++q) step[q] = 3 * kPattern.pixels[q].dx - kPattern.pixels[q].dy * image.stride;
 
   __m256i before[kPixels];
   const int* base = reinterpret_cast<const int*>(image.bits);
@@ -149,7 +114,7 @@ void DrawBatch(const StampImage& image, const GrainStamps& s, int32_t i, __m256i
   alignas(32) int32_t after[kPixels][8];
 #pragma GCC unroll 16
   for (int32_t q = 0; q < kPixels; ++q) {
-    const int32_t k = kPattern[q].shift;
+    const int32_t k = kPattern.pixels[q].shift;
     const __m256i sum =
         AddToPixels(before[q], _mm256_srli_epi32(c0, k), _mm256_srli_epi32(c1, k), _mm256_srli_epi32(c2, k));
     _mm256_store_si256(reinterpret_cast<__m256i*>(after[q]), sum);
@@ -168,21 +133,21 @@ void DrawBatch(const StampImage& image, const GrainStamps& s, int32_t i, __m256i
   }
 }
 
-template <const auto& kPattern>
+template <DotStyle kStyle>
 void DrawStamps(const StampImage& image, MemorySurface24& surface, int32_t dotStyle, const GrainStamps& s) {
   int32_t i = 0;
   for (; i + 8 <= s.count; i += 8) {
     const __m256i x = LoadLanes(s.x + i), y = LoadLanes(s.y + i);
-    if (AnyTwoNear<kPattern>(x, y) || !ChannelsAreBytes(s, i)) {
+    if (AnyTwoNear<kStyle>(x, y) || !ChannelsAreBytes(s, i)) {
       PlotGrainStamps(surface, dotStyle, s, i, 0xFF);
       continue;
     }
     // No two of the eight patterns share a byte, so the order among them
     // does not matter: grains at the border go first, one by one.
-    const __m256i inside = InsideLanes<kPattern>(image, x, y);
+    const __m256i inside = InsideLanes<kStyle>(image, x, y);
     const uint32_t lanes = static_cast<uint32_t>(_mm256_movemask_ps(_mm256_castsi256_ps(inside)));
     if (lanes != 0xFF) PlotGrainStamps(surface, dotStyle, s, i, ~lanes & 0xFF);
-    if (lanes != 0) DrawBatch<kPattern>(image, s, i, x, y, inside);
+    if (lanes != 0) DrawBatch<kStyle>(image, s, i, x, y, inside);
   }
   PlotGrainStamps(surface, dotStyle, s, i, (1u << (s.count - i)) - 1);
 }
@@ -292,24 +257,25 @@ int32_t ColorAndStampGrainsAvx2(const GrainColorPass& color, const StampImage& i
   return i;
 }
 
-void DrawGrainStampsAvx2(const StampImage& image, MemorySurface24& surface, int32_t dotStyle,
+void DrawGrainStampsAvx2(const StampImage& image, MemorySurface24& surface, int32_t dotStyle, DotStyle drawn,
                          const GrainStamps& stamps) {
-  if (dotStyle <= 0) {
-    DrawStamps<kDots>(image, surface, dotStyle, stamps);
-    return;
-  }
-  switch (dotStyle) {
-    case 1:
-      DrawStamps<kSparkles>(image, surface, dotStyle, stamps);
+  // Which pattern each stored style draws is the header's to say; the
+  // switch only names each one for its own kernel.
+  switch (drawn) {
+    case DotStyle::kDots:
+      DrawStamps<DotStyle::kDots>(image, surface, dotStyle, stamps);
       break;
-    case 3:
-      DrawStamps<kLargeDots>(image, surface, dotStyle, stamps);
+    case DotStyle::kSparkles:
+      DrawStamps<DotStyle::kSparkles>(image, surface, dotStyle, stamps);
       break;
-    case 4:
-      DrawStamps<kVerticalBars>(image, surface, dotStyle, stamps);
+    case DotStyle::kFuzzies:
+      DrawStamps<DotStyle::kFuzzies>(image, surface, dotStyle, stamps);
       break;
-    default:  // Fuzzies, and any other style above 0
-      DrawStamps<kFuzzies>(image, surface, dotStyle, stamps);
+    case DotStyle::kLargeDots:
+      DrawStamps<DotStyle::kLargeDots>(image, surface, dotStyle, stamps);
+      break;
+    case DotStyle::kVerticalBars:
+      DrawStamps<DotStyle::kVerticalBars>(image, surface, dotStyle, stamps);
       break;
   }
 }
@@ -325,7 +291,8 @@ int32_t ColorAndStampGrainsAvx2(const GrainColorPass&, const StampImage&, int32_
   return begin;
 }
 
-void DrawGrainStampsAvx2(const StampImage&, MemorySurface24& surface, int32_t dotStyle, const GrainStamps& stamps) {
+void DrawGrainStampsAvx2(const StampImage&, MemorySurface24& surface, int32_t dotStyle, DotStyle,
+                         const GrainStamps& stamps) {
   for (int32_t i = 0; i < stamps.count; i += 8) {
     const int32_t left = stamps.count - i;
     PlotGrainStamps(surface, dotStyle, stamps, i, left >= 8 ? 0xFF : (1u << left) - 1);
