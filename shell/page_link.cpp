@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <optional>
 
+#include "engine/modes.h"
 #include "engine/particle_field.h"
 #include "engine/style_table.h"
 #include "settings/favorite_list.h"
@@ -78,6 +79,13 @@ bool Names(const LinkParameter& p, std::initializer_list<std::string_view> optio
 void Remove(std::vector<LinkParameter>& link, std::initializer_list<std::string_view> options) {
   link.erase(std::remove_if(link.begin(), link.end(), [&](const LinkParameter& p) { return Names(p, options); }),
              link.end());
+}
+
+template <class Mode, size_t N>
+std::vector<std::string> Labels(const ModeName<Mode> (&table)[N]) {
+  std::vector<std::string> labels;
+  for (const ModeName<Mode>& row : table) labels.emplace_back(row.label);
+  return labels;
 }
 
 void Add(std::vector<LinkParameter>& link, std::string name, std::string value = {}) {
@@ -172,10 +180,9 @@ bool PageRunSetup(const PageOptions& options, int32_t seed, int64_t startTime, F
     base = PageFavorite(options.saver.favorite);
     if (!base) {
       error = "no favorite named '" + options.saver.favorite + "'";
-      for (int32_t k = 0; k < kConfigurationCount; ++k) {
-        if (SameChoiceName(ConfigurationName(k), options.saver.favorite)) {
-          error += " (" + std::string(ConfigurationName(k)) + " is a configuration: configuration=" +
-                   ConfigurationName(k) + ")";
+      for (const ModeName<Configuration>& c : kConfigurations) {
+        if (SameChoiceName(c.label, options.saver.favorite)) {
+          error += " (" + std::string(c.label) + " is a configuration: configuration=" + c.label + ")";
         }
       }
       return false;
@@ -191,20 +198,20 @@ bool PageRunSetup(const PageOptions& options, int32_t seed, int64_t startTime, F
 std::vector<PanelControlInfo> PanelControls() {
   std::vector<std::string> favorites = {"Random favorites", "Own settings"};
   for (int32_t k = 0; k < kPresetCount; ++k) favorites.emplace_back(PresetName(k));
-  std::vector<std::string> configurations, dimensionalities, dotStyles;
-  for (int32_t k = 0; k < kConfigurationCount; ++k) configurations.emplace_back(ConfigurationName(k));
-  for (int32_t k = 0; k < kDimensionalityCount; ++k) dimensionalities.emplace_back(DimensionalityName(k));
-  for (int32_t k = 0; k < kDotStyleCount; ++k) dotStyles.emplace_back(DotStyleName(k));
+  // The overlay's choices: none, then each overlay style after its stored
+  // number.
+  std::vector<std::string> overlays = {"None"};
+  for (const ModeName<OverlayStyle>& o : kOverlayStyles) overlays.emplace_back(o.label);
   return {
       {PanelControl::kFavorite, "favorite", "Favorite", ControlKind::kChoice, 0, 0, favorites},
-      {PanelControl::kConfiguration, "configuration", "Configuration", ControlKind::kChoice, 0, 0, configurations},
+      {PanelControl::kConfiguration, "configuration", "Configuration", ControlKind::kChoice, 0, 0, Labels(kConfigurations)},
       {PanelControl::kDimensionality, "dimensionality", "Dimensionality", ControlKind::kChoice, 0, 0,
-       dimensionalities},
-      {PanelControl::kDotStyle, "dot-style", "Dot style", ControlKind::kChoice, 0, 0, dotStyles},
+       Labels(kDimensionalities)},
+      {PanelControl::kDotStyle, "dot-style", "Dot style", ControlKind::kChoice, 0, 0, Labels(kDotStyles)},
       {PanelControl::kGrains, "grains", "Grains", ControlKind::kNumber, 10, kMaxGrains, {}},
       {PanelControl::kTrails, "trails", "Trails", ControlKind::kSwitch, 0, 1, {}},
       {PanelControl::kReflections, "reflections", "Reflections", ControlKind::kNumber, 0, kMaxReflections, {}},
-      {PanelControl::kOverlay, "overlay", "Clock", ControlKind::kChoice, 0, 0, {"None", "Clock face", "Zodiac"}},
+      {PanelControl::kOverlay, "overlay", "Clock", ControlKind::kChoice, 0, 0, overlays},
   };
 }
 
@@ -264,8 +271,7 @@ std::vector<LinkParameter> ChangeLink(const std::vector<LinkParameter>& link, Pa
   }
   if (control == PanelControl::kOverlay) {
     Remove(out, {"--clock", "--zodiac", "--no-clock"});
-    if (value == 1) Add(out, "clock");
-    if (value == 2) Add(out, "zodiac");
+    if (value >= 1 && value <= kOverlayStyleCount) Add(out, kOverlayStyles[value - 1].name);
     return out;
   }
 

@@ -1,7 +1,7 @@
 #include "shell/program_help.h"
 
 #include "brindlemar_version.h"
-#include "engine/style_table.h"
+#include "engine/modes.h"
 #include "settings/presets.h"
 
 namespace brindlemar {
@@ -12,10 +12,18 @@ constexpr size_t kOptionColumn = 24;
 
 std::vector<std::string> ConfigurationValues() {
   std::vector<std::string> values;
-  for (int32_t i = 0; i < kConfigurationCount; ++i) {
-    values.push_back(std::to_string(i) + " \"" + ConfigurationName(i) + "\"");
+  for (const ModeName<Configuration>& c : kConfigurations) {
+    values.push_back(std::to_string(Stored(c.value)) + " \"" + c.label + "\"");
   }
   return values;
+}
+
+// "--option name|name|...|0..N-1": every name of the table, then the numbers.
+template <class Mode, size_t N>
+std::string ChoiceOption(const char* option, const ModeName<Mode> (&table)[N]) {
+  std::string text = std::string(option) + " ";
+  for (const ModeName<Mode>& row : table) text += std::string(row.name) + "|";
+  return text + "0.." + std::to_string(N - 1);
 }
 
 std::vector<std::string> PresetValues() {
@@ -35,14 +43,14 @@ HelpSection ParameterSection() {
               {"--configuration NAME|N",
                "initial configuration (13 \"Expanding Line\"); names in any case, punctuation and spaces optional:",
                ConfigurationValues()},
-              {"--dimensionality aurora|clouds|organic|recursive|0..3", "(clouds)", {}},
+              {ChoiceOption("--dimensionality", kDimensionalities), "(clouds)", {}},
               {"--grains N", "10 to 200000 (4700)", {}},
               {"--activity X", "0.1 to 5 (3.62)", {}},
               {"--viscosity X", "1 to 241 (56)", {}},
               {"--complexity N", "vortices, 1 to 15 (4)", {}},
               {"--brightness X", "0.01 to 2 (0.204)", {}},
               {"--color-rate X", "0 to 1 (0.588); 0 ties the rate to the brightness", {}},
-              {"--dot-style dots|sparkles|fuzzies|large-dots|vertical-bars|0..4", "(vertical-bars)", {}},
+              {ChoiceOption("--dot-style", kDotStyles), "(vertical-bars)", {}},
               {"--extra-twist, --no-extra-twist", "(on)", {}},
               {"--trails, --no-trails", "leave trails (on)", {}},
               {"--trail-length N", "1 to 100 (92)", {}},

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <limits>
 
+#include "engine/modes.h"
 #include "platform/posix/gtk/preview_area.h"
 #include "ui/dialog_ids.h"
 
@@ -131,21 +132,15 @@ Gtk::Widget* CustomHeading(GtkDialogControls& c) {
 
 Gtk::Widget* DotStyleRow(GtkDialogControls& c) {
   auto* styles = MakeRow(12);
-  const struct {
-    int32_t id;
-    const char* label;
-  } dotStyles[] = {{IDC_DOTS, "Dots"},
-                   {IDC_SPARKLES, "Sparkles"},
-                   {IDC_FUZZIES, "Fuzzies"},
-                   {IDC_LARGE_DOTS, "Large Dots"},
-                   {IDC_VERTICAL_BARS, "Vertical Bars"}};
+  // The buttons by stored dot style.
+  constexpr int32_t kIds[kDotStyleCount] = {IDC_DOTS, IDC_SPARKLES, IDC_FUZZIES, IDC_LARGE_DOTS, IDC_VERTICAL_BARS};
   Gtk::CheckButton* first = nullptr;
-  for (const auto& style : dotStyles) {
+  for (const ModeName<DotStyle>& style : kDotStyles) {
     auto* radio = MakeCheck(style.label);
     if (first) radio->set_group(*first);
     if (!first) first = radio;
     styles->append(*radio);
-    c.AddRadio(style.id, *radio);
+    c.AddRadio(kIds[Stored(style.value)], *radio);
   }
   return styles;
 }
