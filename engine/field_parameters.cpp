@@ -24,11 +24,11 @@ void ParticleField::SetSymmetric(int32_t flag) {
 
 void ParticleField::SetReflectionCount(int32_t n) {
   double offset = 0;
-  if (showClock && overlayStyle == 1) {
+  if (showClock && overlayStyle == Stored(OverlayStyle::kZodiac)) {
     // Half a sign's width (a 24th of a turn) ahead of the ring.
     offset = 0.26179938779166667 - ZodiacRingAngle(clock_->Local());
   }
-  if (showClock && overlayStyle == 0) {
+  if (showClock && overlayStyle == Stored(OverlayStyle::kClockFace)) {
     n = std::max(n, 1);
     offset = 3.1415926535 / n;
   }

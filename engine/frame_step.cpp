@@ -143,16 +143,16 @@ void MoveVortices(ParticleField& f, int32_t vortexCount, float meanX, float mean
     f.vortexOffsetY[v] =
         static_cast<float>(f.vortexOffsetY[v] * 0.9511017763495386 + std::sin(a) * m * 0.04889822365046137);
     f.vortexWeight[v] = static_cast<float>(f.random.Smooth(40 + v) * 35.0 + f.vortexWeight[v] * 0.04889822365046136);
-    switch (f.dimensionality) {
-      case 0:  // Aurora: a small random walk
+    switch (ModeOf<Dimensionality>(f.dimensionality)) {
+      case Dimensionality::kAurora:  // a small random walk
         f.vortexX[v] = static_cast<float>(f.vortexX[v] + (f.random.Next() - 0.5) * 0.1);
         f.vortexY[v] = static_cast<float>(f.vortexY[v] + (f.random.Next() - 0.5) * 0.1);
         break;
-      case 1:  // Clouds
+      case Dimensionality::kClouds:
         BounceVortex(f.vortexX[v], f.vortexVelX[v], f.width);
         BounceVortex(f.vortexY[v], f.vortexVelY[v], f.height);
         break;
-      case 2:  // Organic: vortex 0 follows the crowd, the others wander
+      case Dimensionality::kOrganic:  // vortex 0 follows the crowd, the others wander
         if (v == 0) {
           f.vortexX[0] = static_cast<float>(f.vortexX[0] + (meanX - f.vortexX[0]) * 0.05);
           f.vortexY[0] = static_cast<float>(f.vortexY[0] + (meanY - f.vortexY[0]) * 0.05);
@@ -160,7 +160,7 @@ void MoveVortices(ParticleField& f, int32_t vortexCount, float meanX, float mean
           WanderVortex(f, v, wallReach, wallStiffness);
         }
         break;
-      case 3:  // Recursive: the vortex chases a grain
+      case Dimensionality::kRecursive:  // the vortex chases a grain
         if (n > 0) {
           // With fewer than two grains the chosen index would lie past the
           // last grain; the last one is chased instead.
@@ -227,15 +227,15 @@ void ParticleField::StepFrame() {
     }
     TransitionStep(*this, parked);
   } else {
-    if (messagePhase == kHoldingMessage) {
+    if (messagePhase == MessagePhase::kHolding) {
       // The grains leave the letters under the new favorite's colours.
       if (MessageHoldStep(*this) && randomFavorites) TakeChannelRoles(colorFrame, channelOrder);
-    } else if (messagePhase == kSeedingMessage) {
+    } else if (messagePhase == MessagePhase::kSeeding) {
       MessageSeedingStep(*this);
     } else if (regenerating) {
       RegenerationStep();
     }
-    if (messagePhase != kNoMessage) return;
+    if (messagePhase != MessagePhase::kNone) return;
 
     const int32_t n = liveGrains;
     GrainMotionSums sums;

@@ -429,7 +429,7 @@ int32_t ParticleField::LayOutGrains(double p) {
   if (!window || !armed) return 0;
   if (ModeOf<Configuration>(configuration) != Configuration::kBrightPixels && animating) {
     StopAnimation();
-    if (!Disarm()) return 0;
+    Disarm();
     Restart(p, -1, -1, -1);
   }
   window->GetClientSize(width, height);
@@ -444,7 +444,7 @@ int32_t ParticleField::SetUpVortices(double p, int32_t honourAnimation) {
   if (!armed) return 0;
   if (honourAnimation && animating) {
     StopAnimation();
-    if (!Disarm()) return 0;
+    Disarm();
     Restart(p, -1, -1, -1);
   }
   if (complexity > kMaxVortices) return 0;

@@ -81,9 +81,9 @@ void OverlayStep(ParticleField& f) {
   if (f.showClock) {
     const LocalTime time = f.GetClock().Local();
     canvas->SelectPen(StockPen::kWhite);
-    if (f.overlayStyle == 0) {
+    if (f.overlayStyle == Stored(OverlayStyle::kClockFace)) {
       DrawClockFace(f, *canvas, time, 1, 0);
-    } else if (f.overlayStyle == 1) {
+    } else if (f.overlayStyle == Stored(OverlayStyle::kZodiac)) {
       DrawZodiac(f, *canvas, f.symbolFont.get());
     }
   }

@@ -82,10 +82,7 @@ int32_t ParticleField::Restart(double phaseValue, int32_t dim, int32_t config, i
   return Build(phaseValue) & 1;
 }
 
-int32_t ParticleField::Disarm() {
-  armed = 0;
-  return 1;
-}
+void ParticleField::Disarm() { armed = 0; }
 
 int32_t ParticleField::Build(double phaseValue) {
   if (!armed) return 0;
@@ -104,7 +101,7 @@ int32_t ParticleField::SetConfiguration(int32_t index) {
   if (!armed) return 0;
   if (animating) {
     StopAnimation();
-    if (!Disarm()) return 0;
+    Disarm();
   }
   configuration = index;
   return Restart(random.Next() - 0.5, -1, -1, -1);

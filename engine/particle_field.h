@@ -21,6 +21,7 @@
 #include "engine/clock.h"
 #include "engine/combined_random.h"
 #include "engine/geometry.h"
+#include "engine/modes.h"
 #include "overlays/canvas.h"
 #include "surfaces/display_interface.h"
 #include "surfaces/display_modes.h"
@@ -63,7 +64,7 @@ class ParticleField {
 
   // Set-up sequence.
   int32_t Restart(double phase, int32_t dimensionality, int32_t configuration, int32_t complexity);
-  int32_t Disarm();
+  void Disarm();
   int32_t Build(double phase);
   int32_t SetConfiguration(int32_t index);
   int32_t StartAnimation();
@@ -152,7 +153,7 @@ class ParticleField {
   int32_t presetsInstalled = 0;
   int32_t passwordProtected = 0;
   int32_t dither = 0;
-  int32_t messagePhase = 0;
+  MessagePhase messagePhase = MessagePhase::kNone;
   int32_t armed = 0;
   int32_t fullScreen = 0;
   double phase = 0.0;

@@ -5,7 +5,7 @@
 // frame-rate control and frame-rate text).
 //
 // transitionState: 0 running, 1 zooming out, 2 switching.
-// messagePhase: 0 none, 1 seeding grains onto the letters, 2 holding.
+// messagePhase: MessagePhase (engine/modes.h).
 #pragma once
 
 #include <cstdint>
@@ -22,10 +22,6 @@ class Canvas;
 inline constexpr int32_t kRunning = 0;
 inline constexpr int32_t kZoomingOut = 1;
 inline constexpr int32_t kSwitching = 2;
-
-inline constexpr int32_t kNoMessage = 0;
-inline constexpr int32_t kSeedingMessage = 1;
-inline constexpr int32_t kHoldingMessage = 2;
 
 inline constexpr uint32_t kSwitchPauseMs = 200;
 inline constexpr uint32_t kMessageHoldMs = 8000;

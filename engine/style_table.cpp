@@ -65,9 +65,19 @@ bool InRange(const StyleSetting& s, int32_t v) { return v >= s.min && v <= s.max
 }  // namespace
 
 bool IsSourceConfiguration(int32_t index) {
-  switch (index) {
-    case 10: case 11: case 12: case 15: case 18: case 19:
-    case 20: case 21: case 22: case 23: case 24: case 25:
+  switch (ModeOf<Configuration>(index)) {
+    case Configuration::kShootingStars:
+    case Configuration::kWhiteHole:
+    case Configuration::kEventHorizon:
+    case Configuration::kFountain:
+    case Configuration::kSpinningSprayer:
+    case Configuration::kRegenerating:
+    case Configuration::kFloatingSparkler:
+    case Configuration::kRadarSweep:
+    case Configuration::kFromTheEther:
+    case Configuration::kRising:
+    case Configuration::kFalls:
+    case Configuration::kCircular:
       return true;
     default:
       return false;

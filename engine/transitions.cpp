@@ -54,7 +54,7 @@ void TransitionStep(ParticleField& f, int32_t parked) {
   } else if (now - f.phaseTick > kSwitchPauseMs) {
     f.phaseTick = now;
     f.transitionState = kRunning;
-    f.messagePhase = kSeedingMessage;
+    f.messagePhase = MessagePhase::kSeeding;
   }
 }
 
@@ -82,7 +82,7 @@ void MessageSeedingStep(ParticleField& f) {
   }
   if (cursor >= n) {
     cursor = 0;
-    f.messagePhase = kHoldingMessage;
+    f.messagePhase = MessagePhase::kHolding;
   }
 }
 
@@ -91,7 +91,7 @@ bool MessageHoldStep(ParticleField& f) {
     DrawCurrentMessage(f);
     return false;
   }
-  f.messagePhase = kNoMessage;
+  f.messagePhase = MessagePhase::kNone;
   if (f.randomFavorites) {
     LoadParameters(f, f.Store(), true);
     f.frameCount = 0;

@@ -310,7 +310,7 @@ bool ReadShowOption(Reader& r, std::string_view name, std::string_view value, Sh
     o.randomFavorites = 1;
   } else if (name == "--clock" || name == "--zodiac") {
     o.showClock = 1;
-    o.overlayStyle = name == "--clock" ? 0 : 1;
+    o.overlayStyle = Stored(name == "--clock" ? OverlayStyle::kClockFace : OverlayStyle::kZodiac);
   } else if (name == "--messages") {
     o.showMessages = 1;
   } else if (name == "--fps-text") {

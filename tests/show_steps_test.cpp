@@ -170,7 +170,7 @@ TEST(Transitions, RandomFavoritesWithoutMessagesSwitchOneFrameAfterTheZoomOut) {
   rig.field->transitionState = kSwitching;
   rig.Frame();
   EXPECT_EQ(rig.field->transitionState, kRunning);
-  EXPECT_EQ(rig.field->messagePhase, kNoMessage);
+  EXPECT_EQ(rig.field->messagePhase, MessagePhase::kNone);
   EXPECT_NE(rig.field->favoriteName, "before");
   EXPECT_EQ(rig.field->favoriteTick, rig.clock.tick);
   EXPECT_EQ(rig.field->adjustTick, rig.clock.tick);
@@ -196,7 +196,7 @@ TEST(Transitions, MessageIsSpelledInGrainsAndHeldEightSeconds) {
     EXPECT_EQ(rig.field->transitionState, kSwitching);
     rig.Frame(1);
     ASSERT_EQ(rig.field->transitionState, kRunning);
-    ASSERT_EQ(rig.field->messagePhase, kSeedingMessage);
+    ASSERT_EQ(rig.field->messagePhase, MessagePhase::kSeeding);
     const uint32_t seedingStart = rig.field->phaseTick;
     EXPECT_EQ(seedingStart, rig.clock.tick);
 
@@ -204,11 +204,11 @@ TEST(Transitions, MessageIsSpelledInGrainsAndHeldEightSeconds) {
     for (int32_t cursor : {100, 200, 300, 400}) {
       rig.Frame();
       EXPECT_EQ(rig.field->seedCursor, cursor);
-      EXPECT_EQ(rig.field->messagePhase, kSeedingMessage);
+      EXPECT_EQ(rig.field->messagePhase, MessagePhase::kSeeding);
     }
     rig.Frame();
     EXPECT_EQ(rig.field->seedCursor, 0);
-    ASSERT_EQ(rig.field->messagePhase, kHoldingMessage);
+    ASSERT_EQ(rig.field->messagePhase, MessagePhase::kHolding);
     EXPECT_EQ(rig.field->phaseTick, seedingStart);
 
     // Every grain is white and lies on the text's rectangle; most of them
@@ -230,10 +230,10 @@ TEST(Transitions, MessageIsSpelledInGrainsAndHeldEightSeconds) {
     // Held while under 8000 ms from the start of seeding; the grains wait.
     rig.clock.tick = seedingStart + 7999 - 33;
     rig.Frame();
-    EXPECT_EQ(rig.field->messagePhase, kHoldingMessage);
+    EXPECT_EQ(rig.field->messagePhase, MessagePhase::kHolding);
     EXPECT_EQ(std::vector<float>(rig.field->posX, rig.field->posX + 450), seededX);
     rig.Frame(1);
-    EXPECT_EQ(rig.field->messagePhase, kNoMessage);
+    EXPECT_EQ(rig.field->messagePhase, MessagePhase::kNone);
     EXPECT_EQ(rig.field->favoriteName != "before", random == 1);
     if (random) continue;  // the new favorite lays its grains out afresh
     // The same favorite goes on: the grains leave the letters from where

@@ -21,7 +21,7 @@ namespace {
 
 // The "Monitors" choices, in their stored order.
 constexpr const char* kMonitorChoices[] = {"primary only", "each its own", "one across all"};
-constexpr int32_t kDotStyleButtons[] = {IDC_DOTS, IDC_SPARKLES, IDC_FUZZIES, IDC_LARGE_DOTS, IDC_VERTICAL_BARS};
+constexpr int32_t kDotStyleButtons[kDotStyleCount] = {IDC_DOTS, IDC_SPARKLES, IDC_FUZZIES, IDC_LARGE_DOTS, IDC_VERTICAL_BARS};
 
 constexpr int32_t kMainPageControls[] = {
     IDC_GRAINS,          IDC_REFLECTION_COUNT,    IDC_TRAIL_LENGTH,      IDC_CONFIGURATION,  IDC_COMPLEXITY,
@@ -133,8 +133,8 @@ void ConfigDialog::SetUpControls() {
   controls_.SetChecked(IDC_DITHER, p.dither != 0);
   field_.SetDither(p.dither);
   LeaveTrailsChanged();
-  controls_.SetChecked(IDC_SHOW_CLOCK, settings_.showClock && settings_.overlayStyle == 0);
-  controls_.SetChecked(IDC_SHOW_ZODIAC, settings_.showClock && settings_.overlayStyle == 1);
+  controls_.SetChecked(IDC_SHOW_CLOCK, settings_.showClock && settings_.overlayStyle == Stored(OverlayStyle::kClockFace));
+  controls_.SetChecked(IDC_SHOW_ZODIAC, settings_.showClock && settings_.overlayStyle == Stored(OverlayStyle::kZodiac));
 
   controls_.SetRange(IDC_TRAIL_SPIN, kTrailRange[0], kTrailRange[1]);
   controls_.SetRange(IDC_REFLECTION_SPIN, kReflectionRange[0], kReflectionRange[1]);
@@ -228,7 +228,7 @@ FavoriteRecord ConfigDialog::ReadControls() {
   p.extraTwist = controls_.IsChecked(IDC_EXTRA_TWIST);
   p.symmetric = controls_.IsChecked(IDC_SYMMETRIC);
   p.trails = controls_.IsChecked(IDC_TRAILS);
-  for (int32_t style = 0; style < 5; ++style) {
+  for (int32_t style = 0; style < kDotStyleCount; ++style) {
     if (controls_.IsChecked(kDotStyleButtons[style])) {
       p.dotStyle = style;
       break;
@@ -340,10 +340,10 @@ void ConfigDialog::OnClicked(int32_t id) {
     case IDC_SHOW_ZODIAC: {
       settings_.showClock = field_.showClock = state;
       if (!state) return;
-      const int32_t style = id == IDC_SHOW_CLOCK ? 0 : 1;
-      settings_.overlayStyle = style;
-      controls_.SetChecked(style == 0 ? IDC_SHOW_ZODIAC : IDC_SHOW_CLOCK, false);
-      field_.SetOverlayStyle(style);
+      const OverlayStyle style = id == IDC_SHOW_CLOCK ? OverlayStyle::kClockFace : OverlayStyle::kZodiac;
+      settings_.overlayStyle = Stored(style);
+      controls_.SetChecked(style == OverlayStyle::kClockFace ? IDC_SHOW_ZODIAC : IDC_SHOW_CLOCK, false);
+      field_.SetOverlayStyle(Stored(style));
       return;
     }
     case IDC_EDIT_MESSAGES:
@@ -384,7 +384,7 @@ void ConfigDialog::OnClicked(int32_t id) {
     default:
       break;
   }
-  for (int32_t style = 0; style < 5; ++style) {
+  for (int32_t style = 0; style < kDotStyleCount; ++style) {
     if (id != kDotStyleButtons[style]) continue;
     p.dotStyle = style;
     if (state) field_.SetDotStyle(style);
@@ -523,7 +523,7 @@ void ConfigDialog::ApplyReflections(int32_t count) {
 }
 
 void ConfigDialog::CheckDotStyle(int32_t style) {
-  for (int32_t i = 0; i < 5; ++i) controls_.SetChecked(kDotStyleButtons[i], i == style);
+  for (int32_t i = 0; i < kDotStyleCount; ++i) controls_.SetChecked(kDotStyleButtons[i], i == style);
 }
 
 void ConfigDialog::SelectConfiguration(int32_t configuration) {
