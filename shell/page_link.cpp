@@ -81,16 +81,27 @@ void Remove(std::vector<LinkParameter>& link, std::initializer_list<std::string_
              link.end());
 }
 
-template <class Mode, size_t N>
-std::vector<std::string> Labels(const ModeName<Mode> (&table)[N]) {
-  std::vector<std::string> labels;
-  for (const ModeName<Mode>& row : table) labels.emplace_back(row.label);
-  return labels;
-}
-
 void Add(std::vector<LinkParameter>& link, std::string name, std::string value = {}) {
   const bool hasValue = !value.empty();
   link.push_back({std::move(name), std::move(value), hasValue});
+}
+
+// A parameter's name in the link: its option without the dashes.
+std::string LinkName(std::string_view option) { return std::string(option.substr(2)); }
+
+std::vector<std::string> NamesOf(ParameterId id) {
+  const Parameter& row = ParameterRow(id);
+  std::vector<std::string> names;
+  for (int32_t k = 0; k < row.count; ++k) names.emplace_back(row.names(k));
+  return names;
+}
+
+// A choice's parameter in place of the one given, named after value held to
+// the choices.
+void SetChoice(std::vector<LinkParameter>& link, ParameterId id, int32_t value) {
+  const Parameter& row = ParameterRow(id);
+  Remove(link, {row.flag});
+  Add(link, LinkName(row.flag), std::string(row.names(std::clamp(value, 0, row.count - 1))));
 }
 
 bool GivesAnimation(const std::vector<LinkParameter>& link) {
@@ -197,20 +208,27 @@ bool PageRunSetup(const PageOptions& options, int32_t seed, int64_t startTime, F
 
 std::vector<PanelControlInfo> PanelControls() {
   std::vector<std::string> favorites = {"Random favorites", "Own settings"};
-  for (int32_t k = 0; k < kPresetCount; ++k) favorites.emplace_back(PresetName(k));
+  for (const std::string& name : NamesOf(ParameterId::kPreset)) favorites.push_back(name);
+  const Parameter& grains = ParameterRow(ParameterId::kGrains);
+  const Parameter& reflections = ParameterRow(ParameterId::kReflections);
   // The overlay's choices: none, then each overlay style after its stored
   // number.
   std::vector<std::string> overlays = {"None"};
   for (const ModeName<OverlayStyle>& o : kOverlayStyles) overlays.emplace_back(o.label);
   return {
       {PanelControl::kFavorite, "favorite", "Favorite", ControlKind::kChoice, 0, 0, favorites},
-      {PanelControl::kConfiguration, "configuration", "Configuration", ControlKind::kChoice, 0, 0, Labels(kConfigurations)},
+      {PanelControl::kConfiguration, "configuration", "Configuration", ControlKind::kChoice, 0, 0,
+       NamesOf(ParameterId::kConfiguration)},
       {PanelControl::kDimensionality, "dimensionality", "Dimensionality", ControlKind::kChoice, 0, 0,
-       Labels(kDimensionalities)},
-      {PanelControl::kDotStyle, "dot-style", "Dot style", ControlKind::kChoice, 0, 0, Labels(kDotStyles)},
-      {PanelControl::kGrains, "grains", "Grains", ControlKind::kNumber, 10, kMaxGrains, {}},
+       NamesOf(ParameterId::kDimensionality)},
+      {PanelControl::kDotStyle, "dot-style", "Dot style", ControlKind::kChoice, 0, 0,
+       NamesOf(ParameterId::kDotStyle)},
+      {PanelControl::kGrains, "grains", "Grains", ControlKind::kNumber, static_cast<int32_t>(grains.min),
+       static_cast<int32_t>(grains.max), {}},
       {PanelControl::kTrails, "trails", "Trails", ControlKind::kSwitch, 0, 1, {}},
-      {PanelControl::kReflections, "reflections", "Reflections", ControlKind::kNumber, 0, kMaxReflections, {}},
+      // 0 is no reflections.
+      {PanelControl::kReflections, "reflections", "Reflections", ControlKind::kNumber, 0,
+       static_cast<int32_t>(reflections.max), {}},
       {PanelControl::kOverlay, "overlay", "Clock", ControlKind::kChoice, 0, 0, overlays},
   };
 }
@@ -280,34 +298,40 @@ std::vector<LinkParameter> ChangeLink(const std::vector<LinkParameter>& link, Pa
   if (!GivesAnimation(out) && PresetIndexByName(shownFavorite) >= 0) Add(out, "favorite", shownFavorite);
   switch (control) {
     case PanelControl::kConfiguration:
-      Remove(out, {"--configuration", "--style-values"});
-      Add(out, "configuration", ConfigurationName(std::clamp(value, 0, kConfigurationCount - 1)));
+      Remove(out, {ParameterRow(ParameterId::kStyleValues).flag});
+      SetChoice(out, ParameterId::kConfiguration, value);
       break;
     case PanelControl::kDimensionality:
-      Remove(out, {"--dimensionality"});
-      Add(out, "dimensionality", DimensionalityName(std::clamp(value, 0, kDimensionalityCount - 1)));
+      SetChoice(out, ParameterId::kDimensionality, value);
       break;
     case PanelControl::kDotStyle:
-      Remove(out, {"--dot-style"});
-      Add(out, "dot-style", DotStyleName(std::clamp(value, 0, kDotStyleCount - 1)));
+      SetChoice(out, ParameterId::kDotStyle, value);
       break;
-    case PanelControl::kGrains:
-      Remove(out, {"--grains"});
-      Add(out, "grains", std::to_string(std::clamp(value, 10, kMaxGrains)));
+    case PanelControl::kGrains: {
+      const Parameter& row = ParameterRow(ParameterId::kGrains);
+      Remove(out, {row.flag});
+      Add(out, LinkName(row.flag),
+          std::to_string(std::clamp(value, static_cast<int32_t>(row.min), static_cast<int32_t>(row.max))));
       break;
-    case PanelControl::kTrails:
-      Remove(out, {"--trails", "--no-trails"});
-      Add(out, value ? "trails" : "no-trails");
+    }
+    case PanelControl::kTrails: {
+      const Parameter& row = ParameterRow(ParameterId::kTrails);
+      Remove(out, {row.flag, row.negation});
+      Add(out, LinkName(value ? row.flag : row.negation));
       break;
-    case PanelControl::kReflections:
-      Remove(out, {"--reflections", "--no-reflections"});
+    }
+    case PanelControl::kReflections: {
+      const Parameter& row = ParameterRow(ParameterId::kReflections);
+      const std::string_view off = ParameterRow(ParameterId::kNoReflections).flag;
+      Remove(out, {row.flag, off});
       if (value <= 0) {
-        Remove(out, {"--symmetric"});
-        Add(out, "no-reflections");
+        Remove(out, {ParameterRow(ParameterId::kSymmetric).flag});
+        Add(out, LinkName(off));
       } else {
-        Add(out, "reflections", std::to_string(std::min(value, kMaxReflections)));
+        Add(out, LinkName(row.flag), std::to_string(std::min(value, static_cast<int32_t>(row.max))));
       }
       break;
+    }
     default:
       break;
   }

@@ -1,8 +1,7 @@
 #include "shell/program_help.h"
 
 #include "brindlemar_version.h"
-#include "engine/modes.h"
-#include "settings/presets.h"
+#include "settings/parameter_table.h"
 
 namespace brindlemar {
 namespace {
@@ -10,66 +9,23 @@ namespace {
 constexpr size_t kUsageWidth = 80;
 constexpr size_t kOptionColumn = 24;
 
-std::vector<std::string> ConfigurationValues() {
+// A listed choice's values, each its number and quoted name.
+std::vector<std::string> ChoiceValues(const Parameter& row) {
   std::vector<std::string> values;
-  for (const ModeName<Configuration>& c : kConfigurations) {
-    values.push_back(std::to_string(Stored(c.value)) + " \"" + c.label + "\"");
-  }
-  return values;
-}
-
-// "--option name|name|...|0..N-1": every name of the table, then the numbers.
-template <class Mode, size_t N>
-std::string ChoiceOption(const char* option, const ModeName<Mode> (&table)[N]) {
-  std::string text = std::string(option) + " ";
-  for (const ModeName<Mode>& row : table) text += std::string(row.name) + "|";
-  return text + "0.." + std::to_string(N - 1);
-}
-
-std::vector<std::string> PresetValues() {
-  std::vector<std::string> values;
-  for (int32_t i = 0; i < kPresetCount; ++i) {
-    values.push_back(std::to_string(i) + " \"" + std::string(PresetName(i)) + "\"");
-  }
+  for (int32_t i = 0; i < row.count; ++i) values.push_back(std::to_string(i) + " \"" + std::string(row.names(i)) + "\"");
   return values;
 }
 
 const std::string kSettingsFile = "~/.config/brindlemar/settings.reg";
 
 HelpSection ParameterSection() {
-  return {"Parameters",
-          "Named after the configuration dialog's controls; values are the engine's (defaults in brackets).",
-          {
-              {"--configuration NAME|N",
-               "initial configuration (13 \"Expanding Line\"); names in any case, punctuation and spaces optional:",
-               ConfigurationValues()},
-              {ChoiceOption("--dimensionality", kDimensionalities), "(clouds)", {}},
-              {"--grains N", "10 to 200000 (4700)", {}},
-              {"--activity X", "0.1 to 5 (3.62)", {}},
-              {"--viscosity X", "1 to 241 (56)", {}},
-              {"--complexity N", "vortices, 1 to 15 (4)", {}},
-              {"--brightness X", "0.01 to 2 (0.204)", {}},
-              {"--color-rate X", "0 to 1 (0.588); 0 ties the rate to the brightness", {}},
-              {ChoiceOption("--dot-style", kDotStyles), "(vertical-bars)", {}},
-              {"--extra-twist, --no-extra-twist", "(on)", {}},
-              {"--trails, --no-trails", "leave trails (on)", {}},
-              {"--trail-length N", "1 to 100 (92)", {}},
-              {"--dither", "dither the trails (off)", {}},
-              {"--reflections N", "turn reflections on with N of them, 1 to 60 (off)", {}},
-              {"--no-reflections", "turn reflections off", {}},
-              {"--symmetric", "symmetric reflections; turns reflections on (off)", {}},
-              {"--style-values A[,B[,C[,D]]]",
-               "the configuration's additional settings in order, the first being the initial colour (0 black, "
-               "1 white, 2 random); values left out keep the table's. Without it, --configuration takes the "
-               "table's values",
-               {}},
-              {"--record TEXT",
-               "a whole parameter record, \"Name,1,13,4700,...\"; the options above override its fields", {}},
-              {"--preset NAME|N",
-               "a built-in preset's record, from the fast table, in place of --record; names in any case, "
-               "punctuation and spaces optional:",
-               PresetValues()},
-          }};
+  HelpSection section{
+      "Parameters", "Named after the configuration dialog's controls; values are the engine's (defaults in brackets).",
+      {}};
+  for (const Parameter& row : kParameters) {
+    section.options.push_back({ParameterUsage(row), ParameterHelp(row), row.listed ? ChoiceValues(row) : std::vector<std::string>{}});
+  }
+  return section;
 }
 
 ProgramHelp RenderHelp() {

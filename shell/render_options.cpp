@@ -21,12 +21,6 @@ constexpr int32_t kMaxSide = 8192;
 constexpr std::string_view kRenderFlags[] = {"--help", "--version", "--progress", "--bitmap-font"};
 constexpr std::string_view kRenderValued[] = {"--size",  "--frames", "--fps",     "--seed",
                                               "--every", "--out",    "--out-dir", "--gallery"};
-constexpr std::string_view kParameterFlags[] = {"--extra-twist", "--no-extra-twist", "--trails",        "--no-trails",
-                                                "--dither",      "--symmetric",      "--no-reflections"};
-constexpr std::string_view kParameterValued[] = {
-    "--configuration", "--dimensionality", "--grains",      "--activity",     "--viscosity",
-    "--complexity",    "--brightness",     "--color-rate",  "--dot-style",    "--trail-length",
-    "--reflections",   "--style-values",   "--record",      "--preset"};
 constexpr std::string_view kShowFlags[] = {"--random", "--clock", "--zodiac", "--messages", "--fps-text",
                                            "--bold", "--no-bold", "--italic", "--no-italic"};
 constexpr std::string_view kShowValued[] = {"--message", "--message-font", "--min-time", "--max-time", "--start-time"};
@@ -190,62 +184,39 @@ struct RenderGiven {
   bool size = false;
 };
 
+// An option of the parameter table, read as its row's kind says.
 bool ReadParameterOption(Reader& r, std::string_view name, std::string_view value, ParameterOptions& g) {
+  const Parameter& row = *FindParameter(name);
   int32_t i = 0;
   double d = 0;
-  if (name == "--extra-twist" || name == "--no-extra-twist") {
-    g.extraTwist = name == "--extra-twist";
-  } else if (name == "--trails" || name == "--no-trails") {
-    g.trails = name == "--trails";
-  } else if (name == "--dither") {
-    g.dither = 1;
-  } else if (name == "--symmetric") {
-    g.symmetric = 1;
-  } else if (name == "--no-reflections") {
-    g.noReflections = 1;
-  } else if (name == "--configuration") {
-    if (!r.Choice(name, value, kConfigurationCount, ConfigurationName, i)) return false;
-    g.configuration = i;
-  } else if (name == "--dimensionality") {
-    if (!r.Choice(name, value, kDimensionalityCount, DimensionalityName, i)) return false;
-    g.dimensionality = i;
-  } else if (name == "--dot-style") {
-    if (!r.Choice(name, value, kDotStyleCount, DotStyleName, i)) return false;
-    g.dotStyle = i;
-  } else if (name == "--grains") {
-    if (!r.Integer(name, value, 10, kMaxGrains, i)) return false;
-    g.grains = i;
-  } else if (name == "--complexity") {
-    if (!r.Integer(name, value, 1, 15, i)) return false;
-    g.complexity = i;
-  } else if (name == "--trail-length") {
-    if (!r.Integer(name, value, 1, 100, i)) return false;
-    g.trailLength = i;
-  } else if (name == "--reflections") {
-    if (!r.Integer(name, value, 1, kMaxReflections, i)) return false;
-    g.reflectionCount = i;
-  } else if (name == "--activity") {
-    if (!r.Number(name, value, 0.1, 5.0, d)) return false;
-    g.activity = d;
-  } else if (name == "--viscosity") {
-    if (!r.Number(name, value, 1.0, 241.0, d)) return false;
-    g.viscosity = d;
-  } else if (name == "--brightness") {
-    if (!r.Number(name, value, 0.01, 2.0, d)) return false;
-    g.brightness = d;
-  } else if (name == "--color-rate") {
-    if (!r.Number(name, value, 0.0, 1.0, d)) return false;
-    g.colorRate = d;
-  } else if (name == "--style-values") {
-    return r.List(name, value, g.styleValues);
-  } else if (name == "--record") {
-    FavoriteRecord record = ParseRecord(value);
-    if (record.name.empty()) return r.Fail("option --record: the record has no name, so none of its fields would load");
-    g.record = record;
-  } else if (name == "--preset") {
-    if (!r.Choice(name, value, kPresetCount, PresetName, i, "a preset name (see --help)")) return false;
-    g.preset = i;
+  switch (row.kind) {
+    case ParameterKind::kSwitch:
+      g[row.id] = name == row.flag ? row.flagSets : 1 - row.flagSets;
+      return true;
+    case ParameterKind::kWhole:
+      if (!r.Integer(name, value, static_cast<int32_t>(row.min), static_cast<int32_t>(row.max), i)) return false;
+      g[row.id] = i;
+      return true;
+    case ParameterKind::kNumber:
+      if (!r.Number(name, value, row.min, row.max, d)) return false;
+      g[row.id] = d;
+      return true;
+    case ParameterKind::kChoice:
+      if (!r.Choice(name, value, row.count, row.names, i, row.expected)) return false;
+      if (row.id == ParameterId::kPreset) {
+        g.preset = i;
+      } else {
+        g[row.id] = i;
+      }
+      return true;
+    case ParameterKind::kStyleValues:
+      return r.List(name, value, g.styleValues);
+    case ParameterKind::kRecord:
+      break;
   }
+  FavoriteRecord record = ParseRecord(value);
+  if (record.name.empty()) return r.Fail("option --record: the record has no name, so none of its fields would load");
+  g.record = record;
   return true;
 }
 
@@ -445,36 +416,17 @@ bool LayStyleValues(Reader& r, const std::vector<int32_t>& given, ParameterSet& 
 
 // The single options (no "--record" or "--preset") over p.
 bool LayOptions(Reader& r, const ParameterOptions& g, ParameterSet& p) {
-  if (g.dimensionality) p.dimensionality = *g.dimensionality;
-  if (g.configuration) {
-    p.configuration = *g.configuration;
-    p.styleCount = 0;  // the table's values of the new configuration
+  if (g[ParameterId::kNoReflections] && (g[ParameterId::kReflections] || g[ParameterId::kSymmetric])) {
+    return r.Fail("option --no-reflections: leave out --reflections and --symmetric");
   }
-  if (g.grains) p.grains = *g.grains;
-  if (g.activity) p.activity = *g.activity;
-  if (g.viscosity) p.viscosity = *g.viscosity;
-  if (g.complexity) p.complexity = *g.complexity;
-  if (g.brightness) p.brightness = *g.brightness;
-  if (g.noReflections) {
-    if (g.reflectionCount || g.symmetric) {
-      return r.Fail("option --no-reflections: leave out --reflections and --symmetric");
-    }
-    p.reflections = 0;
+  for (const Parameter& row : kParameters) {
+    const std::optional<double>& given = g[row.id];
+    if (!given) continue;
+    if (row.number) p.*row.number = *given;
+    if (row.whole) p.*row.whole = static_cast<int32_t>(*given);
+    if (row.turnsOn) p.*row.turnsOn = 1;
   }
-  if (g.reflectionCount) {
-    p.reflectionCount = *g.reflectionCount;
-    p.reflections = 1;
-  }
-  if (g.symmetric) {
-    p.symmetric = 1;
-    p.reflections = 1;
-  }
-  if (g.extraTwist) p.extraTwist = *g.extraTwist;
-  if (g.dotStyle) p.dotStyle = *g.dotStyle;
-  if (g.trailLength) p.trailLength = *g.trailLength;
-  if (g.trails) p.trails = *g.trails;
-  if (g.colorRate) p.colorRate = *g.colorRate;
-  if (g.dither) p.dither = *g.dither;
+  if (g[ParameterId::kConfiguration]) p.styleCount = 0;  // the table's values of the new configuration
   return g.styleValues.empty() || LayStyleValues(r, g.styleValues, p);
 }
 
@@ -514,13 +466,17 @@ bool ReadArguments(const std::vector<std::string>& args, Reader& r, bool singleD
   return true;
 }
 
-OptionKind ParameterKind(std::string_view name) { return KindIn(name, kParameterFlags, kParameterValued); }
+OptionKind ParameterOptionKind(std::string_view name) {
+  const Parameter* row = FindParameter(name);
+  if (!row) return OptionKind::kUnknown;
+  return row->kind == ParameterKind::kSwitch ? OptionKind::kFlag : OptionKind::kValued;
+}
 
 OptionKind SaverKind(std::string_view name) {
   OptionKind k = KindIn(name, kSaverFlags, kSaverValued);
   // The calendar of a run on screen is the real one.
   if (k == OptionKind::kUnknown && name != "--start-time") k = KindIn(name, kShowFlags, kShowValued);
-  return k != OptionKind::kUnknown ? k : ParameterKind(name);
+  return k != OptionKind::kUnknown ? k : ParameterOptionKind(name);
 }
 
 // What holds of the saver's options together, once each has been read.
@@ -540,22 +496,18 @@ bool CheckSaverOptions(Reader& r, const SaverOptions& o, std::string& error) {
   // Checked now when the options themselves give the configuration;
   // otherwise once the stored record is known.
   const ParameterOptions& g = o.parameters;
-  if (!g.styleValues.empty() && (g.configuration || g.record || g.preset)) {
+  if (!g.styleValues.empty() && (g[ParameterId::kConfiguration] || g.record || g.preset)) {
     ParameterSet p;
     if (!LayParameterOptions(g, p, error)) return false;
   }
   return true;
 }
 
-// The engine's slider position of a value in engine units, rounded to the
-// nearest: RecordParameters gives the value back from it.
-int32_t Slider(double value) { return static_cast<int32_t>(std::lround(value)); }
-
 }  // namespace
 
 bool SameChoiceName(std::string_view a, std::string_view b) { return Folded(a) == Folded(b); }
 
-bool IsParameterOption(std::string_view option) { return ParameterKind(option) != OptionKind::kUnknown; }
+bool IsParameterOption(std::string_view option) { return ParameterOptionKind(option) != OptionKind::kUnknown; }
 
 bool ShowOptions::Any() const {
   return randomFavorites || showClock || overlayStyle || showMessages || showFps || !messages.empty() || messageFont ||
@@ -563,9 +515,8 @@ bool ShowOptions::Any() const {
 }
 
 bool ParameterOptions::Any() const {
-  return record || preset || configuration || dimensionality || grains || complexity || dotStyle || trailLength ||
-         reflectionCount || extraTwist || trails || dither || symmetric || noReflections || activity || viscosity ||
-         brightness || colorRate || !styleValues.empty();
+  return record || preset || !styleValues.empty() ||
+         std::any_of(std::begin(values), std::end(values), [](const std::optional<double>& v) { return v.has_value(); });
 }
 
 bool LayParameterOptions(const ParameterOptions& given, ParameterSet& p, std::string& error) {
@@ -585,10 +536,10 @@ bool ParseRenderOptions(const std::vector<std::string>& args, RenderOptions& o, 
   auto kind = [](std::string_view name) {
     OptionKind k = KindIn(name, kRenderFlags, kRenderValued);
     if (k == OptionKind::kUnknown) k = KindIn(name, kShowFlags, kShowValued);
-    return k != OptionKind::kUnknown ? k : ParameterKind(name);
+    return k != OptionKind::kUnknown ? k : ParameterOptionKind(name);
   };
   auto read = [&](std::string_view name, std::string_view value) {
-    if (ParameterKind(name) != OptionKind::kUnknown) return ReadParameterOption(r, name, value, given);
+    if (ParameterOptionKind(name) != OptionKind::kUnknown) return ReadParameterOption(r, name, value, given);
     if (name == "--start-time") {
       startGiven = true;
       return ReadStartTime(r, name, value, o.startTime);
@@ -671,26 +622,15 @@ bool ParsePageOptions(const std::vector<std::string>& args, PageOptions& o, std:
 FavoriteRecord RecordOfParameters(const ParameterSet& p, const std::string& name) {
   FavoriteRecord r;
   r.name = name;
-  r.dimensionality = p.dimensionality;
-  r.configuration = p.configuration;
-  r.grains = p.grains;
-  r.activity = Slider(p.activity * 1000);
-  r.viscosity = Slider((241 - p.viscosity) * 5);
-  r.complexity = p.complexity;
-  r.brightness = Slider(p.brightness * 1000);
-  r.reflectionCount = p.reflectionCount;
-  r.symmetric = p.symmetric;
-  r.extraTwist = p.extraTwist;
+  for (const Parameter& row : kParameters) {
+    if (!row.record) continue;
+    // Values in engine units go back to the record's slider positions.
+    r.*row.record = row.number ? SliderPosition(row, p.*row.number) : p.*row.whole;
+  }
   r.field11 = 1;
-  r.dotStyle = p.dotStyle;
   r.field15 = kRecordField15;
-  r.trailLength = p.trailLength;
-  r.trails = p.trails;
   r.styleCount = p.styleCount;
   std::copy(std::begin(p.styleValues), std::end(p.styleValues), r.styleValues);
-  r.colorRate = Slider(p.colorRate * 1000);
-  r.reflections = p.reflections;
-  r.dither = p.dither;
   return r;
 }
 

@@ -27,6 +27,7 @@
 
 #include "engine/modes.h"
 #include "settings/favorite_record.h"
+#include "settings/parameter_table.h"
 
 namespace brindlemar {
 
@@ -72,15 +73,17 @@ struct RenderOptions {
   int64_t startTime = 0;
 };
 
-// The parameter options as given, before they are laid over a base set.
+// The parameter options as given, before they are laid over a base set:
+// each row's value of settings/parameter_table.h in engine units (a switch's
+// 1 or 0), and the whole records and style values apart.
 struct ParameterOptions {
   std::optional<FavoriteRecord> record;
   std::optional<int32_t> preset;
-  std::optional<int32_t> configuration, dimensionality, grains, complexity, dotStyle, trailLength, reflectionCount;
-  std::optional<int32_t> extraTwist, trails, dither, symmetric, noReflections;
-  std::optional<double> activity, viscosity, brightness, colorRate;
+  std::optional<double> values[kParameterCount];
   std::vector<int32_t> styleValues;
 
+  const std::optional<double>& operator[](ParameterId id) const { return values[static_cast<int32_t>(id)]; }
+  std::optional<double>& operator[](ParameterId id) { return values[static_cast<int32_t>(id)]; }
   bool Any() const;
 };
 

@@ -87,7 +87,7 @@ TEST(PageLink, BadParametersAreNamedAndTheRestCount) {
   const PageLink good = ReadPageLink("?favorite=corona&grains=8000&zodiac&seed=9&size=320x200&frames=40");
   EXPECT_TRUE(good.problems.empty());
   EXPECT_EQ(good.options.saver.favorite, "corona");
-  EXPECT_EQ(good.options.saver.parameters.grains.value_or(0), 8000);
+  EXPECT_EQ(good.options.saver.parameters[ParameterId::kGrains].value_or(0), 8000);
   EXPECT_EQ(good.options.saver.show.overlayStyle.value_or(0), 1);
   EXPECT_EQ(good.options.seed.value_or(0), 9);
   EXPECT_EQ(good.options.width.value_or(0), 320);

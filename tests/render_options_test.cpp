@@ -400,8 +400,8 @@ TEST(SaverOptions, ShowAndParameterOptionsLandInTheirPlaces) {
   EXPECT_EQ(o.show.maxTime, 5);
   EXPECT_EQ(o.show.randomFavorites, 0);
   EXPECT_TRUE(o.stats);
-  EXPECT_EQ(o.parameters.grains, 900);
-  EXPECT_EQ(o.parameters.dotStyle, 0);
+  EXPECT_EQ(o.parameters[ParameterId::kGrains], 900);
+  EXPECT_EQ(o.parameters[ParameterId::kDotStyle], 0);
   EXPECT_TRUE(o.GivesRecord());
 
   ASSERT_TRUE(ParseSaver({"--no-clock", "--random"}, o, error)) << error;
