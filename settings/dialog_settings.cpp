@@ -5,6 +5,7 @@
 
 #include "settings/change_set.h"
 #include "settings/default_mode.h"
+#include "settings/parameter_table.h"
 #include "settings/presets.h"
 #include "settings/settings_store.h"
 
@@ -119,10 +120,9 @@ void NoteFlagged(DialogWrites& written, const std::vector<StoredValue>& flagged)
 }  // namespace
 
 void LimitDialogValues(FavoriteRecord& p) {
-  p.grains = std::clamp(p.grains, 10, 200000);
-  p.reflectionCount = std::clamp(p.reflectionCount, 1, 60);
-  p.trailLength = std::clamp(p.trailLength, 1, 100);
-  p.complexity = std::clamp(p.complexity, 1, 15);
+  for (const Parameter& row : kParameters) {
+    if (row.kind == ParameterKind::kWhole) p.*row.record = std::clamp(p.*row.record, row.controlMin, row.controlMax);
+  }
 }
 
 void DialogLoad(SettingsStore& store, const DisplayModeSource& modes, DialogSettings& s, FavoriteList& list) {

@@ -88,8 +88,9 @@ struct DialogSettings {
   DialogWrites written;
 };
 
-// Grains to 10..200000, reflection count to 1..60, trail length to 1..100
-// and complexity to 1..15.
+// The whole numbers (grains 10..200000, reflection count 1..60, trail
+// length 1..100, complexity 1..15) to their controls' ranges in the
+// parameter table.
 void LimitDialogValues(FavoriteRecord& parameters);
 
 // Loads the dialog's copy: the defaults (the fast preset "Brindlemar

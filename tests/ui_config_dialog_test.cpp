@@ -5,11 +5,13 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "engine/particle_field.h"
+#include "engine/process_state.h"
 #include "engine/style_table.h"
 #include "settings/favorite_record.h"
 #include "settings/memory_store.h"
@@ -551,6 +553,42 @@ TEST_F(ConfigDialogTest, ChoosingAFavoriteAppliesItToTheControlsAndThePreview) {
   Reopen();
   EXPECT_EQ(controls.EntryText(IDC_FAVORITES, controls[IDC_FAVORITES].selection), "Corona");
   EXPECT_TRUE(controls[IDC_REMOVE_FAVORITE].enabled);
+}
+
+// Choosing a favorite lays the preview out once (one phase drawn from the
+// process's generator), with every switch of the favorite: twist and dither
+// too, which the settings shown before had the other way.
+TEST_F(ConfigDialogTest, ChoosingAFavoriteRestartsThePreviewOnceWithItsSwitches) {
+  struct Case {
+    std::string settings;
+    const char* favorite;
+    int32_t extraTwist, dither;
+  };
+  const Case cases[] = {
+      {kRings, "Oort Cloud", 1, 0},
+      {std::string("*") + std::strchr(kOort, ','), "Corona", 0, 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.favorite);
+    controls = FakeControls();
+    ResetStyleTable();
+    PutFavorites({kCorona, kOort});
+    PutConfig(c.settings);
+    Open();
+    ASSERT_EQ(field->extraTwist, 1 - c.extraTwist);
+    ASSERT_EQ(field->dither, 1 - c.dither);
+    CombinedRandom once;
+    once.s1 = ProcessRandom().s1;
+    once.s2 = ProcessRandom().s2;
+    once.Next();
+    ASSERT_TRUE(controls.ChooseText(*dialog, IDC_FAVORITES, c.favorite));
+    EXPECT_EQ(ProcessRandom().s1, once.s1);
+    EXPECT_EQ(ProcessRandom().s2, once.s2);
+    EXPECT_EQ(field->extraTwist, c.extraTwist);
+    EXPECT_EQ(field->dither, c.dither);
+    EXPECT_EQ(controls[IDC_EXTRA_TWIST].checked, c.extraTwist != 0);
+    EXPECT_EQ(controls[IDC_DITHER].checked, c.dither != 0);
+  }
 }
 
 TEST_F(ConfigDialogTest, AddingStopsAtTheLimitOfMaxFavLessOne) {

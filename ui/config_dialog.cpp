@@ -38,19 +38,17 @@ constexpr int32_t kRandomPageControls[] = {IDC_RANDOM_LIST,   IDC_MIN_TIME,     
 // The random delay, hidden with the Main page's return.
 constexpr int32_t kDelayControls[] = {IDC_MIN_TIME, IDC_DELAY_LABEL, IDC_MAX_TIME, IDC_DELAY_AND, IDC_DELAY_SECONDS};
 
-constexpr int32_t kTrailRange[] = {1, 100};
-constexpr int32_t kReflectionRange[] = {1, 60};
-
 double Phase() { return ProcessRandom().Next() - 0.5; }
 
-double ViscosityOf(int32_t position) { return 241 - position * 0.2; }
-
-const ScrollRange* FindScrollRange(int32_t id) {
-  for (const ScrollRange& range : kScrollRanges) {
-    if (range.id == id) return &range;
+const ScrollBar* FindScrollBar(int32_t id) {
+  for (const ScrollBar& bar : kScrollBars) {
+    if (bar.id == id) return &bar;
   }
   return nullptr;
 }
+
+const Parameter& Row(const CountEdit& count) { return ParameterRow(count.parameter); }
+const Parameter& Row(const ScrollBar& bar) { return ParameterRow(bar.parameter); }
 
 }  // namespace
 
@@ -91,16 +89,12 @@ void ConfigDialog::Open() {
   for (const ModeName<Configuration>& c : kConfigurations) configurations.Insert(c.label, Stored(c.value));
   configurations.Fill(controls_, IDC_CONFIGURATION);
 
-  const FavoriteRecord& p = settings_.parameters;
-  controls_.SetText(IDC_GRAINS, DecimalText(p.grains));
-  controls_.SetText(IDC_REFLECTION_COUNT, DecimalText(p.reflectionCount));
-  controls_.SetChecked(IDC_REFLECTIONS, p.reflections != 0);
-  for (int32_t id : {IDC_REFLECTION_COUNT, IDC_REFLECTION_SPIN, IDC_SYMMETRIC}) controls_.Enable(id, p.reflections != 0);
-  controls_.SetText(IDC_TRAIL_LENGTH, DecimalText(p.trailLength));
+  ShowCounts();
 
   attached_ = host_.AttachPreview(field_) == 1;
   if (!attached_) return;
-  SetUpPreview();
+  FavoriteRecord& p = settings_.parameters;
+  ReconcileStyleBlock(p.configuration, p.styleCount, p.styleValues);
   SetUpControls();
   SetUpDisplayOptions();
   SetPageLabels();
@@ -110,53 +104,15 @@ void ConfigDialog::Open() {
   if (random) FillRandomList();
 }
 
-void ConfigDialog::SetUpPreview() {
-  FavoriteRecord& p = settings_.parameters;
-  field_.SetGrainCount(p.grains, 1);
-  field_.SetSymmetric(0);
-  field_.SetReflectionCount(1);
-  if (p.reflections) {
-    field_.SetSymmetric(p.symmetric);
-    field_.SetReflectionCount(p.reflectionCount);
-  }
-  field_.SetTrailLength(p.trailLength);
-  ReconcileStyleBlock(p.configuration, p.styleCount, p.styleValues);
-  field_.SetStyleParams(p.styleCount, p.styleValues);
-  field_.Restart(Phase(), p.dimensionality, p.configuration, p.complexity);
-  field_.StartAnimation();
-}
-
 void ConfigDialog::SetUpControls() {
-  const FavoriteRecord& p = settings_.parameters;
   controls_.SetChecked(IDC_RANDOM_CHOSEN, settings_.randomChosen != 0);
-  controls_.SetChecked(IDC_TRAILS, p.trails != 0);
-  controls_.SetChecked(IDC_DITHER, p.dither != 0);
-  field_.SetDither(p.dither);
-  LeaveTrailsChanged();
   controls_.SetChecked(IDC_SHOW_CLOCK, settings_.showClock && settings_.overlayStyle == Stored(OverlayStyle::kClockFace));
   controls_.SetChecked(IDC_SHOW_ZODIAC, settings_.showClock && settings_.overlayStyle == Stored(OverlayStyle::kZodiac));
-
-  controls_.SetRange(IDC_TRAIL_SPIN, kTrailRange[0], kTrailRange[1]);
-  controls_.SetRange(IDC_REFLECTION_SPIN, kReflectionRange[0], kReflectionRange[1]);
-  controls_.SetPosition(IDC_TRAIL_SPIN, p.trailLength);
-  controls_.SetPosition(IDC_REFLECTION_SPIN, p.reflectionCount);
-  const int32_t positions[] = {p.complexity, p.activity, p.brightness, p.colorRate, p.viscosity};
-  for (size_t i = 0; i < std::size(kScrollRanges); ++i) {
-    controls_.SetRange(kScrollRanges[i].id, kScrollRanges[i].min, kScrollRanges[i].max);
-    controls_.SetPosition(kScrollRanges[i].id, positions[i]);
-  }
-  field_.SetActivity(p.activity * 0.001);
-  field_.SetBrightness(p.brightness * 0.001);
-  field_.SetColorRate(p.colorRate * 0.001);
-  field_.SetViscosity(ViscosityOf(p.viscosity));
-  field_.SetTrails(p.trails);
-
-  controls_.Select(IDC_DIMENSIONALITY, p.dimensionality);
-  SelectConfiguration(p.configuration);
-  controls_.SetChecked(IDC_EXTRA_TWIST, p.extraTwist != 0);
-  controls_.SetChecked(IDC_SYMMETRIC, p.symmetric != 0);
   controls_.SetChecked(IDC_USE_DIRECTDRAW, settings_.useDirectDraw != 0);
-  CheckDotStyle(p.dotStyle);
+  for (const CountEdit& count : kCountEdits) controls_.SetRange(count.spin, Row(count).controlMin, Row(count).controlMax);
+  for (const ScrollBar& bar : kScrollBars) controls_.SetRange(bar.id, Row(bar).controlMin, Row(bar).controlMax);
+  // The grains and the reflections go from nothing to the record's.
+  ShowRecord(1);
 
   FillFavorites();
   const int32_t current = FindCurrentFavorite(list_, listing_, ReadControls());
@@ -170,6 +126,46 @@ void ConfigDialog::SetUpControls() {
   ReadTransitionTimes(store_, minTime, maxTime);
   controls_.SetText(IDC_MIN_TIME, DecimalText(minTime));
   controls_.SetText(IDC_MAX_TIME, DecimalText(maxTime));
+}
+
+void ConfigDialog::ShowCounts() {
+  const FavoriteRecord& p = settings_.parameters;
+  controls_.SetText(IDC_GRAINS, DecimalText(p.grains));
+  controls_.SetText(IDC_REFLECTION_COUNT, DecimalText(p.reflectionCount));
+  controls_.SetChecked(IDC_REFLECTIONS, p.reflections != 0);
+  for (int32_t id : {IDC_REFLECTION_COUNT, IDC_REFLECTION_SPIN, IDC_SYMMETRIC}) controls_.Enable(id, p.reflections != 0);
+  controls_.SetText(IDC_TRAIL_LENGTH, DecimalText(p.trailLength));
+}
+
+// The preview is laid out afresh from the record's grains, reflections, trail
+// length and style values; the values set after the restart only change how
+// it moves and looks from there.
+void ConfigDialog::ShowRecord(int32_t grainRealloc) {
+  const FavoriteRecord& p = settings_.parameters;
+  ShowCounts();
+  for (const CountEdit& count : kCountEdits) controls_.SetPosition(count.spin, p.*Row(count).record);
+  for (const ScrollBar& bar : kScrollBars) controls_.SetPosition(bar.id, p.*Row(bar).record);
+  controls_.Select(IDC_DIMENSIONALITY, p.dimensionality);
+  SelectConfiguration(p.configuration);
+  controls_.SetChecked(IDC_EXTRA_TWIST, p.extraTwist != 0);
+  controls_.SetChecked(IDC_SYMMETRIC, p.symmetric != 0);
+  CheckDotStyle(p.dotStyle);
+  controls_.SetChecked(IDC_TRAILS, p.trails != 0);
+  controls_.SetChecked(IDC_DITHER, p.dither != 0);
+
+  field_.SetGrainCount(p.grains, grainRealloc);
+  ApplyReflections(p.reflectionCount);
+  field_.SetTrailLength(p.trailLength);
+  field_.SetStyleParams(p.styleCount, p.styleValues);
+  field_.Restart(Phase(), p.dimensionality, p.configuration, p.complexity);
+  field_.StartAnimation();
+  field_.SetDither(p.dither);
+  LeaveTrailsChanged();
+  field_.SetExtraTwist(p.extraTwist);
+  field_.SetDotStyle(p.dotStyle);
+  for (const ScrollBar& bar : kScrollBars) {
+    if (bar.set) (field_.*bar.set)(EngineValue(Row(bar), p.*Row(bar).record));
+  }
 }
 
 void ConfigDialog::SetUpDisplayOptions() {
@@ -216,11 +212,7 @@ FavoriteRecord ConfigDialog::ReadControls() {
   p.reflectionCount = ReadTypedNumber(controls_.Text(IDC_REFLECTION_COUNT));
   p.trailLength = ReadTypedNumber(controls_.Text(IDC_TRAIL_LENGTH));
   if (!attached_) return p;
-  p.complexity = controls_.Position(IDC_COMPLEXITY);
-  p.activity = controls_.Position(IDC_ACTIVITY);
-  p.brightness = controls_.Position(IDC_BRIGHTNESS);
-  p.colorRate = controls_.Position(IDC_COLOR_RATE);
-  p.viscosity = controls_.Position(IDC_VISCOSITY);
+  for (const ScrollBar& bar : kScrollBars) p.*Row(bar).record = controls_.Position(bar.id);
   const int32_t configuration = controls_.Selection(IDC_CONFIGURATION);
   if (configuration >= 0) p.configuration = controls_.EntryData(IDC_CONFIGURATION, configuration);
   const int32_t dimensionality = controls_.Selection(IDC_DIMENSIONALITY);
@@ -407,7 +399,7 @@ void ConfigDialog::OnSelectionChanged(int32_t id) {
       RestartDimensionality(controls_.Selection(IDC_DIMENSIONALITY));
       return;
     case IDC_FAVORITES:
-      ApplyFavorite();
+      ChooseFavorite();
       return;
     case IDC_DISPLAY_MODES:
       ChooseDisplayMode();
@@ -429,15 +421,17 @@ void ConfigDialog::OnTextChanged(int32_t id) {
 void ConfigDialog::OnFocusLost(int32_t id) {
   switch (id) {
     case IDC_GRAINS:
-      field_.SetGrainCount(EditValue(IDC_GRAINS, 100, kMaxGrains), 0);
+      // The preview takes at least 100 typed grains; OK stores what the
+      // record's range allows.
+      field_.SetGrainCount(EditValue(IDC_GRAINS, 100, ParameterRow(ParameterId::kGrains).controlMax), 0);
       return;
     case IDC_REFLECTION_COUNT:
       if (controls_.IsChecked(IDC_REFLECTIONS)) {
-        field_.SetReflectionCount(EditValue(IDC_REFLECTION_COUNT, kReflectionRange[0], kReflectionRange[1]));
+        field_.SetReflectionCount(EditCount(kCountEdits[1]));
       }
       return;
     case IDC_TRAIL_LENGTH:
-      field_.SetTrailLength(EditValue(IDC_TRAIL_LENGTH, kTrailRange[0], kTrailRange[1]));
+      field_.SetTrailLength(EditCount(kCountEdits[0]));
       return;
     case IDC_MIN_TIME:
     case IDC_MAX_TIME:
@@ -452,9 +446,14 @@ int32_t ConfigDialog::EditValue(int32_t id, int32_t min, int32_t max) {
   return ReadTypedNumber(controls_.Text(id), min, max);
 }
 
+int32_t ConfigDialog::EditCount(const CountEdit& count) {
+  return EditValue(count.edit, Row(count).controlMin, Row(count).controlMax);
+}
+
 void ConfigDialog::OnScroll(int32_t id, ScrollAction action, int32_t position) {
-  const ScrollRange* range = FindScrollRange(id);
-  if (!range) return;
+  const ScrollBar* bar = FindScrollBar(id);
+  if (!bar) return;
+  const Parameter& row = Row(*bar);
   int32_t now = controls_.Position(id);
   switch (action) {
     case ScrollAction::kLineLess: now -= 1; break;
@@ -462,21 +461,16 @@ void ConfigDialog::OnScroll(int32_t id, ScrollAction action, int32_t position) {
     case ScrollAction::kPageLess: now -= 10; break;
     case ScrollAction::kPageMore: now += 10; break;
     case ScrollAction::kTrack: now = position; break;
-    case ScrollAction::kToMinimum: now = range->min; break;
-    case ScrollAction::kToMaximum: now = range->max; break;
+    case ScrollAction::kToMinimum: now = row.controlMin; break;
+    case ScrollAction::kToMaximum: now = row.controlMax; break;
   }
-  controls_.SetPosition(id, std::clamp(now, range->min, range->max));
+  controls_.SetPosition(id, std::clamp(now, row.controlMin, row.controlMax));
   now = controls_.Position(id);
-  switch (id) {
-    case IDC_COMPLEXITY:
-      field_.Restart(Phase(), -1, -1, now);
-      field_.StartAnimation();
-      break;
-    case IDC_VISCOSITY: field_.SetViscosity(ViscosityOf(now)); break;
-    case IDC_ACTIVITY: field_.SetActivity(now * 0.001); break;
-    case IDC_BRIGHTNESS: field_.SetBrightness(now * 0.001); break;
-    case IDC_COLOR_RATE: field_.SetColorRate(now * 0.001); break;
-    default: break;
+  if (bar->set) {
+    (field_.*bar->set)(EngineValue(row, now));
+  } else {
+    field_.Restart(Phase(), -1, -1, now);
+    field_.StartAnimation();
   }
 }
 
@@ -506,7 +500,7 @@ void ConfigDialog::LeaveTrailsChanged() {
 void ConfigDialog::ReflectionsChanged() {
   const int32_t on = controls_.IsChecked(IDC_REFLECTIONS) ? 1 : 0;
   settings_.parameters.reflections = on;
-  ApplyReflections(EditValue(IDC_REFLECTION_COUNT, kReflectionRange[0], kReflectionRange[1]));
+  ApplyReflections(EditCount(kCountEdits[1]));
   for (int32_t id : {IDC_REFLECTION_COUNT, IDC_REFLECTION_SPIN, IDC_SYMMETRIC}) controls_.Enable(id, on != 0);
 }
 
@@ -596,53 +590,20 @@ void ConfigDialog::RunFullScreen() {
   field_.SetStepping(1);
 }
 
-void ConfigDialog::ApplyFavorite() {
+void ConfigDialog::ChooseFavorite() {
   const int32_t chosen = controls_.Selection(IDC_FAVORITES);
   const int32_t index = chosen < 0 ? -1 : controls_.EntryData(IDC_FAVORITES, chosen);
   if (index < 0 || index >= list_.favoriteCount) {
     controls_.Enable(IDC_REMOVE_FAVORITE, false);
     return;
   }
-  const Favorite& f = list_.entries[static_cast<size_t>(index)];
   FavoriteRecord& p = settings_.parameters;
   const std::string name = p.name;
-  p = f;
+  p = list_.entries[static_cast<size_t>(index)];
   p.name = name;
   if (p.colorRate == 0) p.colorRate = 500;
   StoreStyleValues(p.configuration, p.styleCount, p.styleValues);
-
-  SelectConfiguration(p.configuration);
-  controls_.Select(IDC_DIMENSIONALITY, p.dimensionality);
-  const int32_t positions[] = {p.complexity, p.activity, p.brightness, p.colorRate, p.viscosity};
-  for (size_t i = 0; i < std::size(kScrollRanges); ++i) controls_.SetPosition(kScrollRanges[i].id, positions[i]);
-  controls_.SetChecked(IDC_EXTRA_TWIST, p.extraTwist != 0);
-  controls_.SetChecked(IDC_SYMMETRIC, p.symmetric != 0);
-  controls_.SetChecked(IDC_USE_DIRECTDRAW, settings_.useDirectDraw != 0);
-  CheckDotStyle(p.dotStyle);
-  controls_.SetChecked(IDC_TRAILS, p.trails != 0);
-  controls_.SetChecked(IDC_REFLECTIONS, p.reflections != 0);
-  controls_.SetChecked(IDC_DITHER, p.dither != 0);
-  for (int32_t id : {IDC_REFLECTION_COUNT, IDC_REFLECTION_SPIN, IDC_SYMMETRIC}) controls_.Enable(id, p.reflections != 0);
-  LeaveTrailsChanged();
-
-  field_.SetActivity(p.activity * 0.001);
-  field_.SetBrightness(p.brightness * 0.001);
-  field_.SetColorRate(p.colorRate * 0.001);
-  field_.SetViscosity(ViscosityOf(p.viscosity));
-  field_.SetDotStyle(p.dotStyle);
-  controls_.SetText(IDC_GRAINS, DecimalText(p.grains));
-  field_.SetGrainCount(p.grains, 0);
-  controls_.SetText(IDC_REFLECTION_COUNT, DecimalText(p.reflectionCount));
-  controls_.SetText(IDC_TRAIL_LENGTH, DecimalText(p.trailLength));
-  controls_.SetPosition(IDC_REFLECTION_SPIN, p.reflectionCount);
-  controls_.SetPosition(IDC_TRAIL_SPIN, p.trailLength);
-  ApplyReflections(p.reflectionCount);
-  field_.SetTrails(p.trails);
-  field_.SetTrailLength(p.trailLength);
-  RestartDimensionality(p.dimensionality);
-  field_.SetStyleParams(p.styleCount, p.styleValues);
-  field_.Restart(Phase(), p.dimensionality, p.configuration, p.complexity);
-  field_.StartAnimation();
+  ShowRecord(0);
   controls_.Enable(IDC_REMOVE_FAVORITE, true);
 }
 

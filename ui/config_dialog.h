@@ -16,15 +16,16 @@
 #include <string>
 #include <vector>
 
+#include "engine/particle_field.h"
 #include "settings/dialog_settings.h"
 #include "settings/favorite_list.h"
+#include "settings/parameter_table.h"
 #include "ui/dialog_controls.h"
 #include "ui/dialog_host.h"
 #include "ui/dialog_ids.h"
 #include "ui/dialog_logic.h"
 
 namespace brindlemar {
-class ParticleField;
 class SettingsStore;
 }  // namespace brindlemar
 
@@ -37,15 +38,31 @@ inline constexpr const char* kRandomPage = "Random";
 inline constexpr const char* kMainPageHeld = "(Main)";
 inline constexpr const char* kRandomPageHeld = "(Random)";
 
-// The five scroll bars with their ranges.
-struct ScrollRange {
+// The five scroll bars, each a parameter's control (its range is the
+// parameter's, settings/parameter_table.h) and, but for the complexity,
+// which restarts the preview, the preview's setter of its engine value.
+struct ScrollBar {
   int32_t id;
-  int32_t min;
-  int32_t max;
+  ParameterId parameter;
+  void (ParticleField::*set)(double);
 };
-inline constexpr ScrollRange kScrollRanges[] = {
-    {IDC_COMPLEXITY, 1, 15}, {IDC_ACTIVITY, 100, 5000}, {IDC_BRIGHTNESS, 10, 2000},
-    {IDC_COLOR_RATE, 1, 1000}, {IDC_VISCOSITY, 0, 1200},
+inline constexpr ScrollBar kScrollBars[] = {
+    {IDC_COMPLEXITY, ParameterId::kComplexity, nullptr},
+    {IDC_ACTIVITY, ParameterId::kActivity, &ParticleField::SetActivity},
+    {IDC_BRIGHTNESS, ParameterId::kBrightness, &ParticleField::SetBrightness},
+    {IDC_COLOR_RATE, ParameterId::kColorRate, &ParticleField::SetColorRate},
+    {IDC_VISCOSITY, ParameterId::kViscosity, &ParticleField::SetViscosity},
+};
+
+// The two counts typed into an edit beside an up-down control.
+struct CountEdit {
+  int32_t edit;
+  int32_t spin;
+  ParameterId parameter;
+};
+inline constexpr CountEdit kCountEdits[] = {
+    {IDC_TRAIL_LENGTH, IDC_TRAIL_SPIN, ParameterId::kTrailLength},
+    {IDC_REFLECTION_COUNT, IDC_REFLECTION_SPIN, ParameterId::kReflections},
 };
 
 // A display mode as its list entry shows it: "%d-bit: %d x %d", with three
@@ -76,9 +93,14 @@ class ConfigDialog final : public DialogLogic {
 
  private:
   // Opening, in its order; the later steps only run with a preview.
-  void SetUpPreview();
   void SetUpControls();
   void SetUpDisplayOptions();
+
+  // Shows the dialog's record in its controls and the preview, which
+  // restarts once; grainRealloc as SetGrainCount takes it. ShowCounts shows
+  // those the dialog reads back from their edits, also without a preview.
+  void ShowRecord(int32_t grainRealloc);
+  void ShowCounts();
 
   // The parameters as the controls show them (the record's favorite
   // fields, no name).
@@ -100,7 +122,7 @@ class ConfigDialog final : public DialogLogic {
   void FavoritesChanged();
   void SetPageLabels();
 
-  void ApplyFavorite();
+  void ChooseFavorite();
   void AddFavorite();
   void RemoveFavorite();
   void EditStyleSettings();
@@ -116,6 +138,7 @@ class ConfigDialog final : public DialogLogic {
   void ChooseDisplayMode();
   void CorrectDelays();
   int32_t EditValue(int32_t id, int32_t min, int32_t max);
+  int32_t EditCount(const CountEdit& count);
 
   DialogControls& controls_;
   DialogHost& host_;

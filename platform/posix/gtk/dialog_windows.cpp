@@ -5,6 +5,7 @@
 
 #include "engine/modes.h"
 #include "platform/posix/gtk/preview_area.h"
+#include "settings/parameter_table.h"
 #include "ui/dialog_ids.h"
 
 namespace brindlemar::gtk {
@@ -33,6 +34,12 @@ Gtk::SpinButton* MakeSpin(double min, double max, double step, int widthChars) {
   spin->set_width_chars(widthChars);
   spin->set_halign(Gtk::Align::START);
   return spin;
+}
+
+// The spin button of a parameter's count, over the range of its control.
+Gtk::SpinButton* MakeParameterSpin(ParameterId parameter, double step, int widthChars) {
+  const Parameter& row = ParameterRow(parameter);
+  return MakeSpin(row.controlMin, row.controlMax, step, widthChars);
 }
 
 Gtk::Box* MakeRow(int spacing = 6) { return Gtk::make_managed<Gtk::Box>(Gtk::Orientation::HORIZONTAL, spacing); }
@@ -92,7 +99,7 @@ Gtk::Widget* ChoiceRows(GtkDialogControls& c) {
   grid->attach(*configuration, 1, 2);
   grid->attach(*set, 2, 2);
   auto* grainsLabel = MakeLabel("Grains");
-  auto* grains = MakeSpin(10, 200000, 100, 7);
+  auto* grains = MakeParameterSpin(ParameterId::kGrains, 100, 7);
   grid->attach(*grainsLabel, 0, 3);
   grid->attach(*grains, 1, 3);
   c.AddLabel(IDC_FAVORITES_LABEL, *favoritesLabel);
@@ -152,10 +159,10 @@ Gtk::Widget* StyleOptions(GtkDialogControls& c) {
   options->set_row_spacing(6);
   auto* twist = MakeCheck("Extra Twist");
   auto* trails = MakeCheck("Leave Trails");
-  auto* trailLength = MakeSpin(1, 100, 1, 3);
+  auto* trailLength = MakeParameterSpin(ParameterId::kTrailLength, 1, 3);
   auto* dither = MakeCheck("Dither");
   auto* reflections = MakeCheck("Reflections");
-  auto* reflectionCount = MakeSpin(1, 60, 1, 3);
+  auto* reflectionCount = MakeParameterSpin(ParameterId::kReflections, 1, 3);
   auto* symmetric = MakeCheck("Sym.");
   options->attach(*twist, 0, 0);
   options->attach(*trails, 1, 0);
