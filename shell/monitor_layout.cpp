@@ -70,6 +70,22 @@ MonitorLayout LayOutMonitors(const std::vector<Monitor>& monitors, MonitorChoice
   return layout;
 }
 
+std::vector<size_t> FieldsBesidesPrimary(const MonitorLayout& layout) {
+  std::vector<size_t> others;
+  for (size_t k = 0; k < layout.fields.size(); ++k) {
+    if (static_cast<int32_t>(k) != layout.primaryField) others.push_back(k);
+  }
+  return others;
+}
+
+std::vector<size_t> FieldStartOrder(const MonitorLayout& layout) {
+  std::vector<size_t> order;
+  if (layout.primaryField >= 0) order.push_back(static_cast<size_t>(layout.primaryField));
+  const std::vector<size_t> others = FieldsBesidesPrimary(layout);
+  order.insert(order.end(), others.begin(), others.end());
+  return order;
+}
+
 int32_t FieldAt(const MonitorLayout& layout, PointI point) {
   for (size_t i = 0; i < layout.fields.size(); ++i) {
     if (Holds(layout.fields[i].bounds, point)) return static_cast<int32_t>(i);

@@ -8,6 +8,7 @@
 // monitors and make a window or a field for each place.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -53,6 +54,14 @@ struct MonitorLayout {
 // first primary counts; without one the first monitor is the primary. An
 // empty list gives an empty layout.
 MonitorLayout LayOutMonitors(const std::vector<Monitor>& monitors, MonitorChoice choice);
+
+// The fields other than the primary monitor's, in layout order.
+std::vector<size_t> FieldsBesidesPrimary(const MonitorLayout& layout);
+// The order the shells start the fields in: the primary monitor's first
+// (only it may change the display's mode, and the input that needs a field,
+// the password and the random draw of a small move, goes to the first
+// field), then the others in layout order.
+std::vector<size_t> FieldStartOrder(const MonitorLayout& layout);
 
 // The field whose rectangle holds the point (the first, where they overlap),
 // or -1 when the point is on none.

@@ -88,6 +88,28 @@ TEST(MonitorLayout, FieldAtFindsTheFieldUnderAPoint) {
   for (const Case& c : cases) EXPECT_EQ(FieldAt(layout, c.point), c.field) << c.point.x << "," << c.point.y;
 }
 
+TEST(MonitorLayout, FieldsStartWithThePrimaryMonitorsThenTheOthersInOrder) {
+  auto set = [](const auto& monitors) { return std::vector<Monitor>(std::begin(monitors), std::end(monitors)); };
+  struct Case {
+    const char* name;
+    std::vector<Monitor> monitors;
+    MonitorChoice choice;
+    std::vector<size_t> order;
+    std::vector<size_t> besidesPrimary;
+  };
+  const Case cases[] = {
+      {"the primary in the middle", set(kThree), MonitorChoice::kEachItsOwn, {1, 0, 2}, {0, 2}},
+      {"the primary first already", set(kLeftOfPrimary), MonitorChoice::kEachItsOwn, {0, 1}, {1}},
+      {"one field across: no primary field", set(kThree), MonitorChoice::kOneAcross, {0}, {0}},
+      {"no monitors", {}, MonitorChoice::kEachItsOwn, {}, {}},
+  };
+  for (const Case& c : cases) {
+    const MonitorLayout layout = LayOutMonitors(c.monitors, c.choice);
+    EXPECT_EQ(FieldStartOrder(layout), c.order) << c.name;
+    EXPECT_EQ(FieldsBesidesPrimary(layout), c.besidesPrimary) << c.name;
+  }
+}
+
 TEST(MonitorLayout, ChoiceIsReadFromConfigWithEachItsOwnAsTheFallback) {
   struct Case {
     const char* name;

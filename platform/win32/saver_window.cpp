@@ -9,8 +9,8 @@
 #include "platform/win32/gdi_window.h"
 #include "platform/win32/saver_start.h"
 #include "platform/win32/win32_field.h"
+#include "platform/win32/registry_store.h"
 #include "settings/settings_store.h"
-#include "settings/user_store.h"
 #include "shell/monitor_layout.h"
 #include "shell/run_pacing.h"
 #include "shell/saver_fields.h"
@@ -147,8 +147,7 @@ bool MakeFullScreenFields(SaverShell& shell, HWND hwnd) {
     corner = CoverVirtualScreen(hwnd);
     layout = LayOutMonitors(DesktopMonitors(), choice);
   }
-  for (size_t k = 0; k < layout.fields.size(); ++k) {
-    if (static_cast<int32_t>(k) == layout.primaryField) continue;
+  for (size_t k : FieldsBesidesPrimary(layout)) {
     // Only the primary monitor changes its mode: the others, and a field
     // across several monitors, run at the desktop's.
     if (Failed(StartField(shell, hwnd, InWindow(layout.fields[k].bounds, corner), 1, true)) && shell.fields.Empty()) {
@@ -410,11 +409,11 @@ SaverStart CreateSaverWindow(SaverShell& shell, HINSTANCE instance, HWND parent)
 
 }  // namespace
 
-int RunSaver(void* instanceHandle, void* parentHandle, PlatformFamily family) {
+int RunSaver(void* instanceHandle, void* parentHandle, PlatformFamily family, ErrorReporter& reporter) {
   HWND parent = static_cast<HWND>(parentHandle);
   SaverShell shell;
   shell.family = family;
-  shell.store = OpenUserStore();
+  shell.store = std::make_unique<RegistryStore>(reporter);
 
   SaverStart start;
   {

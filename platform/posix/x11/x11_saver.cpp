@@ -211,14 +211,7 @@ bool SaverRun::StartFields() {
   const Window root = RootWindow(display_, DefaultScreen(display_));
   monitors_ = QueryMonitors(display_, root);
   layout_ = LayOutMonitors(monitors_, ReadMonitorChoice(store_));
-  // The field on the primary monitor first: the input that needs a field
-  // (the password, the random draw of a small move) goes to the first.
-  std::vector<size_t> order;
-  if (layout_.primaryField >= 0) order.push_back(static_cast<size_t>(layout_.primaryField));
-  for (size_t k = 0; k < layout_.fields.size(); ++k) {
-    if (static_cast<int32_t>(k) != layout_.primaryField) order.push_back(k);
-  }
-  for (size_t k : order) {
+  for (size_t k : FieldStartOrder(layout_)) {
     // The screen's own coordinates are window_'s: it lies at the root's
     // corner and is as large as the screen.
     const RectI& place = layout_.fields[k].bounds;
