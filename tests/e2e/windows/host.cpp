@@ -64,6 +64,27 @@ using namespace brindlemar;
 constexpr const char* kHostClass = "BrindlemarPreviewHost";
 constexpr const char* kHostTitle = "Brindlemar Preview Host";
 
+// Registers a window class of plain default windows; background null leaves
+// the painting to the child that covers it.
+HINSTANCE RegisterPlainClass(const char* name, HBRUSH background) {
+  WNDCLASSA wc{};
+  wc.lpfnWndProc = DefWindowProcA;
+  wc.hInstance = GetModuleHandleA(nullptr);
+  wc.hbrBackground = background;
+  wc.lpszClassName = name;
+  RegisterClassA(&wc);
+  return wc.hInstance;
+}
+
+HBRUSH WhiteBrush() { return static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)); }
+
+bool Start(const std::string& commandLine, PROCESS_INFORMATION& process) {
+  STARTUPINFOA startup{};
+  startup.cb = sizeof(startup);
+  std::string line = commandLine;
+  return CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process) != 0;
+}
+
 int PrintMode() {
   DEVMODEA mode{};
   mode.dmSize = sizeof(mode);
@@ -95,17 +116,12 @@ void MakeDpiAware() {
 
 int Preview(const char* scr, DWORD ms, bool aware) {
   if (aware) MakeDpiAware();
-  WNDCLASSA wc{};
-  wc.lpfnWndProc = DefWindowProcA;
-  wc.hInstance = GetModuleHandleA(nullptr);
-  wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
-  wc.lpszClassName = kHostClass;
-  RegisterClassA(&wc);
+  const HINSTANCE instance = RegisterPlainClass(kHostClass, WhiteBrush());
   RECT frame = {0, 0, 320, 240};
   AdjustWindowRect(&frame, WS_OVERLAPPEDWINDOW, FALSE);
   HWND host =
       CreateWindowExA(0, kHostClass, kHostTitle, WS_OVERLAPPEDWINDOW | WS_VISIBLE | WS_CLIPCHILDREN, 100, 100,
-                      frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr, wc.hInstance, nullptr);
+                      frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr, instance, nullptr);
   if (!host) return 2;
   Pump(200);
   POINT origin = {0, 0};
@@ -114,12 +130,8 @@ int Preview(const char* scr, DWORD ms, bool aware) {
 
   std::string commandLine = std::string("\"") + scr + "\" /p " +
                             std::to_string(static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(host)));
-  STARTUPINFOA startup{};
-  startup.cb = sizeof(startup);
   PROCESS_INFORMATION process{};
-  if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
-    return 3;
-  }
+  if (!Start(commandLine, process)) return 3;
   std::printf("started\n");
   std::fflush(stdout);
   // A busy machine may take long to start the saver: wait for its window.
@@ -159,24 +171,14 @@ HWND DialogOfProcess(DWORD processId) {
 }
 
 int Configure(const char* scr, bool byNumber) {
-  WNDCLASSA wc{};
-  wc.lpfnWndProc = DefWindowProcA;
-  wc.hInstance = GetModuleHandleA(nullptr);
-  wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
-  wc.lpszClassName = kHostClass;
-  RegisterClassA(&wc);
+  const HINSTANCE instance = RegisterPlainClass(kHostClass, WhiteBrush());
   HWND host = CreateWindowExA(0, kHostClass, byNumber ? "Brindlemar Settings Host" : "Display Properties",
-                              WS_OVERLAPPEDWINDOW | WS_VISIBLE, 20, 20, 300, 200, nullptr, nullptr, wc.hInstance,
-                              nullptr);
+                              WS_OVERLAPPEDWINDOW | WS_VISIBLE, 20, 20, 300, 200, nullptr, nullptr, instance, nullptr);
   if (!host) return 2;
   std::string commandLine = std::string("\"") + scr + "\" /c";
   if (byNumber) commandLine += ":" + std::to_string(static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(host)));
-  STARTUPINFOA startup{};
-  startup.cb = sizeof(startup);
   PROCESS_INFORMATION process{};
-  if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
-    return 3;
-  }
+  if (!Start(commandLine, process)) return 3;
   HWND dialog = nullptr;
   for (int i = 0; i < 600 && !dialog && WaitForSingleObject(process.hProcess, 0) == WAIT_TIMEOUT; ++i) {
     Pump(100);
@@ -201,23 +203,12 @@ int Configure(const char* scr, bool byNumber) {
 constexpr const char* kOrphanTitle = "Brindlemar Orphaned Preview Host";
 
 int ParentWindow() {
-  WNDCLASSA wc{};
-  wc.lpfnWndProc = DefWindowProcA;
-  wc.hInstance = GetModuleHandleA(nullptr);
-  wc.lpszClassName = kHostClass;
-  RegisterClassA(&wc);
+  const HINSTANCE instance = RegisterPlainClass(kHostClass, nullptr);
   if (!CreateWindowExA(0, kHostClass, kOrphanTitle, WS_OVERLAPPEDWINDOW | WS_VISIBLE, 60, 60, 320, 240, nullptr,
-                       nullptr, wc.hInstance, nullptr)) {
+                       nullptr, instance, nullptr)) {
     return 2;
   }
   for (;;) Pump(1000);
-}
-
-bool Start(const std::string& commandLine, PROCESS_INFORMATION& process) {
-  STARTUPINFOA startup{};
-  startup.cb = sizeof(startup);
-  std::string line = commandLine;
-  return CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process) != 0;
 }
 
 int Orphan(const char* scr) {
@@ -261,13 +252,9 @@ int Orphan(const char* scr) {
 }
 
 int StaleWindow(bool hang) {
-  WNDCLASSA wc{};
-  wc.lpfnWndProc = DefWindowProcA;
-  wc.hInstance = GetModuleHandleA(nullptr);
-  wc.lpszClassName = "WindowsScreenSaverClass";
-  RegisterClassA(&wc);
-  if (!CreateWindowExA(0, wc.lpszClassName, "Brindlemar", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, wc.hInstance,
-                       nullptr)) {
+  constexpr const char* kSaverClass = "WindowsScreenSaverClass";
+  const HINSTANCE instance = RegisterPlainClass(kSaverClass, nullptr);
+  if (!CreateWindowExA(0, kSaverClass, "Brindlemar", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, instance, nullptr)) {
     return 2;
   }
   std::printf("ready\n");
