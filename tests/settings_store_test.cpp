@@ -19,8 +19,8 @@
 #include "platform/win32/registry_store.h"
 #else
 #include "platform/posix/file_store.h"
-#include "support/collecting_reporter.h"
 #endif
+#include "support/collecting_reporter.h"
 
 namespace brindlemar {
 namespace {
@@ -40,7 +40,9 @@ struct StoreKind {
 
 std::unique_ptr<SettingsStore> OpenMemory(const fs::path&) { return std::make_unique<MemoryStore>(); }
 #if defined(_WIN32)
-std::unique_ptr<SettingsStore> OpenRegistry(const fs::path&) { return std::make_unique<win32::RegistryStore>(); }
+std::unique_ptr<SettingsStore> OpenRegistry(const fs::path&) {
+  return std::make_unique<win32::RegistryStore>(testing::UnwatchedReporter());
+}
 #else
 std::unique_ptr<SettingsStore> OpenFile(const fs::path& dir) {
   return std::make_unique<posix::FileStore>(dir.string(), testing::UnwatchedReporter());

@@ -11,6 +11,7 @@
 #include "platform/win32/saver_start.h"
 #include "platform/win32/saver_window.h"
 #include "platform/win32/win32_field.h"
+#include "settings/error_reporter.h"
 #include "shell/command_line.h"
 
 namespace {
@@ -40,6 +41,7 @@ HWND ConfigurationOwner(const CommandLine& command) {
 
 int Run(HINSTANCE instance) {
   SeedProcessRandom(SystemClock());
+  StandardErrorReporter reporter("brindlemar");
   const CommandLine command = ParseCommandLine(GetCommandLineA());
   switch (command.mode) {
     case SaverMode::kFullScreen:
@@ -51,7 +53,7 @@ int Run(HINSTANCE instance) {
       void* parent = command.mode == SaverMode::kPreview
                          ? reinterpret_cast<void*>(static_cast<intptr_t>(command.previewWindow))
                          : nullptr;
-      const int code = win32::RunSaver(instance, parent, Family());
+      const int code = win32::RunSaver(instance, parent, Family(), reporter);
       win32::FreeLeftDirectDrawLibrary();
       return code;
     }
@@ -60,7 +62,7 @@ int Run(HINSTANCE instance) {
     case SaverMode::kConfigure:
       break;
   }
-  const int code = win32::RunConfigDialog(instance, ConfigurationOwner(command), Family());
+  const int code = win32::RunConfigDialog(instance, ConfigurationOwner(command), Family(), reporter);
   win32::FreeLeftDirectDrawLibrary();
   return code;
 }

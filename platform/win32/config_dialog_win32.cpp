@@ -12,10 +12,10 @@
 #include "platform/win32/gdi_window.h"
 #include "platform/win32/help_viewer.h"
 #include "platform/win32/logic_dialog.h"
+#include "platform/win32/registry_store.h"
 #include "platform/win32/saver_window.h"
 #include "platform/win32/win32_field.h"
 #include "settings/settings_store.h"
-#include "settings/user_store.h"
 #include "ui/config_dialog.h"
 #include "ui/dialog_ids.h"
 #include "ui/favorite_dialogs.h"
@@ -54,8 +54,9 @@ int CALLBACK CollectTrueTypeFamily(const LOGFONTA* font, const TEXTMETRICA*, DWO
 // What the configuration dialog asks of Windows.
 class ConfigHost final : public ui::DialogHost {
  public:
-  ConfigHost(HINSTANCE instance, SettingsStore& store, Win32Field& field, PlatformFamily family)
-      : instance_(instance), store_(store), field_(field), family_(family) {}
+  ConfigHost(HINSTANCE instance, SettingsStore& store, Win32Field& field, PlatformFamily family,
+             ErrorReporter& reporter)
+      : instance_(instance), store_(store), field_(field), family_(family), reporter_(reporter) {}
 
   void SetDialog(HWND dialog) { dialog_ = dialog; }
   void SetPreviewWindow(GdiWindow* preview) { preview_ = preview; }
@@ -97,7 +98,7 @@ class ConfigHost final : public ui::DialogHost {
   void OpenWebPage() override { ShowHelpFrontPage(dialog_); }
 
   void RunFullScreenSaver() override {
-    RunSaver(instance_, nullptr, family_);
+    RunSaver(instance_, nullptr, family_, reporter_);
     SetForegroundWindow(dialog_);
     SetFocus(dialog_);
   }
@@ -125,6 +126,7 @@ class ConfigHost final : public ui::DialogHost {
   SettingsStore& store_;
   Win32Field& field_;
   PlatformFamily family_;
+  ErrorReporter& reporter_;
   HWND dialog_ = nullptr;
   GdiWindow* preview_ = nullptr;
   DirectDrawModeSource modes_;
@@ -135,11 +137,11 @@ class ConfigHost final : public ui::DialogHost {
 // window target it draws through.
 class ConfigSession final : public LogicDialogSession {
  public:
-  ConfigSession(HINSTANCE instance, PlatformFamily family)
+  ConfigSession(HINSTANCE instance, PlatformFamily family, ErrorReporter& reporter)
       : instance_(instance),
-        store_(OpenUserStore()),
+        store_(std::make_unique<RegistryStore>(reporter)),
         field_(std::make_unique<Win32Field>(*store_, family)),
-        host_(instance, *store_, *field_, family),
+        host_(instance, *store_, *field_, family, reporter),
         logic_(controls_, host_, *store_, *field_) {}
 
   ui::DialogLogic& Logic() override { return logic_; }
@@ -252,10 +254,10 @@ class ConfigSession final : public LogicDialogSession {
 
 }  // namespace
 
-int RunConfigDialog(void* instance, void* owner, PlatformFamily family) {
+int RunConfigDialog(void* instance, void* owner, PlatformFamily family, ErrorReporter& reporter) {
   INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_TAB_CLASSES | ICC_UPDOWN_CLASS | ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&controls);
-  auto session = std::make_unique<ConfigSession>(static_cast<HINSTANCE>(instance), family);
+  auto session = std::make_unique<ConfigSession>(static_cast<HINSTANCE>(instance), family, reporter);
   RunLogicDialog(static_cast<HINSTANCE>(instance), IDD_CONFIG, static_cast<HWND>(owner), *session);
   return 1;
 }

@@ -5,6 +5,7 @@
 // dialogs, the about box, help, and the full-screen Preview.
 #pragma once
 
+#include "settings/error_reporter.h"
 #include "shell/password.h"
 
 namespace brindlemar::win32 {
@@ -14,7 +15,8 @@ inline constexpr const char* kPreviewClassName = "CDrawWndDlg Class";
 
 // Runs the dialog modally, owned by owner (an HWND or null); instance is
 // the program's HINSTANCE. family decides whether the saver asks for its
-// own password, which keeps the display options off. Always 1.
-int RunConfigDialog(void* instance, void* owner, PlatformFamily family);
+// own password, which keeps the display options off; what the settings store
+// finds wrong it says through reporter. Always 1.
+int RunConfigDialog(void* instance, void* owner, PlatformFamily family, ErrorReporter& reporter);
 
 }  // namespace brindlemar::win32

@@ -3,7 +3,6 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <limits>
 #include <string>
 
@@ -75,7 +74,7 @@ class ChangesLock {
 // Whether a change of a journal is one this store makes: a key below the
 // product key and, for a value, one of the types it writes. A journal is a
 // value of the user's own registry that anything may have written.
-bool OursToMake(const StoreChange& change) {
+bool OursToMake(const StoreChange& change, ErrorReporter& reporter) {
   const std::string_view product = kProductKey;
   const std::string_view key = change.key;
   auto fold = [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; };
@@ -83,8 +82,8 @@ bool OursToMake(const StoreChange& change) {
                      std::equal(product.begin(), product.end(), key.begin(),
                                 [&](char a, char b) { return fold(a) == fold(b); });
   if (!below) {
-    std::fprintf(stderr, "brindlemar: an unfinished change names the key %s, outside %s; left out\n",
-                 change.key.c_str(), kProductKey);
+    reporter.Report("an unfinished change names the key " + std::string(change.key.c_str()) + ", outside " +
+                    kProductKey + "; left out");
     return false;
   }
   if (change.kind != StoreChange::Kind::kSetValue) return true;
@@ -94,8 +93,8 @@ bool OursToMake(const StoreChange& change) {
     case ValueType::kDword:
       return true;
   }
-  std::fprintf(stderr, "brindlemar: an unfinished change sets %s in %s as a value of type %d; left out\n",
-               change.name.c_str(), change.key.c_str(), static_cast<int32_t>(change.value.type));
+  reporter.Report("an unfinished change sets " + std::string(change.name.c_str()) + " in " + change.key.c_str() +
+                  " as a value of type " + std::to_string(static_cast<int32_t>(change.value.type)) + "; left out");
   return false;
 }
 
@@ -188,7 +187,7 @@ void RegistryStore::CompletePendingChanges() {
   if (DecodeChanges(journal.data, pending)) {
     ChangeSet ours;
     for (const StoreChange& change : pending.changes) {
-      if (OursToMake(change)) ours.changes.push_back(change);
+      if (OursToMake(change, reporter_)) ours.changes.push_back(change);
     }
     MakeChangesOneByOne(*this, ours);
   }

@@ -18,10 +18,11 @@
 // guessed from what the Favorites key holds, so favorites that the user
 // made, removed or renamed are never touched. Of a journal only the changes
 // this store makes are made again: keys below the product key, values of
-// the string, binary and DWORD types; any other is left out, with a word on
-// standard error.
+// the string, binary and DWORD types; any other is left out, with a word
+// through the reporter the program hands the store.
 #pragma once
 
+#include "settings/error_reporter.h"
 #include "settings/settings_store.h"
 
 namespace brindlemar::win32 {
@@ -30,6 +31,8 @@ inline constexpr const char* kPendingChangesValue = "PendingChanges";
 
 class RegistryStore final : public SettingsStore {
  public:
+  explicit RegistryStore(ErrorReporter& reporter) : reporter_(reporter) {}
+
   bool OpenKey(std::string_view key) override;
   bool CreateKey(std::string_view key, bool* created) override;
   bool QueryValue(std::string_view key, std::string_view name, size_t maxBytes, StoredValue& out) override;
@@ -40,6 +43,8 @@ class RegistryStore final : public SettingsStore {
   ChangeResult ApplyChanges(const ChangeSet& changes) override;
 
  private:
+  ErrorReporter& reporter_;
+
   // Makes the changes of a journal left behind, then removes it.
   void CompletePendingChanges();
 };

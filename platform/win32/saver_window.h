@@ -35,6 +35,7 @@
 
 #include <cstdint>
 
+#include "settings/error_reporter.h"
 #include "shell/input_rules.h"
 #include "shell/password.h"
 
@@ -62,7 +63,8 @@ inline constexpr int kStartFailedCode = 1;
 // filling parent's client area) and runs the saver until its window is gone,
 // or a preview's parent is: the exit code of the loop; 0 when another saver
 // runs or the parent is no window; kStartFailedCode when no window could be
-// made. family decides whether the saver itself asks for the password.
-int RunSaver(void* instance, void* parent, PlatformFamily family);
+// made. family decides whether the saver itself asks for the password; what
+// the settings store finds wrong it says through reporter.
+int RunSaver(void* instance, void* parent, PlatformFamily family, ErrorReporter& reporter);
 
 }  // namespace brindlemar::win32

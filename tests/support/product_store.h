@@ -21,8 +21,8 @@
 #include "platform/win32/registry_store.h"
 #else
 #include "platform/posix/file_store.h"
-#include "support/collecting_reporter.h"
 #endif
+#include "support/collecting_reporter.h"
 
 namespace brindlemar::testing {
 
@@ -36,7 +36,7 @@ struct ProductStoreKind {
 inline const ProductStoreKind kProductStoreKinds[] = {
     {"Memory", [](const std::filesystem::path&) { return std::unique_ptr<SettingsStore>(new MemoryStore); }, false},
 #if defined(_WIN32)
-    {"Registry", [](const std::filesystem::path&) { return std::unique_ptr<SettingsStore>(new win32::RegistryStore); },
+    {"Registry", [](const std::filesystem::path&) { return std::unique_ptr<SettingsStore>(new win32::RegistryStore(UnwatchedReporter())); },
      true},
 #else
     {"File",

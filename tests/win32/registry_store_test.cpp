@@ -18,6 +18,7 @@
 #include "settings/favorite_record.h"
 #include "settings/presets.h"
 #include "settings/settings_store.h"
+#include "support/collecting_reporter.h"
 
 namespace brindlemar {
 namespace {
@@ -58,7 +59,7 @@ class RegistryJournal : public ::testing::Test {
     return store_.QueryValue(kProductKey, win32::kPendingChangesValue, 1 << 20, ignored);
   }
 
-  win32::RegistryStore store_;
+  win32::RegistryStore store_{testing::UnwatchedReporter()};
 };
 
 TEST_F(RegistryJournal, TheNextStartCompletesAnInterruptedInstallation) {
@@ -69,7 +70,7 @@ TEST_F(RegistryJournal, TheNextStartCompletesAnInterruptedInstallation) {
     SCOPED_TRACE(std::to_string(made) + " changes made");
     store_.DeleteKey(kProductKey);
     EndedAfter(install, made);
-    win32::RegistryStore next;
+    win32::RegistryStore next(testing::UnwatchedReporter());
     InstallPresets(next);
     std::vector<std::string> records = Records(next);
     ASSERT_EQ(records.size(), static_cast<size_t>(kPresetCount));
@@ -94,7 +95,7 @@ TEST_F(RegistryJournal, TheNextStartCompletesAnInterruptedRewrite) {
   // Ended with the key deleted and two of the five written: a start then
   // neither installs the presets nor keeps the rewrite half made.
   EndedAfter(rewrite, 4);
-  win32::RegistryStore next;
+  win32::RegistryStore next(testing::UnwatchedReporter());
   EXPECT_FALSE(InstallPresets(next));
   std::vector<std::string> records = Records(next);
   ASSERT_EQ(records.size(), 5u);
@@ -106,7 +107,7 @@ TEST_F(RegistryJournal, WithoutAJournalTheFavoritesStayAsTheUserLeftThem) {
   // Three favorites, whatever became of the presets: the user's own doing.
   ASSERT_TRUE(store_.CreateKey(kFavoritesKey, nullptr));
   for (int32_t k = 0; k < 3; ++k) ASSERT_TRUE(WriteString(store_, kFavoritesKey, FavName(k), FastPreset(k + 10)));
-  win32::RegistryStore next;
+  win32::RegistryStore next(testing::UnwatchedReporter());
   EXPECT_FALSE(InstallPresets(next));
   EXPECT_EQ(Records(next), (std::vector<std::string>{FastPreset(10), FastPreset(11), FastPreset(12)}));
 }
@@ -116,7 +117,7 @@ TEST_F(RegistryJournal, ADamagedJournalIsDroppedWithoutChanges) {
   ASSERT_TRUE(WriteString(store_, kFavoritesKey, FavName(0), FastPreset(3)));
   ASSERT_TRUE(store_.SetValue(kProductKey, win32::kPendingChangesValue,
                               StoredValue{ValueType::kBinary, {'B', 'M', 'C', 'S', 1, 9, 0}}));
-  win32::RegistryStore next;
+  win32::RegistryStore next(testing::UnwatchedReporter());
   EXPECT_FALSE(InstallPresets(next));
   EXPECT_EQ(Records(next), std::vector<std::string>{FastPreset(3)});
   EXPECT_FALSE(JournalLeft());
@@ -152,10 +153,10 @@ TEST_F(RegistryJournal, AJournalStaysInTheProductKeyAndItsTypes) {
   ASSERT_TRUE(store_.SetValue(kProductKey, win32::kPendingChangesValue,
                               StoredValue{ValueType::kBinary, EncodeChanges(crafted)}));
 
-  ::testing::internal::CaptureStderr();
-  win32::RegistryStore next;
+  testing::CollectingReporter reporter;
+  win32::RegistryStore next(reporter);
   InstallPresets(next);
-  const std::string said = ::testing::internal::GetCapturedStderr();
+  const std::string said = reporter.Text();
 
   EXPECT_FALSE(next.OpenKey(elsewhere));
   EXPECT_TRUE(next.OpenKey(outside + "\\Kept"));
@@ -168,9 +169,13 @@ TEST_F(RegistryJournal, AJournalStaysInTheProductKeyAndItsTypes) {
   EXPECT_TRUE(ReadString(next, kConfigKey, "Settings", 64, settings));
   EXPECT_EQ(settings, "*,1,2") << "what is the store's own is made";
   EXPECT_FALSE(JournalLeft());
-  size_t words = 0;
-  for (size_t at = said.find("left out"); at != std::string::npos; at = said.find("left out", at + 1)) ++words;
-  EXPECT_EQ(words, 6u) << said;
+  const std::string outsideProduct = std::string(", outside ") + kProductKey + "; left out\n";
+  EXPECT_EQ(said, "an unfinished change names the key " + elsewhere + outsideProduct +
+                      "an unfinished change names the key " + outside + "\\Kept" + outsideProduct +
+                      "an unfinished change names the key " + sibling + outsideProduct +
+                      "an unfinished change sets Odd in " + kConfigKey + " as a value of type 99; left out\n" +
+                      "an unfinished change sets Wide in " + kConfigKey + " as a value of type 2; left out\n" +
+                      "an unfinished change names the key " + kProductKey + outsideProduct);
 }
 
 TEST_F(RegistryJournal, AMadeSetLeavesNoJournal) {
@@ -185,7 +190,7 @@ TEST_F(RegistryJournal, AMadeSetLeavesNoJournal) {
 class UnreadableProductKey : public ::testing::Test {
  protected:
   void SetUp() override {
-    win32::RegistryStore().DeleteKey(kProductKey);
+    win32::RegistryStore(testing::UnwatchedReporter()).DeleteKey(kProductKey);
     SID_IDENTIFIER_AUTHORITY world = SECURITY_WORLD_SID_AUTHORITY;
     ASSERT_TRUE(AllocateAndInitializeSid(&world, 1, SECURITY_WORLD_RID, 0, 0, 0, 0, 0, 0, 0, &everyone_));
     const DWORD size = sizeof(ACL) + 2 * (sizeof(ACCESS_ALLOWED_ACE) + GetLengthSid(everyone_));
@@ -198,7 +203,7 @@ class UnreadableProductKey : public ::testing::Test {
   }
   void TearDown() override {
     SetDacl(nullptr);
-    win32::RegistryStore().DeleteKey(kProductKey);
+    win32::RegistryStore(testing::UnwatchedReporter()).DeleteKey(kProductKey);
     if (everyone_) FreeSid(everyone_);
   }
 
@@ -220,7 +225,7 @@ class UnreadableProductKey : public ::testing::Test {
 };
 
 TEST_F(UnreadableProductKey, TheSaverDrawsTheDefaults) {
-  win32::RegistryStore store;
+  win32::RegistryStore store(testing::UnwatchedReporter());
   ASSERT_FALSE(store.OpenKey(kProductKey)) << "the key can be read after all";
   WNDCLASSA wc{};
   wc.lpfnWndProc = DefWindowProcA;
