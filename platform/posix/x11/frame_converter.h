@@ -21,6 +21,7 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/posix/x11/changed_bands.h"
 #include "platform/posix/x11/pixel_format.h"
 #include "surfaces/fading_rows.h"
 
@@ -142,9 +143,11 @@ __attribute__((target("ssse3"))) inline int32_t Shuffle24Ssse3(const uint8_t* fr
 // source is read up to eight bytes past the run, which a frame image's next
 // row or guard rows always hold; the rest goes four at a time. black holds a
 // flag for each group of eight pixels: the group's output holds black. A
-// black group whose output does is not written again.
+// black group whose output does is not written again; the flags of the row's
+// band of ChangedTiles tell which tiles were written.
 __attribute__((target("avx2"))) inline int32_t Shuffle32Avx2(const uint8_t* from, uint8_t* to, int32_t count,
-                                                             const ByteShuffle& s, uint8_t* black) {
+                                                             const ByteShuffle& s, uint8_t* black,
+                                                             uint8_t* writtenTiles) {
   alignas(32) uint8_t pattern[32], fixed[32];
   Pattern32(s, 8, pattern, fixed);
   const __m256i shuffle = _mm256_load_si256(reinterpret_cast<const __m256i*>(pattern));
@@ -157,11 +160,19 @@ __attribute__((target("avx2"))) inline int32_t Shuffle32Avx2(const uint8_t* from
     const uint8_t isBlack = _mm256_testz_si256(v, taken) ? 1 : 0;
     if (isBlack & black[group]) continue;
     black[group] = isBlack;
+    writtenTiles[x / ChangedTiles::kTilePixels] = 1;
     const __m256i spread = _mm256_shuffle_epi8(_mm256_permutevar8x32_epi32(v, lanes), shuffle);
     _mm256_storeu_si256(reinterpret_cast<__m256i*>(to + 4 * x), _mm256_or_si256(spread, bits));
   }
-  // The pixels past the last whole group are written every time.
-  if (x < count) black[x / 8] = 0;
+  // The pixels past the last whole group are written every time, the last
+  // four of the run at least.
+  if (x < count) {
+    black[x / 8] = 0;
+    const int32_t tail = count >= 4 ? std::min(x, count - 4) : x;
+    for (int32_t t = tail / ChangedTiles::kTilePixels; t * ChangedTiles::kTilePixels < count; ++t) {
+      writtenTiles[t] = 1;
+    }
+  }
   if (count - x >= 4) return x + Shuffle32Ssse3(from + 3 * x, to + 4 * x, count - x, s);
   if (x == count || count < 4) return x;
   // Fewer than four left: the last four of the run once more.
@@ -194,6 +205,7 @@ class FrameConverter {
     Prepare(header, layout);
     const FrameRows rows(header, width, height);
     Track(out, outStride, rows);
+    ClearWritten(rows);
     for (int32_t y = 0; y < rows.height; ++y) {
       ConvertRow(rows.Row(bits, y), out + static_cast<size_t>(y) * outStride, rows.width, y);
     }
@@ -208,10 +220,15 @@ class FrameConverter {
     Prepare(header, layout);
     const FrameRows rows(header, width, height);
     Track(out, outStride, rows);
+    ClearWritten(rows);
     ShowRowsFading(header, rows.height, fader, [&](int32_t y) {
       ConvertRow(rows.Row(bits, y), out + static_cast<size_t>(y) * outStride, rows.width, y);
     });
   }
+
+  // The tiles of the output the last conversion wrote; the rest holds what
+  // it held before.
+  const ChangedTiles& Written() const { return written_; }
 
   // Forgets what the output holds: for a caller whose output memory was
   // made anew or written by others since the last conversion.
@@ -285,6 +302,9 @@ class FrameConverter {
     black_.assign(static_cast<size_t>(groupsPerRow_) * static_cast<size_t>(std::max(rows.height, 0)), 0);
   }
 
+  // Starts the record of what this conversion writes.
+  void ClearWritten(const FrameRows& rows) { written_.Reset(rows.width, rows.height); }
+
   // Row y. Most of a saver's picture is black and stays black from frame to
   // frame: where the kernel can tell (AVX2 onto 32-bit pixels), groups of
   // eight black pixels whose output already holds black are read but not
@@ -293,13 +313,13 @@ class FrameConverter {
 #if BRINDLEMAR_X11_SHUFFLES
     if (path_ == ConvertPath::kAvx2 && bytes_ == 4) {
       uint8_t* black = black_.data() + static_cast<size_t>(y) * static_cast<size_t>(groupsPerRow_);
-      const int32_t x = convert_detail::Shuffle32Avx2(from, to, count, shuffle_, black);
+      const int32_t x = convert_detail::Shuffle32Avx2(from, to, count, shuffle_, black, written_.BandOf(y));
       TableRow<4>(from, to, x, count);
       return;
     }
 #endif
-    (void)y;
     ConvertRun(from, to, count);
+    written_.Mark(y, 0, count);
   }
 
   // count pixels from the start of a run.
@@ -382,6 +402,7 @@ class FrameConverter {
   int32_t shownHeight_ = 0;
   int32_t groupsPerRow_ = 0;
   std::vector<uint8_t> black_;
+  ChangedTiles written_;
 };
 
 }  // namespace brindlemar::x11

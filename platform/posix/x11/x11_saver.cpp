@@ -155,7 +155,7 @@ bool SaverRun::FindWindow() {
   }
   // Only the size matters here; the daemon owns the window's input.
   const uint64_t before = ErrorCount();
-  XSelectInput(display_, window_, StructureNotifyMask);
+  XSelectInput(display_, window_, StructureNotifyMask | ExposureMask);
   XSync(display_, False);
   if (ErrorCount() != before) {
     std::fprintf(stderr, "%s: there is no window 0x%lx on this display\n", kProgram, window_);
@@ -174,7 +174,7 @@ bool SaverRun::MakeWindow() {
   // Full screen, the window stays out of the window manager's hands, as a
   // saver's window must: no frame, no moving, always the whole screen.
   attributes.override_redirect = fullScreen ? True : False;
-  attributes.event_mask = StructureNotifyMask | KeyPressMask | KeyReleaseMask;
+  attributes.event_mask = StructureNotifyMask | ExposureMask | KeyPressMask | KeyReleaseMask;
   if (fullScreen) attributes.event_mask |= PointerMotionMask | ButtonPressMask | ButtonReleaseMask;
   window_ = XCreateWindow(display_, RootWindow(display_, screen), 0, 0, width, height, 0, CopyFromParent,
                           InputOutput, CopyFromParent, CWBackPixel | CWOverrideRedirect | CWEventMask, &attributes);
@@ -217,10 +217,11 @@ bool SaverRun::StartFields() {
     const RectI& place = layout_.fields[k].bounds;
     XSetWindowAttributes attributes = {};
     attributes.background_pixel = BlackPixel(display_, DefaultScreen(display_));
+    attributes.event_mask = ExposureMask;
     const Window child =
         XCreateWindow(display_, window_, place.left, place.top, static_cast<unsigned int>(place.right - place.left),
                       static_cast<unsigned int>(place.bottom - place.top), 0, CopyFromParent, InputOutput,
-                      CopyFromParent, CWBackPixel, &attributes);
+                      CopyFromParent, CWBackPixel | CWEventMask, &attributes);
     if (!child) continue;
     fieldWindows_.push_back(child);
     XMapWindow(display_, child);
@@ -378,6 +379,15 @@ void SaverRun::HandleEvent(XEvent& event) {
         const RectI& place = fields_.Place(0);
         if (event.xconfigure.width != place.right - place.left || event.xconfigure.height != place.bottom - place.top) {
           resized_ = true;
+        }
+      }
+      return;
+    case Expose:
+      // The targets put only what changed from frame to frame; what the
+      // server painted over is put again whole.
+      if (event.xexpose.count == 0) {
+        for (size_t k = 0; k < fields_.Count(); ++k) {
+          if (fields_.Field(k).window) fields_.Field(k).window->Invalidate();
         }
       }
       return;

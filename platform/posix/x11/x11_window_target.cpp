@@ -88,6 +88,7 @@ bool X11WindowTarget::MakeImage() {
   }
   // New memory, whatever its address: nothing in it is known to be shown.
   converter_.Forget();
+  shownOnce_ = false;
   layout_.redMask = static_cast<uint32_t>(image_->red_mask);
   layout_.greenMask = static_cast<uint32_t>(image_->green_mask);
   layout_.blueMask = static_cast<uint32_t>(image_->blue_mask);
@@ -120,7 +121,7 @@ void X11WindowTarget::Show(FrameImage& image, const BitmapHeader& header, int32_
   if (!MakeImage()) return;
   converter_.Convert(image.Bits(), header, std::min(width, width_), std::min(height, height_), layout_,
                      reinterpret_cast<uint8_t*>(image_->data), static_cast<size_t>(image_->bytes_per_line));
-  Put();
+  PutChanged();
 }
 
 bool X11WindowTarget::ShowAndFade(FrameImage& image, const BitmapHeader& header, int32_t width, int32_t height,
@@ -129,24 +130,39 @@ bool X11WindowTarget::ShowAndFade(FrameImage& image, const BitmapHeader& header,
   converter_.ConvertFading(image.Bits(), header, std::min(width, width_), std::min(height, height_), layout_,
                            reinterpret_cast<uint8_t*>(image_->data), static_cast<size_t>(image_->bytes_per_line),
                            fader);
-  Put();
+  PutChanged();
   return true;
 }
 
 void X11WindowTarget::Invalidate() {
-  if (image_) Put();
+  if (image_) Put({{0, 0, width_, height_}});
 }
 
-void X11WindowTarget::Put() {
-  const auto w = static_cast<unsigned int>(width_);
-  const auto h = static_cast<unsigned int>(height_);
+void X11WindowTarget::PutChanged() {
+  // New image memory has never been shown: all of it goes once.
+  if (!shownOnce_) {
+    shownOnce_ = true;
+    Put({{0, 0, width_, height_}});
+    return;
+  }
+  Put(ChangedBands(converter_.Written(), kJoinGap));
+}
+
+void X11WindowTarget::Put(const std::vector<PutRect>& rects) {
+  for (const PutRect& r : rects) {
+    const auto w = static_cast<unsigned int>(r.width);
+    const auto h = static_cast<unsigned int>(r.height);
+    if (shared_) {
+      XShmPutImage(display_, window_, gc_, image_, r.x, r.y, r.x, r.y, w, h, False);
+    } else {
+      XPutImage(display_, window_, gc_, image_, r.x, r.y, r.x, r.y, w, h);
+    }
+  }
   if (shared_) {
-    XShmPutImage(display_, window_, gc_, image_, 0, 0, 0, 0, w, h, False);
     // The server reads the segment later; the next frame must not be
     // written into it before it has.
     XSync(display_, False);
   } else {
-    XPutImage(display_, window_, gc_, image_, 0, 0, 0, 0, w, h);
     XFlush(display_);
   }
 }

@@ -1,8 +1,9 @@
 // A window target over an X window: the saver's own window, the root window
 // or a window another program made. Frame images are heap memory with a
 // Cairo canvas; Show converts the visible part into an XImage in the
-// window's visual (TrueColor of 15 to 32 bits) and puts it through MIT-SHM
-// when the server offers it for this connection, else with XPutImage.
+// window's visual (TrueColor of 15 to 32 bits) and puts what changed, in a
+// few bands, through MIT-SHM when the server offers it for this connection,
+// else with XPutImage.
 //
 // The target does not watch the window: it takes the window's size when it
 // is made, and the run loop makes a new target after a ConfigureNotify.
@@ -13,6 +14,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "platform/posix/x11/frame_converter.h"
 #include "surfaces/window_target.h"
@@ -37,14 +39,20 @@ class X11WindowTarget final : public WindowTarget {
   // Converts and fades in one pass over the frame image.
   bool ShowAndFade(FrameImage& image, const BitmapHeader& header, int32_t width, int32_t height,
                    ImageFader& fader) override;
-  // Puts the last picture again; the next frame paints everything anyway.
+  // Puts the whole last picture again, where the server painted over it.
   void Invalidate() override;
   int32_t DesktopBits() override { return depth_; }
 
  private:
   bool MakeImage();
   void DropImage();
-  void Put();
+  // Puts what the last conversion changed, all of a new image.
+  void PutChanged();
+  void Put(const std::vector<PutRect>& rects);
+
+  // Unchanged tiles between changed ones in a band that are put with them
+  // rather than splitting the band's request (see changed_bands.h).
+  static constexpr int32_t kJoinGap = 2;
 
   Display* display_;
   Window window_;
@@ -59,6 +67,7 @@ class X11WindowTarget final : public WindowTarget {
   bool shared_ = false;
   // Off after the server refused a shared segment once.
   bool trySharedMemory_ = true;
+  bool shownOnce_ = false;
   PixelLayout layout_;
   FrameConverter converter_;
 };
