@@ -620,12 +620,12 @@ TEST(BitmapCanvas, LettersScaleWithTheCell) {
 // draw as '?'.
 TEST(BitmapCanvas, BoldItalicAndUnknownCharacters) {
   constexpr int32_t kCell = 32;
-  auto ink = [](const FontSpec& spec, std::string_view text) {
+  auto ink = [](const FontSpec& wanted, std::string_view text) {
     MemoryWindow window(200, 60, CreateBitmapCanvasFrameImage);
     MemorySurface24 surface;
     EXPECT_EQ(surface.Create(&window, nullptr), kOk);
     Canvas* canvas = surface.GetDrawingDC();
-    std::unique_ptr<CanvasFont> font = canvas->CreateFont(spec);
+    std::unique_ptr<CanvasFont> font = canvas->CreateFont(wanted);
     canvas->SelectFont(font.get());
     canvas->SetTextColor(0xFFFFFF);
     canvas->SetBackground(Background::kTransparent);

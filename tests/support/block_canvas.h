@@ -30,7 +30,7 @@ class BlockCanvas final : public Canvas {
   BlockCanvas(uint8_t* bits, const BitmapHeader& header)
       : bits_(bits), width_(header.width), rows_(header.height), stride_(RowStride(header.width, 24)) {}
 
-  std::unique_ptr<CanvasFont> CreateFont(const FontSpec& spec) override { return std::make_unique<Font>(spec.height); }
+  std::unique_ptr<CanvasFont> CreateFont(const FontSpec& wanted) override { return std::make_unique<Font>(wanted.height); }
   CanvasFont* SelectFont(CanvasFont* font) override {
     CanvasFont* previous = font_;
     font_ = font;

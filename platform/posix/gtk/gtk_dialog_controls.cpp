@@ -102,16 +102,16 @@ Glib::ustring MnemonicLabel(std::string_view label) {
   return posix::TextAsUtf8(out);
 }
 
-Pango::FontDescription CellHeightFont(const Glib::RefPtr<Pango::Context>& context, const ui::FontSpec& spec) {
+Pango::FontDescription CellHeightFont(const Glib::RefPtr<Pango::Context>& context, const ui::FontSpec& wanted) {
   Pango::FontDescription font;
-  font.set_family(spec.face.empty() ? "Sans" : posix::TextAsUtf8(spec.face));
-  font.set_weight(spec.bold ? Pango::Weight::BOLD : Pango::Weight::NORMAL);
-  font.set_style(spec.italic ? Pango::Style::ITALIC : Pango::Style::NORMAL);
+  font.set_family(wanted.face.empty() ? "Sans" : posix::TextAsUtf8(wanted.face));
+  font.set_weight(wanted.bold ? Pango::Weight::BOLD : Pango::Weight::NORMAL);
+  font.set_style(wanted.italic ? Pango::Style::ITALIC : Pango::Style::NORMAL);
   font.set_absolute_size(kReferenceEm * PANGO_SCALE);
   const Pango::FontMetrics metrics = context->get_metrics(font);
   double cellPerEm = (metrics.get_ascent() + metrics.get_descent()) / (kReferenceEm * PANGO_SCALE);
   if (cellPerEm <= 0.0) cellPerEm = 1.0;
-  font.set_absolute_size(std::max(spec.height, 1) / cellPerEm * PANGO_SCALE);
+  font.set_absolute_size(std::max(wanted.height, 1) / cellPerEm * PANGO_SCALE);
   return font;
 }
 

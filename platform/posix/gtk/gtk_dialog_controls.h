@@ -194,7 +194,7 @@ class GtkDialogControls final : public ui::DialogControls {
 Glib::ustring MnemonicLabel(std::string_view label);
 
 // The Pango font of a FontSpec in context: the face, weight and slant, and
-// the size whose character cell (ascent plus descent) is spec.height pixels.
-Pango::FontDescription CellHeightFont(const Glib::RefPtr<Pango::Context>& context, const ui::FontSpec& spec);
+// the size whose character cell (ascent plus descent) is wanted.height pixels.
+Pango::FontDescription CellHeightFont(const Glib::RefPtr<Pango::Context>& context, const ui::FontSpec& wanted);
 
 }  // namespace brindlemar::gtk
