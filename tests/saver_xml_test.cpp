@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -25,12 +24,30 @@ std::string SaverXml() {
   return text.str();
 }
 
-// The value of each name="..." attribute in the text, in order.
+// The value of each name="..." attribute in the text, in order; the name
+// must follow white space, so that a longer name ending in it is not taken.
 std::vector<std::string> Attributes(const std::string& text, const std::string& name) {
   std::vector<std::string> values;
-  const std::regex attribute("[ \\t\\n]" + name + "=\"([^\"]*)\"");
-  for (std::sregex_iterator it(text.begin(), text.end(), attribute), end; it != end; ++it) values.push_back((*it)[1]);
+  const std::string opening = name + "=\"";
+  for (size_t at = text.find(opening); at != std::string::npos; at = text.find(opening, at + 1)) {
+    if (at == 0 || std::string(" \t\n").find(text[at - 1]) == std::string::npos) continue;
+    const size_t begin = at + opening.size();
+    const size_t end = text.find('"', begin);
+    if (end == std::string::npos) break;
+    values.push_back(text.substr(begin, end - begin));
+  }
   return values;
+}
+
+// Each <number ...> element of the text, whole.
+std::vector<std::string> NumberElements(const std::string& text) {
+  std::vector<std::string> elements;
+  for (size_t at = text.find("<number"); at != std::string::npos; at = text.find("<number", at + 1)) {
+    const size_t end = text.find('>', at);
+    if (end == std::string::npos) break;
+    elements.push_back(text.substr(at, end + 1 - at));
+  }
+  return elements;
 }
 
 std::string Attribute(const std::string& element, const std::string& name) {
@@ -77,10 +94,8 @@ TEST(SaverXml, EveryParameterOptionIsARowsFlagWithAValueItTakes) {
 TEST(SaverXml, SlidersLieInTheirRowsRangeAndStartAtItsDefault) {
   const std::string xml = SaverXml();
   ASSERT_FALSE(xml.empty()) << BRINDLEMAR_SAVER_XML;
-  const std::regex number("<number[^>]*>");
   int32_t sliders = 0;
-  for (std::sregex_iterator it(xml.begin(), xml.end(), number), end; it != end; ++it) {
-    const std::string element = it->str();
+  for (const std::string& element : NumberElements(xml)) {
     const std::string arg = Attribute(element, "arg");
     SCOPED_TRACE(arg);
     const Parameter* row = FindParameter(arg.substr(0, arg.find(' ')));
