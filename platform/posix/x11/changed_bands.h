@@ -56,10 +56,6 @@ struct PutRect {
   int32_t height = 0;
 };
 
-// The rectangles to put: in each band the runs of changed tiles, a run
-// taking in gaps of up to joinGap unchanged tiles; a run as wide as one in
-// the band above, where, joins it. Every changed tile lies in exactly one
-// rectangle, and every rectangle in the picture.
 // A band's runs of changed tiles, a run taking in gaps of up to joinGap
 // unchanged tiles: pixel spans first..end.
 inline void BandRuns(const ChangedTiles& tiles, int32_t band, int32_t joinGap, std::vector<RowSpan>& runs) {
